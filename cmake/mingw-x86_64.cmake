@@ -1,0 +1,13 @@
+# Cross-build of the Windows add-in with MinGW-w64 (x86_64). The -posix compilers bring the C++
+# threading the standard library needs; everything is linked statically.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(ZORVANE_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${ZORVANE_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ZORVANE_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${ZORVANE_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${ZORVANE_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,226 @@
+// The entry points the host calls.
+#include "xll/auto.h"
+
+#include <string>
+
+#include "xll/alert.h"
+#include "xll/export.h"
+#include "xll/register.h"
+
+namespace xll {
+
+template <class T> int On<T>::Open()
+{
+    try {
+        for (const auto& entry : List()) {
+            int command = static_cast<int>(entry[0].to_number());
+            switch (entry.size()) {
+            case 3: Excel4(command, entry[1], entry[2]); break;
+            case 4: Excel4(command, entry[1], entry[2], entry[3]); break;
+            case 5: Excel4(command, entry[1], entry[2], entry[3], entry[4]); break;
+            default: break;
+            }
+        }
+        return 1;
+    }
+    catch (const std::exception& e) {
+        xll_alert_error(e.what());
+    }
+    return 0;
+}
+
+template <class T> int On<T>::Close()
+{
+    try {
+        for (const auto& entry : List())
+            if (entry.size() > 1)
+                Excel4(static_cast<int>(entry[0].to_number()), entry[1]);
+        return 1;
+    }
+    catch (const std::exception& e) {
+        xll_alert_error(e.what());
+    }
+    return 0;
+}
+
+template class On<Data>;
+template class On<Doubleclick>;
+template class On<Entry>;
+template class On<Key>;
+template class On<Recalc>;
+template class On<Sheet>;
+template class On<Time>;
+template class On<Window>;
+
+} // namespace xll
+
+namespace {
+
+using namespace xll;
+
+// A step of an entry point that yields 0 fails it with this text.
+void step(int result, int line, const char* function, const char* condition)
+{
+    ensure(result != 0, "auto", line, function, condition);
+}
+
+// Entry points report through the host's own alert, 8-bit as the host may not speak wide yet.
+int report(const char* text) noexcept
+{
+    try {
+        std::string s(text);
+        host_alert<XLOPER>(std::string_view(s));
+    }
+    catch (...) {
+    }
+    return 0;
+}
+
+} // namespace
+
+XLL_EXPORT(int, xlAutoOpen, (void))
+{
+    const char* fn = "xlAutoOpen";
+    try {
+        step(Auto<xll::Open>::Call(), 12, fn, "Auto<Open>::Call()");
+        step(AddIn::RegisterAll(), 13, fn, "AddIn::RegisterAll()");
+        step(Auto<OpenAfter>::Call(), 14, fn, "Auto<OpenAfter>::Call()");
+        if (host_has_wide_interface()) {
+            step(Auto<Open12>::Call(), 17, fn, "Auto<Open12>::Call()");
+            step(AddIn12::RegisterAll(), 18, fn, "AddIn12::RegisterAll()");
+            step(Auto<OpenAfter12>::Call(), 19, fn, "Auto<OpenAfter12>::Call()");
+        }
+        step(On<Data>::Open(), 23, fn, "On<Data>::Open()");
+        step(On<Doubleclick>::Open(), 24, fn, "On<Doubleclick>::Open()");
+        step(On<Entry>::Open(), 25, fn, "On<Entry>::Open()");
+        step(On<xll::Key>::Open(), 26, fn, "On<Key>::Open()");
+        step(On<Recalc>::Open(), 27, fn, "On<Recalc>::Open()");
+        step(On<Sheet>::Open(), 28, fn, "On<Sheet>::Open()");
+        step(On<Time>::Open(), 29, fn, "On<Time>::Open()");
+        step(On<Window>::Open(), 30, fn, "On<Window>::Open()");
+        return 1;
+    }
+    catch (const std::exception& e) {
+        return report(e.what());
+    }
+    catch (...) {
+        return report("xlAutoOpen: unknown failure");
+    }
+}
+
+XLL_EXPORT(int, xlAutoClose, (void))
+{
+    const char* fn = "xlAutoClose";
+    try {
+        step(Auto<Close>::Call(), 46, fn, "Auto<Close>::Call()");
+        if (host_has_wide_interface())
+            step(Auto<Close12>::Call(), 49, fn, "Auto<Close12>::Call()");
+        return 1;
+    }
+    catch (const std::exception& e) {
+        return report(e.what());
+    }
+    catch (...) {
+        return report("xlAutoClose: unknown failure");
+    }
+}
+
+XLL_EXPORT(int, xlAutoAdd, (void))
+{
+    const char* fn = "xlAutoAdd";
+    try {
+        step(Auto<Add>::Call(), 66, fn, "Auto<Add>::Call()");
+        if (host_has_wide_interface())
+            step(Auto<Add12>::Call(), 68, fn, "Auto<Add12>::Call()");
+        return 1;
+    }
+    catch (const std::exception& e) {
+        return report(e.what());
+    }
+    catch (...) {
+        return report("xlAutoAdd: unknown failure");
+    }
+}
+
+XLL_EXPORT(int, xlAutoRemove, (void))
+{
+    const char* fn = "xlAutoRemove";
+    try {
+        step(Auto<RemoveBefore>::Call(), 85, fn, "Auto<RemoveBefore>::Call()");
+        step(AddIn::UnregisterAll(), 86, fn, "AddIn::UnregisterAll()");
+        step(Auto<Remove>::Call(), 87, fn, "Auto<Remove>::Call()");
+        if (host_has_wide_interface()) {
+            step(Auto<RemoveBefore12>::Call(), 90, fn, "Auto<RemoveBefore12>::Call()");
+            step(AddIn12::UnregisterAll(), 91, fn, "AddIn12::UnregisterAll()");
+            step(Auto<Remove12>::Call(), 92, fn, "Auto<Remove12>::Call()");
+        }
+        step(On<Data>::Close(), 96, fn, "On<Data>::Close()");
+        step(On<Doubleclick>::Close(), 97, fn, "On<Doubleclick>::Close()");
+        step(On<Entry>::Close(), 98, fn, "On<Entry>::Close()");
+        step(On<xll::Key>::Close(), 99, fn, "On<Key>::Close()");
+        step(On<Recalc>::Close(), 100, fn, "On<Recalc>::Close()");
+        step(On<Sheet>::Close(), 101, fn, "On<Sheet>::Close()");
+        step(On<Time>::Close(), 102, fn, "On<Time>::Close()");
+        step(On<Window>::Close(), 103, fn, "On<Window>::Close()");
+        return 1;
+    }
+    catch (const std::exception& e) {
+        return report(e.what());
+    }
+    catch (...) {
+        return report("xlAutoRemove: unknown failure");
+    }
+}
+
+namespace {
+
+// Registers the record with the lowest register id whose name matches; the answer is kept in
+// a static of the width and handed out by address.
+template <class X> X* auto_register(const X* name, XOPER<X>& answer) noexcept
+{
+    try {
+        if (name) {
+            for (const auto& [id, args] : RegisterIds<X>()) {
+                if (equal<X>((*args)[slot_function_text], *name)) {
+                    answer = Register(*args, 0);
+                    break;
+                }
+            }
+        }
+    }
+    catch (const std::exception& e) {
+        xll_alert_error(e.what());
+        answer = xlerr::Value;
+    }
+    catch (...) {
+        answer = xlerr::Value;
+    }
+    return &answer;
+}
+
+// No value of ours carries xlbitDLLFree; one that does is emptied rather than trusted further.
+template <class X> void auto_free(X* x) noexcept
+{
+    if (x && (x->xltype & xlbitDLLFree)) {
+        x->xltype &= ~xlbitDLLFree;
+        static_cast<XOPER<X>*>(x)->release();
+    }
+}
+
+} // namespace
+
+XLL_EXPORT(LPXLOPER12, xlAutoRegister12, (LPXLOPER12 name))
+{
+    static OPER12 answer;
+    return auto_register<XLOPER12>(name, answer);
+}
+
+XLL_EXPORT(LPXLOPER, xlAutoRegister, (LPXLOPER name))
+{
+    static OPER answer;
+    return auto_register<XLOPER>(name, answer);
+}
+
+XLL_EXPORT(void, xlAutoFree12, (LPXLOPER12 x)) { auto_free(x); }
+
+XLL_EXPORT(void, xlAutoFree, (LPXLOPER x)) { auto_free(x); }

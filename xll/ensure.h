@@ -1,0 +1,29 @@
+// Framework checks. A failed check throws std::runtime_error with a fixed, user-visible text that
+// names where it failed; the texts are part of what users see in cells and alerts, so each check
+// carries its own source name, line and condition rather than the compiler's.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace xll {
+
+inline std::string ensure_text(const char* source, int line, const std::string& function, const char* condition)
+{
+    return std::string("file: ") + source + "\nline: " + std::to_string(line) + "\nfunction: " + function +
+           "\nensure: \"" + condition + "\" failed";
+}
+
+[[noreturn]] inline void ensure_failed(const char* source, int line, const std::string& function,
+                                       const char* condition)
+{
+    throw std::runtime_error(ensure_text(source, line, function, condition));
+}
+
+inline void ensure(bool ok, const char* source, int line, const std::string& function, const char* condition)
+{
+    if (!ok)
+        ensure_failed(source, line, function, condition);
+}
+
+} // namespace xll

@@ -1,0 +1,38 @@
+// What the framework needs from the operating system and the host process, one file per platform:
+// platform_windows.cpp (the real host library, user32 and the registry) and platform_linux.cpp
+// (the headless host's exports, a stderr alert and a per-user file store).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "xll/xlcall.h"
+
+namespace xll::platform {
+
+// The host's wide callback ("MdCallBack12" exported by the host process), or null.
+EXCEL12PROC find_host_callback();
+// The 8-bit callback and the version query of the host library; without a host the callback
+// answers xlretFailed and the version 0.
+int host_excel4v(int xlfn, LPXLOPER result, int count, LPXLOPER opers[]);
+int host_xlcallver();
+
+// Address of an export of the library at path, looked up by its registered name.
+void* library_export(const std::string& library_path, const std::string& name);
+
+// Modal OK/Cancel box; returns IDOK (1) or IDCANCEL (2), or what the platform's box answers.
+int message_box(const char* text, const char* caption, unsigned style);
+
+// Registry, in the shape of the Windows calls. Keys are opaque handles; codes are 0 on success.
+using reg_key = void*;
+constexpr uint32_t reg_dword = 4;
+reg_key reg_current_user();
+long reg_create_key(reg_key parent, const char* subkey, reg_key* out);
+long reg_create_key(reg_key parent, const wchar_t* subkey, reg_key* out);
+long reg_query_value(reg_key key, const char* name, uint32_t* type, void* data, uint32_t* size);
+long reg_query_value(reg_key key, const wchar_t* name, uint32_t* type, void* data, uint32_t* size);
+long reg_set_value(reg_key key, const char* name, uint32_t type, const void* data, uint32_t size);
+long reg_set_value(reg_key key, const wchar_t* name, uint32_t type, const void* data, uint32_t size);
+void reg_close(reg_key key);
+
+} // namespace xll::platform
