@@ -9,10 +9,15 @@ namespace {
 // ---- 8-bit list: framework macros -----------------------------------------------------------
 
 AddIn xai_alert_filter(Args("_xll_alert_filter@0", "ALERT.FILTER"));
+// 2 XLL.PASTE.BASIC, 3 XLL.PASTE.CREATE (paste macros)
 
 // ---- wide list --------------------------------------------------------------------------------
 
 const XCHAR* const zorvane = XLL_T("Zorvane");
+
+// 1 zVersion, 2 zFileLocation (text)
+// 3 zStatement, 4 zSELECT, 5 zEXECUTE, 6 zListTables, 7 zListProcedures, 8 zListViews,
+// 9 zListColumns (database)
 
 AddIn12 xai_zSQLDate(Args12(XLL_T("Q"), XLL_T("?zSQLDate"), XLL_T("zSQLDate"))
                          .Arg(XLL_T("B"), XLL_T("Excel date"), XLL_T("An Excel date. "))
@@ -44,5 +49,17 @@ AddIn12 xai_zS(Args12(XLL_T("Q"), XLL_T("?zSQLString"), XLL_T("zS"))
                    .Arg(XLL_T("C%"), XLL_T("String"), XLL_T("Any string. "))
                    .Category(zorvane)
                    .FunctionHelp(XLL_T("Returns a single-quoted string. Same as zSQLString.")));
+
+// 16 zJoin, 17 zSplit (text)
+// 18 zCache_List (database)
+// documentation record "Regex", 19-31 REGEX_* constants, 32 REGEX.MATCH, 33 REGEX.REPLACE,
+// 34 REGEX.SEARCH (regular expressions)
+// 35 zWebQuery, 36 zWebQueryJSON (web), documentation record "Zorvane"
+// 37 zCache_Clear, 38 zClearCache, 39 zCache_MemoryUsed (database)
+// 40 zClearMsg, 41 zShowLoadMsg (load messages)
+
+// ---- callbacks and host-event bindings --------------------------------------------------------
+// Auto<OpenAfter12>: the load message (load messages)
+// On<Key>: "^+B" XLL.PASTE.BASIC, "^+C" XLL.PASTE.CREATE (paste macros)
 
 } // namespace

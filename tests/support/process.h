@@ -1,0 +1,72 @@
+// Runs a command line and collects what it printed, for tests that drive the headless host the
+// way a user does.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace test {
+
+struct Run {
+    std::string out;
+    std::string err;
+    int status = -1; // exit status, or -1 when the process did not exit normally
+};
+
+// Each argument is quoted for the shell; standard error goes to a temporary file.
+inline std::string shell_quote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+inline Run run(const std::vector<std::string>& argv, const std::string& env = "")
+{
+    std::string cmd = env.empty() ? "" : env + " ";
+    for (const auto& a : argv)
+        cmd += shell_quote(a) + " ";
+    char errname[] = "/tmp/zorvane-test-stderr-XXXXXX";
+    int fd = mkstemp(errname);
+    if (fd >= 0)
+        close(fd);
+    cmd += "2>" + shell_quote(errname) + " </dev/null";
+    Run r;
+    if (FILE* p = popen(cmd.c_str(), "r")) {
+        std::array<char, 65536> buf;
+        size_t n;
+        while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+            r.out.append(buf.data(), n);
+        int st = pclose(p);
+        r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    }
+    std::ifstream e(errname, std::ios::binary);
+    std::stringstream ss;
+    ss << e.rdbuf();
+    r.err = ss.str();
+    std::remove(errname);
+    return r;
+}
+
+// The host and the add-in built beside it (the build folder's root).
+inline std::string host_path() { return ZORVANE_HOST_PATH; }
+inline std::string addin_path() { return ZORVANE_ADDIN_PATH; }
+
+// `zorvane eval --csv FORMULA...`
+inline Run eval_csv(const std::vector<std::string>& formulas, const std::string& env = "")
+{
+    std::vector<std::string> argv{host_path(), "eval", "--csv"};
+    argv.insert(argv.end(), formulas.begin(), formulas.end());
+    return run(argv, env);
+}
+
+} // namespace test

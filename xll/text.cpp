@@ -1,0 +1,125 @@
+#include "xll/text.h"
+
+#include <cstdint>
+
+namespace xll {
+
+namespace {
+
+constexpr char32_t replacement = 0xFFFD;
+
+// Decodes one UTF-8 sequence at s[i]; advances i. Returns replacement for a malformed sequence
+// (consuming one byte), so every byte is accounted for.
+char32_t decode(std::string_view s, size_t& i, bool& ok)
+{
+    auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char c = b(i);
+    ok = true;
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
+    int n = 0;
+    char32_t cp = 0, min = 0;
+    if ((c & 0xE0) == 0xC0) {
+        n = 1;
+        cp = c & 0x1F;
+        min = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+        n = 2;
+        cp = c & 0x0F;
+        min = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+        n = 3;
+        cp = c & 0x07;
+        min = 0x10000;
+    } else {
+        ok = false;
+        ++i;
+        return replacement;
+    }
+    if (i + static_cast<size_t>(n) >= s.size()) { // sequence cut off by the end
+        ok = false;
+        ++i;
+        return replacement;
+    }
+    for (int k = 1; k <= n; ++k) {
+        unsigned char d = b(i + static_cast<size_t>(k));
+        if ((d & 0xC0) != 0x80) {
+            ok = false;
+            ++i;
+            return replacement;
+        }
+        cp = (cp << 6) | (d & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ok = false;
+        ++i;
+        return replacement;
+    }
+    i += static_cast<size_t>(n) + 1;
+    return cp;
+}
+
+} // namespace
+
+xstring utf8_to_xstring(std::string_view utf8)
+{
+    xstring out;
+    out.reserve(utf8.size());
+    bool ok;
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp = decode(utf8, i, ok);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<XCHAR>(0xD800 + (cp >> 10));
+            out += static_cast<XCHAR>(0xDC00 + (cp & 0x3FF));
+        } else
+            out += static_cast<XCHAR>(cp);
+    }
+    return out;
+}
+
+std::string xstring_to_utf8(xstring_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = static_cast<uint16_t>(text[i]);
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size()) {
+            char32_t lo = static_cast<uint16_t>(text[i + 1]);
+            if (lo >= 0xDC00 && lo <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                ++i;
+            } else
+                cp = replacement;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF)
+            cp = replacement;
+        if (cp < 0x80)
+            out += static_cast<char>(cp);
+        else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+bool is_valid_utf8(std::string_view bytes)
+{
+    bool ok = true;
+    for (size_t i = 0; i < bytes.size() && ok;)
+        decode(bytes, i, ok);
+    return ok;
+}
+
+} // namespace xll
