@@ -51,6 +51,14 @@ AddIn12 xai_zS(Args12(XLL_T("Q"), XLL_T("?zSQLString"), XLL_T("zS"))
                    .FunctionHelp(XLL_T("Returns a single-quoted string. Same as zSQLString.")));
 
 // 16 zJoin, 17 zSplit (text)
+
+AddIn12 xai_zSplit(Args12(XLL_T("Q"), XLL_T("?zSplit"), XLL_T("zSplit"))
+                       .Arg(XLL_T("C%"), XLL_T("String"), XLL_T("is a string to split."), OPER12(XLL_T("1,2,3;4,5,6")))
+                       .Arg(XLL_T("C%"), XLL_T("Columns delimiter"), XLL_T("is the delimiter for columns. Default is \",\"."))
+                       .Arg(XLL_T("C%"), XLL_T("Row delimiter"), XLL_T("is the delimiter for rows. Default is \";\". "))
+                       .Category(zorvane)
+                       .FunctionHelp(XLL_T("Returns an array of cells split by the separator strings.")));
+
 // 18 zCache_List (database)
 // documentation record "Regex", 19-31 REGEX_* constants, 32 REGEX.MATCH, 33 REGEX.REPLACE,
 // 34 REGEX.SEARCH (regular expressions)
