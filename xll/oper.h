@@ -10,6 +10,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "xll/traits.h"
@@ -257,8 +258,11 @@ public:
 
     // Array reshape: r x c keeping the elements in storage order; then, when a source is
     // given, its first n elements (all when n is 0) are copied in.
-    XOPER& realloc(size_t r, size_t c, const X* source = nullptr, size_t n = 0)
+    template <class R, class C, std::enable_if_t<std::is_integral_v<R> && std::is_integral_v<C>, int> = 0>
+    XOPER& realloc(R rows_, C columns_, const X* source = nullptr, size_t n = 0)
     {
+        const size_t r = rows_ < 0 ? 0 : static_cast<size_t>(rows_);
+        const size_t c = columns_ < 0 ? 0 : static_cast<size_t>(columns_);
         const char* fn = "realloc";
         if (r * c == 0 || r == 0 || c == 0) {
             release();
@@ -303,8 +307,6 @@ public:
         }
         return *this;
     }
-
-    XOPER& realloc(int r, int c) { return realloc(static_cast<size_t>(r < 0 ? 0 : r), static_cast<size_t>(c < 0 ? 0 : c)); }
 
     // String resize: n characters copied from text.
     XOPER& realloc(const xchar* text, size_t n)
