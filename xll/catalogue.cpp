@@ -63,6 +63,22 @@ AddIn12 xai_zSplit(Args12(XLL_T("Q"), XLL_T("?zSplit"), XLL_T("zSplit"))
 // documentation record "Regex", 19-31 REGEX_* constants, 32 REGEX.MATCH, 33 REGEX.REPLACE,
 // 34 REGEX.SEARCH (regular expressions)
 // 35 zWebQuery, 36 zWebQueryJSON (web), documentation record "Zorvane"
+
+AddIn12 xai_zWebQuery(
+    Args12(XLL_T("Q"), XLL_T("?xll_zWebQuery"), XLL_T("zWebQuery"))
+        .Arg(XLL_T("C%"), XLL_T("URL"), XLL_T("is the internet address to be retrieved."))
+        .Category(zorvane)
+        .FunctionHelp(XLL_T("Retrieves content from the web. Don't forget to include 'http://' prefix.")));
+
+AddIn12 xai_zWebQueryJSON(
+    Args12(XLL_T("Q"), XLL_T("?xll_zWebQueryJSON"), XLL_T("zWebQueryJSON"))
+        .Arg(XLL_T("C%"), XLL_T("URL"), XLL_T("is the internet address to be retrieved."))
+        .Arg(XLL_T("C%"), XLL_T("Key"), XLL_T("Optional. Is the 'Key' to be searched."))
+        .Category(zorvane)
+        .FunctionHelp(XLL_T("Retrieves a simple JSON string from the web. Don't forget to include 'http://' prefix.")));
+
+AddIn12 xai_zorvane_documentation(Args12::Documentation(zorvane));
+
 // 37 zCache_Clear, 38 zClearCache, 39 zCache_MemoryUsed (database)
 // 40 zClearMsg, 41 zShowLoadMsg (load messages)
 

@@ -1,0 +1,160 @@
+// Linux: libcurl, set up to make the request WinHTTP makes on Windows. Redirects are followed
+// here rather than by curl so that WinHTTP's rule (never from https to http, the refused
+// redirect's own response kept) holds over the whole chain.
+#include "web/http_client.h"
+
+#include <curl/curl.h>
+
+#include "web/url.h"
+
+namespace xll::web {
+
+namespace {
+
+// curl's process-wide state, set up at the first request and kept until the library goes.
+class CurlGlobal {
+public:
+    CurlGlobal() : ok_(curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK) {}
+    ~CurlGlobal()
+    {
+        if (ok_)
+            curl_global_cleanup();
+    }
+    CurlGlobal(const CurlGlobal&) = delete;
+    CurlGlobal& operator=(const CurlGlobal&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_;
+};
+
+bool curl_ready()
+{
+    static CurlGlobal global;
+    return global.ok();
+}
+
+class CurlEasy {
+public:
+    CurlEasy() : handle_(curl_easy_init()) {}
+    ~CurlEasy()
+    {
+        if (handle_)
+            curl_easy_cleanup(handle_);
+    }
+    CurlEasy(const CurlEasy&) = delete;
+    CurlEasy& operator=(const CurlEasy&) = delete;
+
+    explicit operator bool() const { return handle_ != nullptr; }
+    CURL* get() const { return handle_; }
+    template <class T> bool set(CURLoption option, T value) { return curl_easy_setopt(handle_, option, value) == CURLE_OK; }
+
+private:
+    CURL* handle_;
+};
+
+class HeaderList {
+public:
+    HeaderList() = default;
+    ~HeaderList() { curl_slist_free_all(list_); }
+    HeaderList(const HeaderList&) = delete;
+    HeaderList& operator=(const HeaderList&) = delete;
+
+    bool append(const char* header)
+    {
+        curl_slist* grown = curl_slist_append(list_, header);
+        if (grown)
+            list_ = grown;
+        return grown != nullptr;
+    }
+    curl_slist* get() const { return list_; }
+
+private:
+    curl_slist* list_ = nullptr;
+};
+
+// No exception may unwind through curl: running out of memory ends the transfer as a failure.
+size_t collect(char* data, size_t size, size_t count, void* body)
+{
+    try {
+        static_cast<std::string*>(body)->append(data, size * count);
+        return size * count;
+    }
+    catch (...) {
+        return 0;
+    }
+}
+
+// The statuses WinHTTP follows on its own.
+bool followed_status(long status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+struct Hop {
+    bool complete = false;
+    long status = 0;
+    std::string body;
+    std::string location; // absolute, as curl resolved it
+};
+
+// curl has one stall limit for both directions.
+static_assert(send_timeout_seconds == receive_timeout_seconds);
+
+Hop fetch(const std::string& url)
+{
+    Hop hop;
+    CurlEasy easy;
+    HeaderList headers;
+    // WinHTTP sends no Accept header when no accept types are given; curl's own one goes.
+    bool ready = easy && headers.append("Accept:") && easy.set(CURLOPT_URL, url.c_str()) &&
+                 easy.set(CURLOPT_PROTOCOLS_STR, "http,https") && easy.set(CURLOPT_HTTPGET, 1L) &&
+                 easy.set(CURLOPT_USERAGENT, user_agent) && easy.set(CURLOPT_HTTPHEADER, headers.get()) &&
+                 easy.set(CURLOPT_PROXY, "") && easy.set(CURLOPT_NOPROXY, "*") &&
+                 easy.set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) &&
+                 easy.set(CURLOPT_FOLLOWLOCATION, 0L) && easy.set(CURLOPT_NOSIGNAL, 1L) &&
+                 easy.set(CURLOPT_CONNECTTIMEOUT, connect_timeout_seconds) &&
+                 // A stalled send or receive: under one byte a second for the whole span.
+                 easy.set(CURLOPT_LOW_SPEED_LIMIT, 1L) && easy.set(CURLOPT_LOW_SPEED_TIME, receive_timeout_seconds) &&
+                 easy.set(CURLOPT_SSL_VERIFYPEER, 1L) && easy.set(CURLOPT_SSL_VERIFYHOST, 2L) &&
+                 easy.set(CURLOPT_WRITEFUNCTION, collect) && easy.set(CURLOPT_WRITEDATA, &hop.body);
+    if (!ready || curl_easy_perform(easy.get()) != CURLE_OK)
+        return hop;
+    char* location = nullptr;
+    if (curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &hop.status) != CURLE_OK ||
+        curl_easy_getinfo(easy.get(), CURLINFO_REDIRECT_URL, &location) != CURLE_OK)
+        return hop;
+    if (location)
+        hop.location = location;
+    hop.complete = true;
+    return hop;
+}
+
+} // namespace
+
+HttpResult http_get(xstring_view text) noexcept
+{
+    try {
+        SplitUrl split = split_url(text);
+        if (split.error)
+            return HttpResult::bad_url(split.error);
+        if (!curl_ready())
+            return HttpResult::failed();
+        std::string url = request_url(split.url);
+        for (int redirects = 0;; ++redirects) {
+            Hop hop = fetch(url);
+            if (!hop.complete)
+                return HttpResult::failed();
+            if (!followed_status(hop.status) || hop.location.empty() || !redirect_allowed(url, hop.location))
+                return HttpResult::received(std::move(hop.body));
+            if (redirects == max_redirects)
+                return HttpResult::failed();
+            url = std::move(hop.location);
+        }
+    }
+    catch (...) {
+        return HttpResult::failed();
+    }
+}
+
+} // namespace xll::web

@@ -1,0 +1,64 @@
+// zWebQuery: a web resource as a column of its non-empty lines, each read as a number where the
+// host's VALUE reads one, as zSplit does.
+#include <exception>
+
+#include "text/split.h"
+#include "web/body_text.h"
+#include "web/http_client.h"
+#include "xll/text.h"
+#include "xll/xll.h"
+
+using namespace xll;
+
+namespace {
+
+// The lines of the body with the empty ones dropped and the rest moved up in order. The column
+// keeps one row per line of the body, so the rows freed at the bottom stay nil.
+OPER12 non_empty_lines_first(const OPER12& lines)
+{
+    size_t n = lines.is(xltypeMulti) ? lines.rows() : (lines.is(xltypeNil) || lines.is(xltypeMissing)) ? 0 : 1;
+    OPER12 column(static_cast<int>(n), 1);
+    size_t next = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const OPER12& line = lines(i, 0);
+        if (line.is(xltypeStr) && line.text().empty())
+            continue;
+        column(next++, 0) = line;
+    }
+    return column;
+}
+
+// The alert must not become a failure of its own inside the host's call.
+void tell(const char* text) noexcept
+{
+    try {
+        xll_alert_error(text);
+    }
+    catch (...) {
+    }
+}
+
+} // namespace
+
+XLL_EXPORT(LPXLOPER12, xll_zWebQuery, (const XCHAR* url))
+{
+    static OPER12 result;
+    try {
+        web::HttpResult got = web::http_get(url ? xstring_view(url) : xstring_view());
+        if (got.outcome == web::HttpResult::Outcome::failed) {
+            result = OPER12(1, 1);
+            result(0, 0) = xstring_view(WidenText(web::no_internet));
+        } else {
+            OPER12 lines = split_text(web::body_text(web::payload(got)), xstring_view(), XLL_T("\n"));
+            result = non_empty_lines_first(lines);
+        }
+    }
+    catch (const std::exception& e) {
+        tell(e.what());
+        result = xlerr::Value;
+    }
+    catch (...) {
+        result = xlerr::Value;
+    }
+    return &result;
+}

@@ -1,0 +1,49 @@
+// zWebQueryJSON: a JSON resource as a key/value table, or the value of one key in it.
+#include <exception>
+
+#include "web/body_text.h"
+#include "web/http_client.h"
+#include "web/json_table.h"
+#include "xll/text.h"
+#include "xll/xll.h"
+
+using namespace xll;
+
+namespace {
+
+// The alert must not become a failure of its own inside the host's call.
+void tell(const char* text) noexcept
+{
+    try {
+        xll_alert_error(text);
+    }
+    catch (...) {
+    }
+}
+
+} // namespace
+
+XLL_EXPORT(LPXLOPER12, xll_zWebQueryJSON, (const XCHAR* url, const XCHAR* key))
+{
+    static OPER12 result;
+    try {
+        web::HttpResult got = web::http_get(url ? xstring_view(url) : xstring_view());
+        if (got.outcome == web::HttpResult::Outcome::failed) {
+            // Told as such even when a key was asked for: a missing key would hide the outage.
+            result = xstring_view(WidenText(web::no_internet));
+        } else {
+            // A body that is not UTF-8 was widened byte by byte; the parser reads UTF-8.
+            result = web::json_table(xstring_to_utf8(web::body_text(web::payload(got))));
+            if (key && *key)
+                result = web::json_lookup(result, key);
+        }
+    }
+    catch (const std::exception& e) {
+        tell(e.what());
+        result = xlerr::NA;
+    }
+    catch (...) {
+        result = xlerr::NA;
+    }
+    return &result;
+}
