@@ -1,0 +1,77 @@
+// Looking into and emptying the result cache from the worksheet.
+#include "db/cache_listing.h"
+#include "xll/xll.h"
+
+using namespace xll;
+
+namespace {
+
+OPER12& clear_result()
+{
+    static OPER12 result;
+    return result;
+}
+
+void clear_cache()
+{
+    db::ResultCache::instance().Clear();
+    clear_result() = XLL_T("Cache cleared.");
+}
+
+} // namespace
+
+XLL_EXPORT(LPXLOPER12, xll_zCache_List, (short labels))
+{
+    static OPER12 result;
+    try {
+        result = db::cache_listing(db::ResultCache::instance(), labels != 0);
+    }
+    catch (...) {
+        result = xlerr::Value;
+    }
+    return &result;
+}
+
+XLL_EXPORT(LPXLOPER12, xll_zCache_Clear, (short))
+{
+    try {
+        clear_cache();
+    }
+    catch (...) {
+        clear_result() = xlerr::Value;
+    }
+    return &clear_result();
+}
+
+XLL_EXPORT(LPXLOPER12, xll_zCache_MemoryUsed, (short))
+{
+    static OPER12 result;
+    try {
+        // The worksheet's own LEN decides each cell's size, as it would in a formula.
+        result = db::cache_memory_used(db::ResultCache::instance(),
+                                       [](const XLOPER12& cell) { return Excel12(xlfLen, cell).to_number(); });
+    }
+    catch (...) {
+        result = xlerr::Value;
+    }
+    return &result;
+}
+
+// Empties the cache, says so on the status bar and has the host clear the bar ten seconds later.
+XLL_EXPORT(int, xll_zmClear_Cache, (void))
+{
+    try {
+        clear_cache();
+        Excel12(xlcMessage, OPER12(true), OPER12(XLL_T("Zorvane: Cache cleared.")));
+        double later = Excel12(xlfNow).to_number() + 0.00011574074074074075;
+        Excel12(xlcOnTime, OPER12(later), OPER12(XLL_T("zClearMsg")));
+        return 1;
+    }
+    catch (const std::exception& e) {
+        xll_alert_error(e.what());
+    }
+    catch (...) {
+        xll_alert_error("Zorvane: the cache could not be cleared.");
+    }
+    return 0;
+}

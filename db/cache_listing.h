@@ -1,0 +1,21 @@
+// What the cache inspection functions compute from the cache, apart from the host.
+#pragma once
+
+#include <functional>
+
+#include "db/result_cache.h"
+
+namespace db {
+
+// The listing always has at least this many rows; rows without an entry hold #N/A.
+inline constexpr size_t cache_listing_rows = 1000;
+
+// Seven columns per entry, oldest first: time stamp, ms, rows, cols, connection string,
+// statement and the first cell of the result; labels put their names in row 0.
+xll::OPER12 cache_listing(const ResultCache& cache, bool labels);
+
+// 24 per entry, plus the lengths of its two texts, plus the length the worksheet's LEN gives for
+// each cell of its result (an error counts 0).
+double cache_memory_used(const ResultCache& cache, const std::function<double(const XLOPER12& cell)>& len);
+
+} // namespace db

@@ -1,0 +1,202 @@
+#include "db/column_reader.h"
+
+#include <algorithm>
+#include <string>
+
+#include "db/sql_diagnostics.h"
+#include "db/timestamp_text.h"
+
+namespace db {
+
+namespace {
+
+using xll::OPER12;
+using xll::xlerr;
+
+// Most values fit at once; longer ones are read on in pieces of this size.
+constexpr size_t buffer_units = 4096;
+constexpr size_t max_cell_text = static_cast<size_t>(xll::limits<XLOPER12>::maxchars);
+
+bool is_high_surrogate(XCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// The worksheet holds at most 32767 UTF-16 units in a cell: a longer text is cut there, and a
+// pair of surrogates is never split by the cut.
+xll::xstring_view cut_to_cell(xll::xstring_view s)
+{
+    if (s.size() <= max_cell_text)
+        return s;
+    size_t n = max_cell_text;
+    if (is_high_surrogate(s[n - 1]))
+        --n;
+    return s.substr(0, n);
+}
+
+template <class T> bool read_fixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, T& value)
+{
+    SQLLEN indicator = 0;
+    CheckSqlResult(SQLGetData(statement, column, c_type, &value, sizeof(value), &indicator));
+    return indicator != SQL_NULL_DATA;
+}
+
+std::string narrow_ascii(xll::xstring_view s)
+{
+    std::string out(s.size(), '?');
+    for (size_t i = 0; i < s.size(); ++i)
+        if (s[i] < 0x80)
+            out[i] = static_cast<char>(s[i]);
+    return out;
+}
+
+} // namespace
+
+ColumnKind column_kind(SQLSMALLINT sql_type)
+{
+    switch (sql_type) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+    case SQL_GUID: return ColumnKind::text;
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE: return ColumnKind::number;
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_TINYINT:
+    case SQL_BIT: return ColumnKind::integer;
+    case SQL_BIGINT: return ColumnKind::big_integer;
+    case SQL_DATE:
+    case SQL_TYPE_DATE: return ColumnKind::date;
+    case SQL_TIME:
+    case SQL_TYPE_TIME: return ColumnKind::time;
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_TIMESTAMP: return ColumnKind::timestamp_text;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY: return ColumnKind::binary;
+    default:
+        if (sql_type >= 101 && sql_type <= 113)
+            return ColumnKind::interval;
+        return ColumnKind::type_code;
+    }
+}
+
+ColumnReader::ColumnReader(Calendar& calendar) : calendar_(calendar), buffer_(buffer_units) {}
+
+bool ColumnReader::read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text)
+{
+    const SQLLEN bytes = static_cast<SQLLEN>(buffer_.size() * sizeof(SQLWCHAR));
+    const size_t room = buffer_.size() - 1; // the driver always writes a terminator
+    bool first = true;
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer_.data(), bytes, &indicator);
+        if (rc == SQL_NO_DATA) // every piece has been read
+            break;
+        CheckSqlResult(rc);
+        if (indicator == SQL_NULL_DATA)
+            return false;
+        bool more = rc == SQL_SUCCESS_WITH_INFO &&
+                    (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) / sizeof(SQLWCHAR) > room);
+        size_t got = more ? room : static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
+        xll::xstring_view piece(worksheet_text(buffer_.data()), got);
+        if (first && !more) { // the common case: one piece, no copy
+            text = cut_to_cell(piece);
+            return true;
+        }
+        if (first)
+            text_.clear();
+        first = false;
+        // One unit past the limit is kept so that cut_to_cell sees whether a pair was split.
+        text_.append(piece.substr(0, std::min(piece.size(), max_cell_text + 1 - text_.size())));
+        // Past the cell's limit the rest would be thrown away: stop reading it.
+        if (!more || text_.size() > max_cell_text)
+            break;
+    }
+    if (first)
+        text_.clear();
+    text = cut_to_cell(text_);
+    return true;
+}
+
+void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT sql_type, OPER12& cell)
+{
+    switch (kind) {
+    case ColumnKind::text: {
+        xll::xstring_view text;
+        if (read_text(statement, column, text))
+            cell = text;
+        else
+            cell = xll::xstring_view();
+        return;
+    }
+    case ColumnKind::number: {
+        double v = 0;
+        if (read_fixed(statement, column, SQL_C_DOUBLE, v))
+            cell = v;
+        else
+            cell = xlerr::NA;
+        return;
+    }
+    case ColumnKind::integer: {
+        SQLINTEGER v = 0;
+        if (read_fixed(statement, column, SQL_C_LONG, v))
+            cell = static_cast<double>(v);
+        else
+            cell = xlerr::NA;
+        return;
+    }
+    case ColumnKind::big_integer: {
+        SQLBIGINT v = 0;
+        if (read_fixed(statement, column, SQL_C_SBIGINT, v))
+            cell = static_cast<double>(v);
+        else
+            cell = xlerr::NA;
+        return;
+    }
+    case ColumnKind::date: {
+        DATE_STRUCT d{};
+        if (read_fixed(statement, column, SQL_C_DATE, d))
+            cell = calendar_.date(d.year, d.month, d.day);
+        else
+            cell = xlerr::NA;
+        return;
+    }
+    case ColumnKind::time: {
+        TIME_STRUCT t{};
+        if (read_fixed(statement, column, SQL_C_TIME, t))
+            cell = calendar_.time(t.hour, t.minute, t.second);
+        else
+            cell = xlerr::NA;
+        return;
+    }
+    case ColumnKind::timestamp_text: {
+        xll::xstring_view text;
+        if (!read_text(statement, column, text)) {
+            cell = xlerr::NA;
+            return;
+        }
+        TimestampParts p = parse_timestamp_text(narrow_ascii(text));
+        double day = calendar_.date(static_cast<double>(p.year), static_cast<double>(p.month), static_cast<double>(p.day));
+        double time = calendar_.time(static_cast<double>(p.hour), static_cast<double>(p.minute), p.second);
+        cell = day + time;
+        return;
+    }
+    case ColumnKind::interval: {
+        TIMESTAMP_STRUCT ts{};
+        if (read_fixed(statement, column, SQL_C_TYPE_TIMESTAMP, ts))
+            cell = static_cast<double>(ts.year);
+        else
+            cell = xlerr::NA;
+        return;
+    }
+    case ColumnKind::binary: cell = true; return;
+    case ColumnKind::type_code: cell = static_cast<double>(sql_type); return;
+    }
+}
+
+} // namespace db

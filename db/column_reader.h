@@ -1,0 +1,48 @@
+// Reading one result column's values into worksheet cells, by the column's SQL type. The choice
+// of C type and cell value per type family is made once per column; reading a value then costs
+// one SQLGetData (a few for long text).
+#pragma once
+
+#include <vector>
+
+#include "db/calendar.h"
+#include "db/odbc_api.h"
+#include "xll/oper.h"
+
+namespace db {
+
+// What a column's values become.
+enum class ColumnKind {
+    text,           // character types and GUID: UTF-16 text, NULL as empty text
+    number,         // exact and approximate numerics as a double, NULL as #N/A
+    integer,        // 32-bit and smaller integers
+    big_integer,    // 64-bit integers, read whole
+    date,           // a date number from DATE(year, month, day)
+    time,           // a fraction of a day from TIME(hour, minute, second)
+    timestamp_text, // the driver's timestamp text, as DATE + TIME of its parts
+    interval,       // intervals: the first field of the timestamp record (the year)
+    binary,         // never read: TRUE
+    type_code,      // anything else: the SQL type code itself
+};
+
+ColumnKind column_kind(SQLSMALLINT sql_type);
+
+class ColumnReader {
+public:
+    explicit ColumnReader(Calendar& calendar);
+
+    // Reads column (from 1) of the current row into cell. Failed reads throw the texts of
+    // CheckSqlResult; an unreadable timestamp text throws its parse failure.
+    void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT sql_type, xll::OPER12& cell);
+
+private:
+    // Reads the whole character value, at most the worksheet's limit of it; false for NULL. The
+    // view points into the reader's buffers and lives until the next read.
+    bool read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text);
+
+    Calendar& calendar_;
+    std::vector<SQLWCHAR> buffer_;
+    xll::xstring text_;
+};
+
+} // namespace db

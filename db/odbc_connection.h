@@ -1,0 +1,37 @@
+// One short-lived connection for one query: an environment, a connection opened with the user's
+// connection string without any dialog, and one statement executed directly.
+#pragma once
+
+#include "db/odbc_handles.h"
+#include "xll/traits.h"
+
+namespace db {
+
+class OdbcConnection {
+public:
+    // Allocates the environment and the connection; connects only when the text is not empty.
+    explicit OdbcConnection(xll::xstring_view connection_string = {});
+    OdbcConnection(const OdbcConnection&) = delete;
+    OdbcConnection& operator=(const OdbcConnection&) = delete;
+
+    void SetConnectionString(xll::xstring_view connection_string) { connection_string_ = connection_string; }
+
+    // Connects without prompting; an empty connection string calls nothing and returns 0. The
+    // connected flag follows the outcome; nothing is thrown.
+    SQLRETURN Connect();
+
+    // Connects when not yet connected (ignoring the outcome), allocates the statement into the
+    // caller's owner and executes the text directly. Failures throw the texts of
+    // CheckSqlDiagnostics, with the statement already released.
+    void Execute(xll::xstring_view statement_text, OdbcStatement& statement);
+
+    bool connected() const { return connected_; }
+
+private:
+    OdbcEnvironment environment_;
+    OdbcConnectionHandle connection_;
+    xll::xstring connection_string_;
+    bool connected_ = false;
+};
+
+} // namespace db

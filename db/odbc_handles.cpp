@@ -1,0 +1,44 @@
+#include "db/odbc_handles.h"
+
+namespace db {
+
+OdbcEnvironment::OdbcEnvironment()
+{
+    // A failed allocation leaves the null handle; the calls that follow report it in-band.
+    if (SQLAllocEnv(&handle_) != SQL_SUCCESS && handle_ != SQL_NULL_HENV) {
+        SQLFreeHandle(SQL_HANDLE_ENV, handle_);
+        handle_ = SQL_NULL_HENV;
+    }
+}
+
+OdbcEnvironment::~OdbcEnvironment()
+{
+    if (handle_ != SQL_NULL_HENV)
+        SQLFreeHandle(SQL_HANDLE_ENV, handle_);
+}
+
+OdbcConnectionHandle::OdbcConnectionHandle(const OdbcEnvironment& env)
+{
+    SQLHANDLE h = SQL_NULL_HDBC;
+    if (env.get() != SQL_NULL_HENV && SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env.get(), &h)))
+        handle_ = h;
+}
+
+OdbcConnectionHandle::~OdbcConnectionHandle()
+{
+    if (handle_ == SQL_NULL_HDBC)
+        return;
+    if (connected_)
+        SQLDisconnect(handle_);
+    SQLFreeHandle(SQL_HANDLE_DBC, handle_);
+}
+
+void OdbcStatement::release() noexcept
+{
+    if (handle_ != SQL_NULL_HSTMT) {
+        SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+        handle_ = SQL_NULL_HSTMT;
+    }
+}
+
+} // namespace db

@@ -1,0 +1,122 @@
+#include "db/query.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "db/column_reader.h"
+#include "db/odbc_connection.h"
+#include "db/sql_diagnostics.h"
+#include "xll/text.h"
+
+namespace db {
+
+namespace {
+
+using xll::OPER12;
+
+constexpr size_t max_rows = static_cast<size_t>(xll::limits<XLOPER12>::maxrows);
+
+struct Column {
+    SQLSMALLINT sql_type = 0;
+    ColumnKind kind = ColumnKind::type_code;
+};
+
+// The result array grows geometrically while rows arrive and is cut to its real height at the
+// end: growing by one row per fetch would copy the whole array again and again.
+class GrowingArray {
+public:
+    GrowingArray(OPER12& array, size_t columns) : array_(array), columns_(columns) {}
+
+    // The cells of row r, which exist from then on.
+    OPER12* row(size_t r)
+    {
+        if (r >= array_.rows()) {
+            size_t rows = std::max(r + 1, std::min(array_.rows() * 2, max_rows));
+            array_.realloc(rows, columns_); // past the worksheet's rows this fails with its check text
+        }
+        height_ = std::max(height_, r + 1);
+        return &array_(r, 0);
+    }
+
+    void finish() { array_.realloc(std::max(height_, minimum_result_rows), columns_); }
+
+private:
+    OPER12& array_;
+    size_t columns_;
+    size_t height_ = minimum_result_rows;
+};
+
+double milliseconds_since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers, Calendar& calendar)
+{
+    QueryResult q;
+    const size_t offset = headers ? 1 : 0;
+    size_t fetched = 0;
+    SQLSMALLINT count = 0;
+    auto start = std::chrono::steady_clock::now();
+    // Declared before the statement: the statement handle must go before its connection.
+    OdbcConnection connection;
+    OdbcStatement stmt;
+    try {
+        connection.SetConnectionString(connection_string);
+        connection.Execute(statement, stmt);
+        SQLRETURN rc = SQLNumResultCols(stmt.get(), &count);
+        if (!SQL_SUCCEEDED(rc) || count <= 0) {
+            // No result set (an update, a definition), or no way to tell: the empty value.
+            count = 0;
+            q.value.release();
+        }
+        else {
+            const size_t n = static_cast<size_t>(count);
+            // Past the worksheet's columns this fails with the array's check text.
+            q.value = OPER12(static_cast<int>(minimum_result_rows), static_cast<int>(n));
+            for (size_t i = 0; i < q.value.size(); ++i)
+                q.value[i] = xll::xlerr::NA;
+
+            std::vector<Column> columns(n);
+            for (size_t j = 0; j < n; ++j) {
+                SQLWCHAR name[512] = {};
+                SQLSMALLINT name_length = 0, decimals = 0, nullable = 0;
+                SQLULEN size = 0;
+                SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length,
+                                &columns[j].sql_type, &size, &decimals, &nullable);
+                columns[j].kind = column_kind(columns[j].sql_type);
+                if (headers)
+                    q.value(0, j) = xll::xstring_view(worksheet_text(name));
+            }
+
+            GrowingArray array(q.value, n);
+            ColumnReader reader(calendar);
+            for (;;) {
+                rc = SQLFetch(stmt.get());
+                if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+                    break; // the end of the data, or a failure: the rows read so far stand
+                OPER12* cells = array.row(fetched + offset);
+                for (size_t j = 0; j < n; ++j)
+                    reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].kind, columns[j].sql_type, cells[j]);
+                ++fetched;
+            }
+            array.finish();
+        }
+    }
+    catch (const SqlError& e) {
+        q.value = xll::xstring_view(e.text());
+    }
+    catch (const std::exception& e) {
+        q.value = xll::xstring_view(xll::WidenText(e.what()));
+    }
+    stmt.release();
+    q.elapsed_ms = milliseconds_since(start);
+    q.last_row = static_cast<int>(offset + fetched) - 1;
+    q.last_column = static_cast<int>(count) - 1;
+    return q;
+}
+
+} // namespace db

@@ -1,0 +1,49 @@
+// Every result zStatement produced, keyed by the exact connection string, statement and headers
+// flag, so that recalculating an unchanged formula never reaches the database again. Entries live
+// until the user clears the cache.
+#pragma once
+
+#include <vector>
+
+#include "xll/oper.h"
+
+namespace db {
+
+struct CacheEntry {
+    xll::xstring connection_string;
+    xll::xstring statement;
+    int headers = 0;
+    double time_stamp = 0; // local date-time number of the moment it was stored
+    xll::OPER12 result;
+    double elapsed_ms = 0;
+    int last_row = -1;    // counted from 0, header row included
+    int last_column = -1; // counted from 0
+};
+
+class ResultCache {
+public:
+    // The process-wide cache the worksheet functions share.
+    static ResultCache& instance();
+
+    // The result of the oldest entry whose three keys equal these exactly (every code unit, case
+    // and blanks included, at any length), or null.
+    const xll::OPER12* Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers) const;
+
+    // Whether a result is kept at all: everything but the plain "#SQL Error" of a failed value
+    // read, which a second try may well not repeat.
+    static bool Admits(const xll::OPER12& result);
+
+    // Appends a deep copy of the result when it is admitted.
+    void Store(const xll::OPER12& result, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+               double elapsed_ms, int last_row, int last_column, double time_stamp);
+
+    void Clear() { entries_.clear(); }
+
+    // Oldest first.
+    const std::vector<CacheEntry>& entries() const { return entries_; }
+
+private:
+    std::vector<CacheEntry> entries_;
+};
+
+} // namespace db

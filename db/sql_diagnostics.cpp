@@ -1,0 +1,91 @@
+#include "db/sql_diagnostics.h"
+
+#include <string>
+
+namespace db {
+
+namespace {
+
+using xll::xstring;
+
+void append_ascii(xstring& text, const std::string& s)
+{
+    for (char c : s)
+        text += static_cast<XCHAR>(static_cast<unsigned char>(c));
+}
+
+template <size_t N> void append_zero_terminated(xstring& text, const SQLWCHAR (&s)[N])
+{
+    for (size_t i = 0; i < N && s[i]; ++i)
+        text += static_cast<XCHAR>(s[i]);
+}
+
+// Keeps text within the error buffer without leaving half of a surrogate pair at the end.
+void cap(xstring& text)
+{
+    if (text.size() <= max_error_text)
+        return;
+    size_t n = max_error_text;
+    if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF)
+        --n;
+    text.resize(n);
+}
+
+DiagReader reader(SQLSMALLINT handle_type, SQLHANDLE handle)
+{
+    return [handle_type, handle](SQLSMALLINT n, DiagRecord& r) {
+        SQLSMALLINT length = 0;
+        return SQLGetDiagRecW(handle_type, handle, n, r.state, &r.native, r.message, diag_message_buffer, &length);
+    };
+}
+
+} // namespace
+
+void CheckSqlResult(SQLRETURN rc)
+{
+    if (sql_succeeded(rc))
+        return;
+    if (rc == SQL_ERROR)
+        throw SqlError(XLL_T("#SQL Error"));
+    if (rc == SQL_INVALID_HANDLE)
+        throw SqlError(XLL_T("#SQL Invalid Handle"));
+    throw SqlError(XLL_T("#SQL Unknown Error"));
+}
+
+void append_diagnostics(xstring& text, const DiagReader& read)
+{
+    for (SQLSMALLINT n = 1; n > 0 && text.size() < max_error_text; ++n) {
+        DiagRecord record;
+        SQLRETURN rc = read(n, record);
+        if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
+            return;
+        append_zero_terminated(text, record.state);
+        append_ascii(text, ":" + std::to_string(n) + ":" + std::to_string(static_cast<long>(record.native)) + ":");
+        append_zero_terminated(text, record.message);
+        text += XCHAR('\n');
+        cap(text);
+        if (rc == SQL_SUCCESS_WITH_INFO)
+            return;
+    }
+}
+
+void CheckSqlDiagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection)
+{
+    if (sql_succeeded(rc))
+        return;
+    if (rc == SQL_ERROR) {
+        xstring text = XLL_T("#SQL Error ");
+        if (connection != SQL_NULL_HDBC)
+            append_diagnostics(text, reader(SQL_HANDLE_DBC, connection));
+        if (statement.get() != SQL_NULL_HSTMT)
+            append_diagnostics(text, reader(SQL_HANDLE_STMT, statement.get()));
+        statement.release();
+        throw SqlError(std::move(text));
+    }
+    statement.release();
+    if (rc == SQL_INVALID_HANDLE)
+        throw SqlError(XLL_T("#SQL Invalid Handle"));
+    throw SqlError(XLL_T("#SQL Unknown Error"));
+}
+
+} // namespace db

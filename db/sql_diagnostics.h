@@ -1,0 +1,41 @@
+// The two checks that turn a failed ODBC call into the text the worksheet shows. Both throw
+// SqlError; a success (SQL_SUCCESS, SQL_SUCCESS_WITH_INFO, SQL_NO_DATA) passes silently and its
+// information records are never read.
+#pragma once
+
+#include <functional>
+
+#include "db/odbc_handles.h"
+#include "db/sql_error.h"
+
+namespace db {
+
+// The whole text stays within a 4000-byte buffer with its terminator.
+inline constexpr size_t max_error_text = 3999;
+// A message is read into 256 characters: at most 255 and the terminator.
+inline constexpr SQLSMALLINT diag_message_buffer = 256;
+
+// "#SQL Error" for SQL_ERROR, "#SQL Invalid Handle" for SQL_INVALID_HANDLE, "#SQL Unknown Error"
+// for anything else that is not a success. Reads no diagnostics.
+void CheckSqlResult(SQLRETURN rc);
+
+// On failure: for SQL_ERROR, "#SQL Error " followed by one "STATE:n:native:message\n" line per
+// record of the connection, then of the statement; the statement is released either way.
+void CheckSqlDiagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection);
+
+// One diagnostic record as SQLGetDiagRecW gives it.
+struct DiagRecord {
+    SQLWCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLWCHAR message[diag_message_buffer] = {};
+};
+
+// Reads record n (from 1) into the record; returns the call's code.
+using DiagReader = std::function<SQLRETURN(SQLSMALLINT n, DiagRecord& record)>;
+
+// Appends the lines of one handle's records to text. A record read with SQL_SUCCESS_WITH_INFO
+// (its message was cut to 255 characters) is the last one read; SQL_NO_DATA or an error ends the
+// walk without a line. The text never grows past max_error_text.
+void append_diagnostics(xll::xstring& text, const DiagReader& read);
+
+} // namespace db

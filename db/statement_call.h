@@ -1,0 +1,23 @@
+// The one road from a worksheet call to the database and back, shared by zStatement and every
+// builder: cache lookup, a full run on a miss, storing the outcome. All of them return the same
+// function-level result.
+#pragma once
+
+#include "xll/oper.h"
+
+namespace db {
+
+// Never throws: every failure is the result's text.
+LPXLOPER12 statement_call(xll::xstring_view connection_string, xll::xstring_view statement, int headers) noexcept;
+
+// The shared result as #VALUE!, for a builder that could not even make its text.
+LPXLOPER12 statement_failed() noexcept;
+
+// A zero-terminated argument as text; a null pointer is empty. Worksheet arguments may be longer
+// than a cell holds (a built statement), so no limit applies here.
+inline xll::xstring_view argument_text(const XCHAR* s)
+{
+    return s ? xll::xstring_view(s) : xll::xstring_view();
+}
+
+} // namespace db

@@ -1,0 +1,134 @@
+// zStatement and the functions that write its SQL for the user.
+#include "db/calendar.h"
+#include "db/query.h"
+#include "db/result_cache.h"
+#include "db/statement_builders.h"
+#include "db/statement_call.h"
+#include "xll/text.h"
+#include "xll/xll.h"
+
+using namespace xll;
+
+namespace db {
+
+namespace {
+
+OPER12& shared_result()
+{
+    static OPER12 result;
+    return result;
+}
+
+} // namespace
+
+LPXLOPER12 statement_failed() noexcept
+{
+    shared_result() = xlerr::Value;
+    return &shared_result();
+}
+
+LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement, int headers) noexcept
+{
+    OPER12& result = shared_result();
+    try {
+        auto& cache = ResultCache::instance();
+        if (const OPER12* hit = cache.Find(connection_string, statement, headers)) {
+            result = *hit;
+            return &result;
+        }
+        HostCalendar calendar;
+        QueryResult q = run_query(connection_string, statement, headers != 0, calendar);
+        if (ResultCache::Admits(q.value)) {
+            double stamp = 0; // an entry without its time is better than no entry
+            try {
+                stamp = current_time_stamp(calendar);
+            }
+            catch (...) {
+            }
+            cache.Store(q.value, connection_string, statement, headers, q.elapsed_ms, q.last_row, q.last_column, stamp);
+        }
+        result = std::move(q.value);
+    }
+    catch (const std::exception& e) {
+        try {
+            result = xstring_view(WidenText(e.what()));
+        }
+        catch (...) {
+            result = xlerr::Value;
+        }
+    }
+    catch (...) {
+        result = xlerr::Value;
+    }
+    return &result;
+}
+
+} // namespace db
+
+using db::argument_text;
+using db::statement_call;
+
+XLL_EXPORT(LPXLOPER12, xll_zStatement, (const XCHAR* connection_string, const XCHAR* statement, short headers))
+{
+    return statement_call(argument_text(connection_string), argument_text(statement), headers);
+}
+
+XLL_EXPORT(LPXLOPER12, xll_zSELECT,
+           (const XCHAR* connection_string, const XCHAR* select, const XCHAR* from, const XCHAR* where,
+            const XCHAR* group_by, const XCHAR* order_by, short headers))
+{
+    xstring statement;
+    try {
+        statement = db::select_statement(argument_text(select), argument_text(from), argument_text(where),
+                                         argument_text(group_by), argument_text(order_by));
+    }
+    catch (...) {
+        return db::statement_failed();
+    }
+    return statement_call(argument_text(connection_string), statement, headers);
+}
+
+XLL_EXPORT(LPXLOPER12, xll_zEXECUTE,
+           (const XCHAR* connection_string, const XCHAR* procedure, const XCHAR* p1, const XCHAR* p2, const XCHAR* p3,
+            const XCHAR* p4, const XCHAR* p5, const XCHAR* p6, const XCHAR* p7, const XCHAR* p8, const XCHAR* p9,
+            const XCHAR* p10, short headers))
+{
+    xstring statement;
+    try {
+        statement = db::execute_statement(argument_text(procedure),
+                                          {argument_text(p1), argument_text(p2), argument_text(p3), argument_text(p4),
+                                           argument_text(p5), argument_text(p6), argument_text(p7), argument_text(p8),
+                                           argument_text(p9), argument_text(p10)});
+    }
+    catch (...) {
+        return db::statement_failed();
+    }
+    return statement_call(argument_text(connection_string), statement, headers);
+}
+
+XLL_EXPORT(LPXLOPER12, xll_zListTables, (const XCHAR* connection_string, short headers))
+{
+    return statement_call(argument_text(connection_string), db::list_tables_statement, headers);
+}
+
+XLL_EXPORT(LPXLOPER12, xll_zListProcedures, (const XCHAR* connection_string, short headers))
+{
+    return statement_call(argument_text(connection_string), db::list_procedures_statement, headers);
+}
+
+XLL_EXPORT(LPXLOPER12, xll_zListViews, (const XCHAR* connection_string, short headers))
+{
+    return statement_call(argument_text(connection_string), db::list_views_statement, headers);
+}
+
+XLL_EXPORT(LPXLOPER12, xll_zListColumns, (const XCHAR* connection_string, const XCHAR* table, short headers))
+{
+    xstring statement;
+    try {
+        statement = db::list_columns_statement(argument_text(table));
+    }
+    catch (...) {
+        return db::statement_failed();
+    }
+    return statement_call(argument_text(connection_string), statement, headers);
+}
