@@ -85,12 +85,18 @@ ColumnKind column_kind(SQLSMALLINT sql_type)
     }
 }
 
-ColumnReader::ColumnReader(Calendar& calendar) : calendar_(calendar), buffer_(buffer_units) {}
+ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
+    : calendar_(calendar), driver_text_(driver_text), buffer_(buffer_units)
+{
+}
 
 bool ColumnReader::read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text)
 {
     const SQLLEN bytes = static_cast<SQLLEN>(buffer_.size() * sizeof(SQLWCHAR));
     const size_t room = buffer_.size() - 1; // the driver always writes a terminator
+    // Enough of the value to fill a cell: one unit past the limit shows whether a pair was split;
+    // text that arrives as UTF-8 bytes needs up to four per character.
+    const size_t wanted = (max_cell_text + 1) * (driver_text_.transcoded() ? 4 : 1);
     bool first = true;
     for (;;) {
         SQLLEN indicator = 0;
@@ -105,21 +111,20 @@ bool ColumnReader::read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstri
         size_t got = more ? room : static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
         xll::xstring_view piece(worksheet_text(buffer_.data()), got);
         if (first && !more) { // the common case: one piece, no copy
-            text = cut_to_cell(piece);
+            text = cut_to_cell(driver_text_.incoming(piece, decoded_));
             return true;
         }
         if (first)
             text_.clear();
         first = false;
-        // One unit past the limit is kept so that cut_to_cell sees whether a pair was split.
-        text_.append(piece.substr(0, std::min(piece.size(), max_cell_text + 1 - text_.size())));
-        // Past the cell's limit the rest would be thrown away: stop reading it.
-        if (!more || text_.size() > max_cell_text)
+        text_.append(piece.substr(0, std::min(piece.size(), wanted - text_.size())));
+        // The rest would be thrown away: stop reading it.
+        if (!more || text_.size() >= wanted)
             break;
     }
     if (first)
         text_.clear();
-    text = cut_to_cell(text_);
+    text = cut_to_cell(driver_text_.incoming(text_, decoded_));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/calendar.h"
+#include "db/driver_text.h"
 #include "db/odbc_api.h"
 #include "xll/oper.h"
 
@@ -29,7 +30,7 @@ ColumnKind column_kind(SQLSMALLINT sql_type);
 
 class ColumnReader {
 public:
-    explicit ColumnReader(Calendar& calendar);
+    ColumnReader(Calendar& calendar, const DriverText& driver_text);
 
     // Reads column (from 1) of the current row into cell. Failed reads throw the texts of
     // CheckSqlResult; an unreadable timestamp text throws its parse failure.
@@ -41,8 +42,9 @@ private:
     bool read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text);
 
     Calendar& calendar_;
+    const DriverText& driver_text_;
     std::vector<SQLWCHAR> buffer_;
-    xll::xstring text_;
+    xll::xstring text_, decoded_;
 };
 
 } // namespace db

@@ -10,17 +10,34 @@ OdbcConnection::OdbcConnection(xll::xstring_view connection_string)
     Connect();
 }
 
+SQLRETURN OdbcConnection::driver_connect(const xll::xstring& connection_string)
+{
+    // The completed connection string is offered room and discarded.
+    SQLWCHAR completed[256] = {};
+    SQLSMALLINT completed_length = 0;
+    return SQLDriverConnectW(connection_.get(), nullptr, sql_text(connection_string.c_str()), SQL_NTS, completed, 255,
+                             &completed_length, SQL_DRIVER_NOPROMPT);
+}
+
 SQLRETURN OdbcConnection::Connect()
 {
     if (connection_string_.empty())
         return SQL_SUCCESS;
-    // The completed connection string is offered room and discarded.
-    SQLWCHAR completed[256] = {};
-    SQLSMALLINT completed_length = 0;
-    SQLRETURN rc = SQLDriverConnectW(connection_.get(), nullptr, sql_text(connection_string_.c_str()), SQL_NTS,
-                                     completed, 255, &completed_length, SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc = driver_connect(connection_string_);
     connected_ = sql_succeeded(rc);
     connection_.set_connected(connected_);
+    if (!connected_)
+        return rc;
+    text_ = DriverText::probe(connection_.get());
+    // The driver read a non-ASCII connection string through the manager's Latin-1: say it again
+    // in the bytes it understands.
+    xll::xstring resent = text_.outgoing(connection_string_);
+    if (resent != connection_string_) {
+        SQLDisconnect(connection_.get());
+        rc = driver_connect(resent);
+        connected_ = sql_succeeded(rc);
+        connection_.set_connected(connected_);
+    }
     return rc;
 }
 
@@ -29,10 +46,10 @@ void OdbcConnection::Execute(xll::xstring_view statement_text, OdbcStatement& st
     if (!connected_)
         Connect();
     CheckSqlDiagnostics(SQLAllocHandle(SQL_HANDLE_STMT, connection_.get(), statement.out()), statement,
-                        connection_.get());
-    xll::xstring text(statement_text);
+                        connection_.get(), text_);
+    xll::xstring text = text_.outgoing(statement_text);
     CheckSqlDiagnostics(SQLExecDirectW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement,
-                        connection_.get());
+                        connection_.get(), text_);
 }
 
 } // namespace db

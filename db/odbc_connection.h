@@ -2,6 +2,7 @@
 // connection string without any dialog, and one statement executed directly.
 #pragma once
 
+#include "db/driver_text.h"
 #include "db/odbc_handles.h"
 #include "xll/traits.h"
 
@@ -26,12 +27,17 @@ public:
     void Execute(xll::xstring_view statement_text, OdbcStatement& statement);
 
     bool connected() const { return connected_; }
+    // How this connection's text travels; known once connected.
+    const DriverText& text() const { return text_; }
 
 private:
+    SQLRETURN driver_connect(const xll::xstring& connection_string);
+
     OdbcEnvironment environment_;
     OdbcConnectionHandle connection_;
     xll::xstring connection_string_;
     bool connected_ = false;
+    DriverText text_;
 };
 
 } // namespace db

@@ -88,12 +88,14 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
                 SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length,
                                 &columns[j].sql_type, &size, &decimals, &nullable);
                 columns[j].kind = column_kind(columns[j].sql_type);
-                if (headers)
-                    q.value(0, j) = xll::xstring_view(worksheet_text(name));
+                if (headers) {
+                    xll::xstring scratch;
+                    q.value(0, j) = connection.text().incoming(xll::xstring_view(worksheet_text(name)), scratch);
+                }
             }
 
             GrowingArray array(q.value, n);
-            ColumnReader reader(calendar);
+            ColumnReader reader(calendar, connection.text());
             for (;;) {
                 rc = SQLFetch(stmt.get());
                 if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)

@@ -14,10 +14,13 @@ void append_ascii(xstring& text, const std::string& s)
         text += static_cast<XCHAR>(static_cast<unsigned char>(c));
 }
 
-template <size_t N> void append_zero_terminated(xstring& text, const SQLWCHAR (&s)[N])
+template <size_t N> void append_zero_terminated(xstring& text, const SQLWCHAR (&s)[N], const DriverText& driver_text)
 {
-    for (size_t i = 0; i < N && s[i]; ++i)
-        text += static_cast<XCHAR>(s[i]);
+    size_t n = 0;
+    while (n < N && s[n])
+        ++n;
+    xstring scratch;
+    text += driver_text.incoming(xll::xstring_view(worksheet_text(s), n), scratch);
 }
 
 // Keeps text within the error buffer without leaving half of a surrogate pair at the end.
@@ -52,16 +55,16 @@ void CheckSqlResult(SQLRETURN rc)
     throw SqlError(XLL_T("#SQL Unknown Error"));
 }
 
-void append_diagnostics(xstring& text, const DiagReader& read)
+void append_diagnostics(xstring& text, const DiagReader& read, const DriverText& driver_text)
 {
     for (SQLSMALLINT n = 1; n > 0 && text.size() < max_error_text; ++n) {
         DiagRecord record;
         SQLRETURN rc = read(n, record);
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
             return;
-        append_zero_terminated(text, record.state);
+        append_zero_terminated(text, record.state, driver_text);
         append_ascii(text, ":" + std::to_string(n) + ":" + std::to_string(static_cast<long>(record.native)) + ":");
-        append_zero_terminated(text, record.message);
+        append_zero_terminated(text, record.message, driver_text);
         text += XCHAR('\n');
         cap(text);
         if (rc == SQL_SUCCESS_WITH_INFO)
@@ -69,16 +72,16 @@ void append_diagnostics(xstring& text, const DiagReader& read)
     }
 }
 
-void CheckSqlDiagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection)
+void CheckSqlDiagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection, const DriverText& driver_text)
 {
     if (sql_succeeded(rc))
         return;
     if (rc == SQL_ERROR) {
         xstring text = XLL_T("#SQL Error ");
         if (connection != SQL_NULL_HDBC)
-            append_diagnostics(text, reader(SQL_HANDLE_DBC, connection));
+            append_diagnostics(text, reader(SQL_HANDLE_DBC, connection), driver_text);
         if (statement.get() != SQL_NULL_HSTMT)
-            append_diagnostics(text, reader(SQL_HANDLE_STMT, statement.get()));
+            append_diagnostics(text, reader(SQL_HANDLE_STMT, statement.get()), driver_text);
         statement.release();
         throw SqlError(std::move(text));
     }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "db/driver_text.h"
 #include "db/odbc_handles.h"
 #include "db/sql_error.h"
 
@@ -21,7 +22,9 @@ void CheckSqlResult(SQLRETURN rc);
 
 // On failure: for SQL_ERROR, "#SQL Error " followed by one "STATE:n:native:message\n" line per
 // record of the connection, then of the statement; the statement is released either way.
-void CheckSqlDiagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection);
+// Messages are read back as the connection's text says.
+void CheckSqlDiagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection,
+                         const DriverText& text = DriverText());
 
 // One diagnostic record as SQLGetDiagRecW gives it.
 struct DiagRecord {
@@ -36,6 +39,6 @@ using DiagReader = std::function<SQLRETURN(SQLSMALLINT n, DiagRecord& record)>;
 // Appends the lines of one handle's records to text. A record read with SQL_SUCCESS_WITH_INFO
 // (its message was cut to 255 characters) is the last one read; SQL_NO_DATA or an error ends the
 // walk without a line. The text never grows past max_error_text.
-void append_diagnostics(xll::xstring& text, const DiagReader& read);
+void append_diagnostics(xll::xstring& text, const DiagReader& read, const DriverText& driver_text = DriverText());
 
 } // namespace db

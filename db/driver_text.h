@@ -1,0 +1,40 @@
+// How text reaches a driver and comes back. Drivers with wide entry points get the worksheet's
+// UTF-16 as it is. A driver with only 8-bit entry points (SQLite's on Linux, for one) is served by
+// the driver manager, which turns each UTF-16 unit into one Latin-1 byte and back: the driver's
+// UTF-8 would arrive as one character per byte, and anything beyond Latin-1 could not be sent.
+// For such a connection, text is sent as its UTF-8 bytes, one unit per byte, which the manager
+// passes through unchanged, and what comes back is read as the UTF-8 it is.
+#pragma once
+
+#include "db/odbc_api.h"
+#include "xll/traits.h"
+
+namespace db {
+
+class DriverText {
+public:
+    DriverText() = default;
+
+    // Asks a connected connection how the manager carries its text (platform file).
+    static DriverText probe(SQLHDBC connection);
+    // A connection whose text travels as UTF-8 bytes in Latin-1 units.
+    static DriverText bytes_as_units()
+    {
+        DriverText t;
+        t.bytes_as_units_ = true;
+        return t;
+    }
+
+    bool transcoded() const { return bytes_as_units_; }
+
+    // The text to hand the wide entry points.
+    xll::xstring outgoing(xll::xstring_view text) const;
+    // The worksheet text of what a wide entry point returned: the view itself when nothing
+    // changes, else a view of scratch. Bytes that are not UTF-8 keep their Latin-1 reading.
+    xll::xstring_view incoming(xll::xstring_view text, xll::xstring& scratch) const;
+
+private:
+    bool bytes_as_units_ = false;
+};
+
+} // namespace db

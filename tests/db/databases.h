@@ -1,0 +1,41 @@
+// Throwaway databases for the tests, one type per driver, so that each test body is written once
+// and runs against every driver: a fresh SQLite file per test, and one PostgreSQL cluster per test
+// program (started on first use in a temporary folder, stopped and removed at exit).
+#pragma once
+
+#include <string>
+
+namespace test {
+
+struct SqliteDb {
+    static constexpr const char* name = "SQLite";
+    // A connection string to a new, empty database file.
+    static std::string fresh_connection_string();
+    // Why the driver cannot be used here, or empty when it can.
+    static std::string unavailable();
+    // Column types of this dialect.
+    static constexpr const char* text_type = "VARCHAR(100)";
+    static constexpr const char* double_type = "DOUBLE PRECISION";
+    static constexpr const char* numeric_type = "NUMERIC(12,2)";
+    static constexpr const char* binary_type = "BLOB";
+    static constexpr const char* timestamp_type = "TIMESTAMP";
+};
+
+struct PostgresDb {
+    static constexpr const char* name = "PostgreSQL";
+    // A connection string to a new, empty database of the shared cluster.
+    static std::string fresh_connection_string();
+    static std::string unavailable();
+    static constexpr const char* text_type = "VARCHAR(100)";
+    static constexpr const char* double_type = "DOUBLE PRECISION";
+    static constexpr const char* numeric_type = "NUMERIC(12,2)";
+    static constexpr const char* binary_type = "BYTEA";
+    static constexpr const char* timestamp_type = "TIMESTAMP";
+
+    // The cluster's coordinates, for tests of connection failures.
+    static int port();
+    static std::string user();
+    static std::string password();
+};
+
+} // namespace test

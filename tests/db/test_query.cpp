@@ -1,0 +1,241 @@
+// The statement road against real drivers, each test written once and run per driver.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "databases.h"
+#include "db/query.h"
+#include "db_test.h"
+
+using namespace test;
+using xll::OPER12;
+
+namespace {
+
+template <class Db> class Query : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (auto why = Db::unavailable(); !why.empty())
+            GTEST_SKIP() << Db::name << ": " << why;
+        cs = u(Db::fresh_connection_string());
+    }
+
+    db::QueryResult full(const std::string& sql, bool headers = false)
+    {
+        return db::run_query(cs, u(sql), headers, calendar);
+    }
+    OPER12 run(const std::string& sql, bool headers = false) { return full(sql, headers).value; }
+    void exec(const std::string& sql)
+    {
+        OPER12 v = run(sql);
+        ASSERT_TRUE(v.is(xltypeMissing)) << sql << " -> " << show(v);
+    }
+    static std::string type(const char* t) { return t; }
+
+    xll::xstring cs;
+    StubCalendar calendar;
+};
+
+using Drivers = ::testing::Types<SqliteDb, PostgresDb>;
+struct DriverNames {
+    template <class T> static std::string GetName(int) { return T::name; }
+};
+TYPED_TEST_SUITE(Query, Drivers, DriverNames);
+
+TYPED_TEST(Query, ResultHasAtLeastFiveRowsAndHeadersTakeRowZero)
+{
+    this->exec("CREATE TABLE t (a INTEGER, b VARCHAR(10), c INTEGER)");
+    auto empty = this->full("SELECT a, b, c FROM t", true);
+    ASSERT_EQ(empty.value.rows(), 5u);
+    ASSERT_EQ(empty.value.columns(), 3u);
+    EXPECT_EQ(show(empty.value(0, 1)), "b");
+    for (size_t r = 1; r < 5; ++r)
+        for (size_t c = 0; c < 3; ++c)
+            EXPECT_TRUE(is_na(empty.value(r, c)));
+    EXPECT_EQ(empty.last_row, 0);
+    EXPECT_EQ(empty.last_column, 2);
+
+    OPER12 none = this->run("SELECT a, b, c FROM t");
+    ASSERT_EQ(none.rows(), 5u);
+    EXPECT_TRUE(is_na(none(0, 0)));
+
+    this->exec("INSERT INTO t VALUES (1, 'x', 10)");
+    this->exec("INSERT INTO t VALUES (2, 'y', 20)");
+    auto two = this->full("SELECT a, b, c FROM t ORDER BY a", true);
+    ASSERT_EQ(two.value.rows(), 5u);
+    EXPECT_EQ(show(two.value(0, 0)), "a");
+    EXPECT_EQ(two.value(1, 0), 1.0);
+    EXPECT_EQ(show(two.value(2, 1)), "y");
+    EXPECT_EQ(two.value(2, 2), 20.0);
+    EXPECT_TRUE(is_na(two.value(3, 0)));
+    EXPECT_TRUE(is_na(two.value(4, 2)));
+    EXPECT_EQ(two.last_row, 2);
+
+    for (int i = 3; i <= 7; ++i)
+        this->exec("INSERT INTO t VALUES (" + std::to_string(i) + ", 'z', 0)");
+    EXPECT_EQ(this->run("SELECT a FROM t").rows(), 7u);
+    auto seven = this->full("SELECT a FROM t ORDER BY a", true);
+    ASSERT_EQ(seven.value.rows(), 8u);
+    EXPECT_EQ(seven.value(7, 0), 7.0);
+    EXPECT_EQ(seven.last_row, 7);
+    EXPECT_EQ(seven.last_column, 0);
+}
+
+TYPED_TEST(Query, StatementWithoutResultSetGivesTheEmptyValue)
+{
+    this->exec("CREATE TABLE t (a INTEGER)");
+    auto q = this->full("UPDATE t SET a = 1 WHERE a = 2", true);
+    EXPECT_TRUE(q.value.is(xltypeMissing)) << show(q.value);
+    EXPECT_EQ(q.last_row, 0);
+    EXPECT_EQ(q.last_column, -1);
+}
+
+TYPED_TEST(Query, ManyRowsArriveInOrderWithTheExactHeight)
+{
+    auto q = this->full("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 3001) "
+                        "SELECT x, x * 2 FROM c",
+                        true);
+    ASSERT_EQ(q.value.rows(), 3002u);
+    for (size_t r = 1; r <= 3001; ++r) {
+        ASSERT_EQ(q.value(r, 0), static_cast<double>(r)) << r;
+        ASSERT_EQ(q.value(r, 1), static_cast<double>(2 * r)) << r;
+    }
+    EXPECT_EQ(q.last_row, 3001);
+}
+
+TYPED_TEST(Query, NumbersOfEveryWidthAndTheirNulls)
+{
+    this->exec("CREATE TABLE t (k INTEGER, i INTEGER, s SMALLINT, b BIGINT, d " + this->type(TypeParam::double_type) +
+               ", n " + this->type(TypeParam::numeric_type) + ")");
+    this->exec("INSERT INTO t VALUES (1, -2147483648, -32768, 5000000000, 1.5, 12.25)");
+    this->exec("INSERT INTO t VALUES (2, 2147483647, 32767, -9007199254740992, -0.125, -99.5)");
+    this->exec("INSERT INTO t VALUES (3, NULL, NULL, NULL, NULL, NULL)");
+    OPER12 v = this->run("SELECT i, s, b, d, n FROM t ORDER BY k");
+    EXPECT_EQ(v(0, 0), -2147483648.0);
+    EXPECT_EQ(v(0, 1), -32768.0);
+    EXPECT_EQ(v(0, 2), 5000000000.0); // a 64-bit value, not a failed 32-bit read
+    EXPECT_EQ(v(0, 3), 1.5);
+    EXPECT_EQ(v(0, 4), 12.25);
+    EXPECT_EQ(v(1, 0), 2147483647.0);
+    EXPECT_EQ(v(1, 2), -9007199254740992.0);
+    EXPECT_EQ(v(1, 4), -99.5);
+    for (size_t c = 0; c < 5; ++c)
+        EXPECT_TRUE(is_na(v(2, c))) << c << ": " << show(v(2, c));
+}
+
+TYPED_TEST(Query, NullTextIsEmptyTextAndBinaryIsAlwaysTrue)
+{
+    this->exec("CREATE TABLE t (k INTEGER, s " + this->type(TypeParam::text_type) + ", b " +
+               this->type(TypeParam::binary_type) + ")");
+    this->exec("INSERT INTO t (k, s, b) VALUES (1, 'abc', NULL)");
+    this->exec("INSERT INTO t (k, s) VALUES (2, NULL)");
+    OPER12 v = this->run("SELECT s, b FROM t ORDER BY k");
+    EXPECT_EQ(show(v(0, 0)), "abc");
+    EXPECT_TRUE(v(1, 0).is(xltypeStr));
+    EXPECT_EQ(show(v(1, 0)), "");
+    EXPECT_EQ(show(v(0, 1)), "<TRUE>");
+    EXPECT_EQ(show(v(1, 1)), "<TRUE>");
+}
+
+TYPED_TEST(Query, DatesTimesAndTimestampsBecomeDateNumbers)
+{
+    this->exec("CREATE TABLE t (k INTEGER, d DATE, t TIME, ts " + this->type(TypeParam::timestamp_type) + ")");
+    this->exec("INSERT INTO t VALUES (1, '2014-03-05', '13:45:10', '2014-03-05 13:45:10')");
+    this->exec("INSERT INTO t VALUES (2, '1899-12-31', '00:00:01', '1900-02-28 23:59:59')");
+    this->exec("INSERT INTO t VALUES (3, NULL, NULL, NULL)");
+    OPER12 v = this->run("SELECT d, t, ts FROM t ORDER BY k");
+    EXPECT_EQ(v(0, 0), 20140305.0);
+    EXPECT_DOUBLE_EQ(v(0, 1).val.num, (13 * 3600 + 45 * 60 + 10) / 86400.0);
+    EXPECT_DOUBLE_EQ(v(0, 2).val.num, 20140305.0 + (13 * 3600 + 45 * 60 + 10) / 86400.0);
+    EXPECT_EQ(v(1, 0), 18991231.0);
+    EXPECT_DOUBLE_EQ(v(1, 1).val.num, 1 / 86400.0);
+    EXPECT_DOUBLE_EQ(v(1, 2).val.num, 19000228.0 + (23 * 3600 + 59 * 60 + 59) / 86400.0);
+    for (size_t c = 0; c < 3; ++c)
+        EXPECT_TRUE(is_na(v(2, c))) << c << ": " << show(v(2, c));
+}
+
+TYPED_TEST(Query, NonAsciiTextRoundTripsThroughTablesStatementsAndNames)
+{
+    this->exec("CREATE TABLE customers (id INTEGER, name " + this->type(TypeParam::text_type) + ")");
+    this->exec("INSERT INTO customers VALUES (1, 'Müller')");
+    this->exec("INSERT INTO customers VALUES (2, 'Søren')");
+    this->exec("INSERT INTO customers VALUES (3, '日本商事')");
+    OPER12 all = this->run("SELECT name FROM customers ORDER BY id");
+    EXPECT_EQ(show(all(0, 0)), "Müller");
+    EXPECT_EQ(show(all(1, 0)), "Søren");
+    EXPECT_EQ(show(all(2, 0)), "日本商事");
+    EXPECT_EQ(all(2, 0).text().size(), 4u);
+
+    OPER12 one = this->run("SELECT id, name AS \"Größe\" FROM customers WHERE name = '日本商事'", true);
+    EXPECT_EQ(show(one(0, 1)), "Größe");
+    EXPECT_EQ(one(1, 0), 3.0);
+    EXPECT_TRUE(is_na(one(2, 0)));
+    EXPECT_EQ(this->run("SELECT id FROM customers WHERE name = 'Müller'")(0, 0), 1.0);
+}
+
+TYPED_TEST(Query, LongTextIsReadWholeUpToTheCellLimit)
+{
+    this->exec("CREATE TABLE t (k INTEGER, s TEXT)");
+    auto insert = [&](int k, const std::string& text) {
+        this->exec("INSERT INTO t VALUES (" + std::to_string(k) + ", '" + text + "')");
+    };
+    std::string smile = "\xF0\x9F\x98\x80"; // one character, two UTF-16 units
+    insert(1, std::string(5000, 'a') + "end");
+    insert(2, std::string(32767, 'b'));
+    insert(3, std::string(40000, 'c'));
+    std::string umlauts;
+    for (int i = 0; i < 20000; ++i)
+        umlauts += "ü";
+    insert(4, umlauts);
+    insert(5, std::string(32766, 'd') + smile);
+    OPER12 v = this->run("SELECT s FROM t ORDER BY k");
+    EXPECT_EQ(v(0, 0).text().size(), 5003u);
+    EXPECT_EQ(s(v(0, 0).text().substr(4998)), "aaend");
+    EXPECT_EQ(v(1, 0).text().size(), 32767u);
+    // The worksheet holds 32767 units in a cell: longer text is cut there.
+    EXPECT_EQ(v(2, 0).text().size(), 32767u);
+    EXPECT_EQ(v(2, 0).text().back(), XCHAR('c'));
+    EXPECT_EQ(s(v(3, 0).text()), umlauts);
+    // The cut never leaves half of a surrogate pair.
+    EXPECT_EQ(v(4, 0).text().size(), 32766u);
+    EXPECT_EQ(v(4, 0).text().back(), XCHAR('d'));
+}
+
+TYPED_TEST(Query, ColumnsBeyondAThousandAreAllDescribed)
+{
+    std::string sql = "SELECT ";
+    for (int j = 1; j <= 1500; ++j)
+        sql += (j > 1 ? ", " : "") + std::to_string(j) + " AS c" + std::to_string(j);
+    OPER12 v = this->run(sql, true);
+    ASSERT_EQ(v.columns(), 1500u);
+    EXPECT_EQ(show(v(0, 1499)), "c1500");
+    EXPECT_EQ(v(1, 1499), 1500.0);
+    EXPECT_EQ(v(1, 0), 1.0);
+}
+
+TYPED_TEST(Query, FailureIsTheDriversDiagnosticsOneLinePerRecord)
+{
+    auto q = this->full("SELECT * FROM no_such_table", true);
+    ASSERT_TRUE(q.value.is(xltypeStr));
+    std::string text = show(q.value);
+    // A driver's message may itself span lines (PostgreSQL's does), so only each record's start
+    // and the final line feed are fixed.
+    EXPECT_TRUE(std::regex_search(text, std::regex("^#SQL Error [0-9A-Z]{5}:1:-?[0-9]+:"))) << text;
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_NE(text.find("no_such_table"), std::string::npos) << text;
+    EXPECT_EQ(q.last_row, 0);
+    EXPECT_EQ(q.last_column, -1);
+}
+
+// The driver's text form of a timestamp is read at fixed positions; a date alone has no time part.
+TEST(SqliteQuery, TimestampTextWithoutTimeFailsWithItsPosition)
+{
+    auto cs = u(SqliteDb::fresh_connection_string());
+    StubCalendar calendar;
+    db::run_query(cs, u("CREATE TABLE t (ts TIMESTAMP)"), false, calendar);
+    db::run_query(cs, u("INSERT INTO t VALUES ('2014-03-05')"), false, calendar);
+    EXPECT_EQ(show(db::run_query(cs, u("SELECT ts FROM t"), false, calendar).value), "invalid string position");
+}
+
+} // namespace
