@@ -86,45 +86,74 @@ ColumnKind column_kind(SQLSMALLINT sql_type)
 }
 
 ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
-    : calendar_(calendar), driver_text_(driver_text), buffer_(buffer_units)
+    : calendar_(calendar), driver_text_(driver_text), buffer_(buffer_units), bytes_buffer_(buffer_units)
 {
 }
 
-bool ColumnReader::read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text)
+namespace {
+
+// Reads a character value in pieces of the buffer's size, keeping at most `wanted` units. The
+// common single piece is left in the buffer and viewed there; longer values collect in `whole`.
+// False for NULL; `cut` tells whether reading stopped before the value's end.
+template <class C>
+bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, std::vector<C>& buffer,
+                 std::basic_string<C>& whole, size_t wanted, std::basic_string_view<C>& text, bool& cut)
 {
-    const SQLLEN bytes = static_cast<SQLLEN>(buffer_.size() * sizeof(SQLWCHAR));
-    const size_t room = buffer_.size() - 1; // the driver always writes a terminator
-    // Enough of the value to fill a cell: one unit past the limit shows whether a pair was split;
-    // text that arrives as UTF-8 bytes needs up to four per character.
-    const size_t wanted = (max_cell_text + 1) * (driver_text_.transcoded() ? 4 : 1);
+    const SQLLEN bytes = static_cast<SQLLEN>(buffer.size() * sizeof(C));
+    const size_t room = buffer.size() - 1; // the driver always writes a terminator
+    cut = false;
     bool first = true;
     for (;;) {
         SQLLEN indicator = 0;
-        SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer_.data(), bytes, &indicator);
+        SQLRETURN rc = SQLGetData(statement, column, c_type, buffer.data(), bytes, &indicator);
         if (rc == SQL_NO_DATA) // every piece has been read
             break;
         CheckSqlResult(rc);
         if (indicator == SQL_NULL_DATA)
             return false;
         bool more = rc == SQL_SUCCESS_WITH_INFO &&
-                    (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) / sizeof(SQLWCHAR) > room);
-        size_t got = more ? room : static_cast<size_t>(indicator) / sizeof(SQLWCHAR);
-        xll::xstring_view piece(worksheet_text(buffer_.data()), got);
-        if (first && !more) { // the common case: one piece, no copy
-            text = cut_to_cell(driver_text_.incoming(piece, decoded_));
+                    (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) / sizeof(C) > room);
+        std::basic_string_view<C> piece(buffer.data(), more ? room : static_cast<size_t>(indicator) / sizeof(C));
+        if (first && !more) {
+            text = piece;
             return true;
         }
         if (first)
-            text_.clear();
+            whole.clear();
         first = false;
-        text_.append(piece.substr(0, std::min(piece.size(), wanted - text_.size())));
-        // The rest would be thrown away: stop reading it.
-        if (!more || text_.size() >= wanted)
+        whole.append(piece.substr(0, std::min(piece.size(), wanted - whole.size())));
+        if (whole.size() >= wanted) { // the rest would be thrown away: stop reading it
+            cut = more;
+            break;
+        }
+        if (!more)
             break;
     }
     if (first)
-        text_.clear();
-    text = cut_to_cell(driver_text_.incoming(text_, decoded_));
+        whole.clear();
+    text = whole;
+    return true;
+}
+
+} // namespace
+
+bool ColumnReader::read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text)
+{
+    bool cut = false;
+    if (driver_text_.transcoded()) {
+        // An 8-bit driver's text is read as the bytes it is: the driver manager's own conversion
+        // to UTF-16 would only pass through Latin-1 (and cost a conversion per value).
+        std::string_view bytes;
+        if (!read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, (max_cell_text + 1) * 4, bytes, cut))
+            return false;
+        DriverText::decode_bytes(bytes, decoded_, cut);
+        text = cut_to_cell(decoded_);
+        return true;
+    }
+    // One unit past the limit shows whether the cut splits a surrogate pair.
+    if (!read_pieces(statement, column, SQL_C_WCHAR, buffer_, text_, max_cell_text + 1, text, cut))
+        return false;
+    text = cut_to_cell(text);
     return true;
 }
 

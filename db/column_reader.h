@@ -3,6 +3,7 @@
 // one SQLGetData (a few for long text).
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "db/calendar.h"
@@ -43,8 +44,10 @@ private:
 
     Calendar& calendar_;
     const DriverText& driver_text_;
-    std::vector<SQLWCHAR> buffer_;
+    std::vector<XCHAR> buffer_;
+    std::vector<char> bytes_buffer_;
     xll::xstring text_, decoded_;
+    std::string bytes_;
 };
 
 } // namespace db

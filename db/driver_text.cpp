@@ -18,7 +18,36 @@ xll::xstring DriverText::outgoing(xll::xstring_view text) const
     return units;
 }
 
-xll::xstring_view DriverText::incoming(xll::xstring_view text, xll::xstring& scratch) const
+void DriverText::decode_bytes(std::string_view bytes, xll::xstring& out, bool cut)
+{
+    bool ascii = true;
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (!ascii) {
+        std::string_view utf8 = bytes;
+        if (cut && !xll::is_valid_utf8(utf8)) {
+            // The cut may have fallen inside a character: drop that partial tail.
+            for (size_t k = 1; k <= 3 && k <= utf8.size(); ++k)
+                if ((static_cast<unsigned char>(utf8[utf8.size() - k]) & 0xC0) == 0xC0) {
+                    utf8 = utf8.substr(0, utf8.size() - k);
+                    break;
+                }
+        }
+        if (xll::is_valid_utf8(utf8)) {
+            out = xll::utf8_to_xstring(utf8);
+            return;
+        }
+    }
+    // ASCII, or bytes that are not UTF-8 at all: one character per byte, as Latin-1 reads them.
+    out.resize(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
+}
+
+xll::xstring_view DriverText::incoming(xll::xstring_view text, xll::xstring& scratch, bool cut) const
 {
     if (!bytes_as_units_)
         return text;
@@ -34,20 +63,7 @@ xll::xstring_view DriverText::incoming(xll::xstring_view text, xll::xstring& scr
     std::string bytes(text.size(), '\0');
     for (size_t i = 0; i < text.size(); ++i)
         bytes[i] = static_cast<char>(text[i]);
-    if (!xll::is_valid_utf8(bytes)) {
-        // A text cut to a buffer may end inside a character: drop that partial tail.
-        size_t keep = bytes.size();
-        for (size_t k = 1; k <= 3 && k <= bytes.size(); ++k) {
-            if ((static_cast<unsigned char>(bytes[bytes.size() - k]) & 0xC0) == 0xC0) {
-                keep = bytes.size() - k;
-                break;
-            }
-        }
-        if (keep == bytes.size() || !xll::is_valid_utf8(std::string_view(bytes).substr(0, keep)))
-            return text;
-        bytes.resize(keep);
-    }
-    scratch = xll::utf8_to_xstring(bytes);
+    decode_bytes(bytes, scratch, cut);
     return scratch;
 }
 

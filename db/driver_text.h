@@ -6,6 +6,8 @@
 // passes through unchanged, and what comes back is read as the UTF-8 it is.
 #pragma once
 
+#include <string_view>
+
 #include "db/odbc_api.h"
 #include "xll/traits.h"
 
@@ -31,7 +33,11 @@ public:
     xll::xstring outgoing(xll::xstring_view text) const;
     // The worksheet text of what a wide entry point returned: the view itself when nothing
     // changes, else a view of scratch. Bytes that are not UTF-8 keep their Latin-1 reading.
-    xll::xstring_view incoming(xll::xstring_view text, xll::xstring& scratch) const;
+    xll::xstring_view incoming(xll::xstring_view text, xll::xstring& scratch, bool cut = false) const;
+
+    // Worksheet text of a driver's 8-bit text: UTF-8 when it is, otherwise one character per byte.
+    // When the text was cut to a buffer, a character cut in half at its end is dropped.
+    static void decode_bytes(std::string_view bytes, xll::xstring& out, bool cut = false);
 
 private:
     bool bytes_as_units_ = false;

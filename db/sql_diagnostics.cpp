@@ -20,7 +20,8 @@ template <size_t N> void append_zero_terminated(xstring& text, const SQLWCHAR (&
     while (n < N && s[n])
         ++n;
     xstring scratch;
-    text += driver_text.incoming(xll::xstring_view(worksheet_text(s), n), scratch);
+    // A full buffer means the driver manager cut the text.
+    text += driver_text.incoming(xll::xstring_view(worksheet_text(s), n), scratch, n + 1 >= N);
 }
 
 // Keeps text within the error buffer without leaving half of a surrogate pair at the end.
