@@ -1,0 +1,115 @@
+#include "host/builtins.h"
+
+#include "host/builtin_args.h"
+#include "host/utf.h"
+
+#include <algorithm>
+
+namespace zorvane::host {
+
+namespace {
+
+const std::vector<Builtin>& table()
+{
+    static const std::vector<Builtin> all = [] {
+        std::vector<Builtin> out;
+        for (auto part : {date_builtins(), text_builtins(), info_builtins(), math_builtins(), lookup_builtins()})
+            out.insert(out.end(), part.begin(), part.end());
+        return out;
+    }();
+    return all;
+}
+
+char param_kind(const Builtin& b, std::size_t index)
+{
+    if (b.params.empty())
+        return 's';
+    return b.params[std::min(index, b.params.size() - 1)];
+}
+
+// The element of a lifted argument for result position (row, column), broadcasting single rows
+// and columns the way array formulas do; #N/A outside the argument's size.
+Value element_for(const Value& arg, int row, int column)
+{
+    if (!arg.is_array())
+        return arg;
+    const Array& a = arg.array();
+    const int r = a.rows == 1 ? 0 : row;
+    const int c = a.columns == 1 ? 0 : column;
+    if (r >= a.rows || c >= a.columns)
+        return ErrorCode::na;
+    return a.at(r, c);
+}
+
+Value apply(const Builtin& builtin, EvalContext& ctx, std::span<const Value> args)
+{
+    try {
+        return builtin.impl(ctx, args);
+    } catch (const ArgumentError& e) {
+        return e.code;
+    }
+}
+
+} // namespace
+
+std::span<const Builtin> all_builtins()
+{
+    return table();
+}
+
+const Builtin* find_builtin(std::string_view name)
+{
+    const std::string upper = ascii_upper(name);
+    for (const auto& b : table())
+        if (b.name == upper)
+            return &b;
+    return nullptr;
+}
+
+const Builtin* find_builtin_number(int number)
+{
+    for (const auto& b : table())
+        if (b.number == number)
+            return &b;
+    return nullptr;
+}
+
+Value call_builtin(const Builtin& builtin, EvalContext& ctx, std::vector<Value> args)
+{
+    int rows = 0;
+    int columns = 0;
+    bool lift = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const char kind = param_kind(builtin, i);
+        if (args[i].is_ref() && kind != 'r')
+            args[i] = ctx.dereference(args[i].ref());
+        if (kind == 's' && args[i].is_array()) {
+            const Array& a = args[i].array();
+            if (a.rows == 0 || a.columns == 0)
+                return ErrorCode::value;
+            if (a.rows == 1 && a.columns == 1) {
+                Value single = a.cells.front();
+                args[i] = std::move(single);
+                continue;
+            }
+            lift = true;
+            rows = std::max(rows, a.rows);
+            columns = std::max(columns, a.columns);
+        }
+    }
+    if (!lift)
+        return apply(builtin, ctx, args);
+    Array result(rows, columns);
+    std::vector<Value> element_args(args.size());
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            for (std::size_t i = 0; i < args.size(); ++i)
+                element_args[i] = param_kind(builtin, i) == 's' ? element_for(args[i], r, c) : args[i];
+            Value v = apply(builtin, ctx, element_args);
+            result.at(r, c) = v.is_array() ? first_element(v) : std::move(v);
+        }
+    }
+    return result;
+}
+
+} // namespace zorvane::host

@@ -1,0 +1,219 @@
+// TEXT, CONCATENATE, LEN, VALUE, SEARCH, FIND, LEFT, RIGHT, MID, REPT, TRIM, EXACT.
+#include "host/builtin_args.h"
+#include "host/builtins.h"
+#include "host/number_format.h"
+#include "host/text_to_number.h"
+#include "host/utf.h"
+#include "xll/xlcall.h"
+
+#include <cmath>
+#include <vector>
+
+namespace zorvane::host {
+
+namespace {
+
+constexpr std::size_t max_text_length = 32767;
+
+Value text_result(std::u16string text)
+{
+    if (text.size() > max_text_length)
+        return ErrorCode::value;
+    return text;
+}
+
+// A count argument such as LEFT's: truncated, negative is #VALUE!.
+std::size_t count_arg(std::span<const Value> args, std::size_t i, double fallback)
+{
+    const double n = std::trunc(number_arg(args, i, fallback));
+    if (n < 0)
+        throw ArgumentError{ErrorCode::value};
+    return n > 1e9 ? static_cast<std::size_t>(1e9) : static_cast<std::size_t>(n);
+}
+
+Value text_fn(EvalContext&, std::span<const Value> args)
+{
+    propagate_error(args[0]);
+    const std::u16string format = text_arg(args, 1);
+    auto number = to_number(args[0]);
+    if (failed(number)) // text that is no number is shown as it is
+        return text_arg(args, 0);
+    auto text = format_number(std::get<double>(number), format);
+    if (!text)
+        return ErrorCode::value;
+    return text_result(std::move(*text));
+}
+
+Value concatenate_fn(EvalContext&, std::span<const Value> args)
+{
+    std::u16string out;
+    for (std::size_t i = 0; i < args.size(); ++i)
+        out += text_arg(args, i);
+    return text_result(std::move(out));
+}
+
+Value len_fn(EvalContext&, std::span<const Value> args)
+{
+    return static_cast<double>(text_arg(args, 0).size());
+}
+
+Value value_fn(EvalContext&, std::span<const Value> args)
+{
+    const Value& v = args[0];
+    propagate_error(v);
+    if (v.is_number())
+        return v;
+    if (v.is_nil() || v.is_missing())
+        return 0.0;
+    if (v.is_text())
+        if (auto n = number_from_text(v.text()))
+            return *n;
+    return ErrorCode::value;
+}
+
+// Does the pattern (with ? * and ~ escapes) match the text from position `at` on? The match
+// need not reach the end of the text.
+bool wildcard_prefix_match(std::u16string_view pattern, std::u16string_view text, std::size_t at)
+{
+    std::size_t p = 0;
+    std::size_t t = at;
+    std::size_t star_p = std::u16string_view::npos;
+    std::size_t star_t = 0;
+    // Greedy with backtracking to the last '*'; a trailing '*' (or end of pattern) succeeds.
+    while (p < pattern.size()) {
+        const char16_t c = pattern[p];
+        if (c == u'*') {
+            star_p = ++p;
+            star_t = t;
+            continue;
+        }
+        bool literal = false;
+        char16_t want = c;
+        std::size_t width = 1;
+        if (c == u'~' && p + 1 < pattern.size() && (pattern[p + 1] == u'*' || pattern[p + 1] == u'?' || pattern[p + 1] == u'~')) {
+            literal = true;
+            want = pattern[p + 1];
+            width = 2;
+        }
+        if (t < text.size() && ((!literal && c == u'?') || fold_upper(text[t]) == fold_upper(want))) {
+            p += width;
+            ++t;
+            continue;
+        }
+        if (star_p == std::u16string_view::npos || star_t >= text.size())
+            return false;
+        p = star_p;
+        t = ++star_t;
+    }
+    return true;
+}
+
+Value search_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string needle = text_arg(args, 0);
+    const std::u16string haystack = text_arg(args, 1);
+    const double start = std::trunc(number_arg(args, 2, 1));
+    if (start < 1 || start > static_cast<double>(haystack.size()) + 1)
+        return ErrorCode::value;
+    const auto from = static_cast<std::size_t>(start) - 1;
+    if (needle.empty())
+        return start;
+    for (std::size_t at = from; at < haystack.size(); ++at)
+        if (wildcard_prefix_match(needle, haystack, at))
+            return static_cast<double>(at + 1);
+    return ErrorCode::value;
+}
+
+Value find_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string needle = text_arg(args, 0);
+    const std::u16string haystack = text_arg(args, 1);
+    const double start = std::trunc(number_arg(args, 2, 1));
+    if (start < 1 || start > static_cast<double>(haystack.size()) + 1)
+        return ErrorCode::value;
+    const auto at = haystack.find(needle, static_cast<std::size_t>(start) - 1);
+    if (at == std::u16string::npos)
+        return ErrorCode::value;
+    return static_cast<double>(at + 1);
+}
+
+Value left_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string text = text_arg(args, 0);
+    return text.substr(0, count_arg(args, 1, 1));
+}
+
+Value right_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string text = text_arg(args, 0);
+    const std::size_t n = std::min(count_arg(args, 1, 1), text.size());
+    return text.substr(text.size() - n);
+}
+
+Value mid_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string text = text_arg(args, 0);
+    const double start = std::trunc(number_arg(args, 1));
+    if (start < 1)
+        return ErrorCode::value;
+    const std::size_t n = count_arg(args, 2, 0);
+    if (start > static_cast<double>(text.size()))
+        return std::u16string();
+    return text.substr(static_cast<std::size_t>(start) - 1, n);
+}
+
+Value rept_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string text = text_arg(args, 0);
+    const std::size_t n = count_arg(args, 1, 0);
+    if (!text.empty() && n > max_text_length / text.size())
+        return ErrorCode::value;
+    std::u16string out;
+    out.reserve(text.size() * n);
+    for (std::size_t i = 0; i < n; ++i)
+        out += text;
+    return out;
+}
+
+Value trim_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string text = text_arg(args, 0);
+    std::u16string out;
+    for (char16_t c : text) {
+        if (c == u' ' && (out.empty() || out.back() == u' '))
+            continue;
+        out.push_back(c);
+    }
+    if (!out.empty() && out.back() == u' ')
+        out.pop_back();
+    return out;
+}
+
+Value exact_fn(EvalContext&, std::span<const Value> args)
+{
+    return text_arg(args, 0) == text_arg(args, 1);
+}
+
+const Builtin builtins[] = {
+    {"TEXT", xlfText, 2, 2, "s", text_fn},
+    {"CONCATENATE", xlfConcatenate, 1, max_builtin_args, "s", concatenate_fn},
+    {"LEN", xlfLen, 1, 1, "s", len_fn},
+    {"VALUE", xlfValue, 1, 1, "s", value_fn},
+    {"SEARCH", xlfSearch, 2, 3, "s", search_fn},
+    {"FIND", xlfFind, 2, 3, "s", find_fn},
+    {"LEFT", xlfLeft, 1, 2, "s", left_fn},
+    {"RIGHT", xlfRight, 1, 2, "s", right_fn},
+    {"MID", xlfMid, 3, 3, "s", mid_fn},
+    {"REPT", xlfRept, 2, 2, "s", rept_fn},
+    {"TRIM", xlfTrim, 1, 1, "s", trim_fn},
+    {"EXACT", xlfExact, 2, 2, "s", exact_fn},
+};
+
+} // namespace
+
+std::span<const Builtin> text_builtins()
+{
+    return builtins;
+}
+
+} // namespace zorvane::host

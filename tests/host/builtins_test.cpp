@@ -1,0 +1,222 @@
+// The built-in functions where the spreadsheet's behaviour is easy to get wrong: date serials at
+// the 1900 bounds, time rounding, number-to-text, reading text as numbers, wildcards.
+#include "fake_context.h"
+#include "host/builtins.h"
+#include "host/number_text.h"
+#include "host/text_to_number.h"
+#include "xll/xlcall.h"
+
+#include <gtest/gtest.h>
+
+namespace zorvane::host::test {
+namespace {
+
+std::string narrow(const char16_t* text)
+{
+    std::string out;
+    for (; *text; ++text)
+        out.push_back(static_cast<char>(*text));
+    return out;
+}
+
+TEST(Dates, SerialsAtTheBoundsOfThe1900System)
+{
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=DATE(1900,1,1)"), Value(1.0));
+    EXPECT_EQ(ctx.eval("=DATE(1900,2,28)"), Value(59.0));
+    EXPECT_EQ(ctx.eval("=DATE(1900,2,29)"), Value(60.0)); // the day that never was
+    EXPECT_EQ(ctx.eval("=DATE(1900,3,1)"), Value(61.0));
+    EXPECT_EQ(ctx.eval("=DATE(2014,5,31)"), Value(41790.0));
+    EXPECT_EQ(ctx.eval("=DATE(2014,1,5)"), Value(41644.0));
+    EXPECT_EQ(ctx.eval("=DATE(9999,12,31)"), Value(2958465.0));
+    EXPECT_EQ(ctx.eval("=DATE(1900,1,0)"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=DATE(1900,1,-1)"), Value(ErrorCode::num));
+    EXPECT_EQ(ctx.eval("=DATE(10000,1,1)"), Value(ErrorCode::num));
+    // Overflowing months and days roll over; small years count from 1900.
+    EXPECT_EQ(ctx.eval("=DATE(2013,17,5)"), Value(41764.0)); // 2014-05-05
+    EXPECT_EQ(ctx.eval("=DATE(2014,6,0)"), Value(41790.0));
+    EXPECT_EQ(ctx.eval("=DATE(2014,0,1)"), Value(41609.0)); // 2013-12-01
+    EXPECT_EQ(ctx.eval("=DATE(114,5,31)"), Value(41790.0));
+
+    const std::tuple<const char*, int, int, int> parts[] = {
+        {"1", 1900, 1, 1}, {"59", 1900, 2, 28}, {"60", 1900, 2, 29}, {"61", 1900, 3, 1}, {"41790.99", 2014, 5, 31},
+        {"41644", 2014, 1, 5}, {"0", 1900, 1, 0}, {"2958465", 9999, 12, 31}};
+    for (const auto& [serial, y, m, d] : parts) {
+        EXPECT_EQ(ctx.eval(std::string("=YEAR(") + serial + ")"), Value(y)) << serial;
+        EXPECT_EQ(ctx.eval(std::string("=MONTH(") + serial + ")"), Value(m)) << serial;
+        EXPECT_EQ(ctx.eval(std::string("=DAY(") + serial + ")"), Value(d)) << serial;
+    }
+    EXPECT_EQ(ctx.eval("=DAY(-1)"), Value(ErrorCode::num));
+    EXPECT_EQ(ctx.eval("=YEAR(2958466)"), Value(ErrorCode::num));
+    EXPECT_EQ(ctx.eval("=DAY(\"2014-05-31\")"), Value(31.0)); // text goes through VALUE
+    EXPECT_EQ(ctx.eval("=WEEKDAY(41790)"), Value(7.0));        // a Saturday
+    EXPECT_EQ(ctx.eval("=WEEKDAY(1)"), Value(1.0));            // the 1900 system's Sunday
+}
+
+TEST(Dates, TimesInWholeSecondsAndRounding)
+{
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=TIME(18,0,0)"), Value(0.75)); // exactly
+    EXPECT_EQ(ctx.eval("=TIME(12,0,0)"), Value(0.5));
+    EXPECT_EQ(ctx.eval("=TIME(25,0,0)"), ctx.eval("=TIME(1,0,0)")); // wraps at a day
+    EXPECT_EQ(ctx.eval("=TIME(0,-1,0)"), Value(ErrorCode::num));
+    EXPECT_DOUBLE_EQ(ctx.eval("=TIME(0,0,1.5)*86400").number(), 1.5); // fractional seconds stay
+    EXPECT_EQ(ctx.eval("=TIME(9.9,5,7)"), ctx.eval("=TIME(9,5,7)")); // hours are whole
+
+    EXPECT_EQ(ctx.eval("=HOUR(41790.75)"), Value(18.0));
+    EXPECT_EQ(ctx.eval("=MINUTE(41790.75)"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=SECOND(41790.75)"), Value(0.0));
+    // 17:59:59.6 rounds to the next second, and so up through the minute and the hour.
+    EXPECT_EQ(ctx.eval("=HOUR(41790+TIME(17,59,59.6))"), Value(18.0));
+    EXPECT_EQ(ctx.eval("=MINUTE(41790+TIME(17,59,59.6))"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=SECOND(41790+TIME(9,5,7.4))"), Value(7.0));
+    EXPECT_EQ(ctx.eval("=HOUR(0.99999999)"), Value(0.0)); // rounds to midnight
+    EXPECT_EQ(ctx.eval("=HOUR(\"18:30\")"), Value(18.0));
+}
+
+TEST(NumberText, FifteenSignificantDigitsInGeneralFormat)
+{
+    EXPECT_EQ(general_number_text(0.1 + 0.2), "0.3");
+    EXPECT_EQ(general_number_text(1.0 / 3), "0.333333333333333");
+    EXPECT_EQ(general_number_text(2.0 / 3), "0.666666666666667");
+    EXPECT_EQ(general_number_text(1e21), "1E+21");
+    EXPECT_EQ(general_number_text(1e20), "1E+20");
+    EXPECT_EQ(general_number_text(123456789012345.0), "123456789012345");
+    EXPECT_EQ(general_number_text(1234567890123456.0), "1.23456789012346E+15");
+    EXPECT_EQ(general_number_text(-0.0), "0");
+    EXPECT_EQ(general_number_text(-1.5), "-1.5");
+    EXPECT_EQ(general_number_text(41790), "41790");
+    EXPECT_EQ(general_number_text(0.000001), "0.000001");
+    EXPECT_EQ(general_number_text(1e-10), "1E-10");
+    EXPECT_EQ(general_number_text(1.5e-12), "1.5E-12");
+    EXPECT_EQ(general_number_text(1e100), "1E+100");
+    EXPECT_EQ(general_number_text(100), "100");
+
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=CONCATENATE(0.1+0.2)"), Value(u"0.3"));
+    EXPECT_EQ(ctx.eval("=CONCATENATE(1/3)"), Value(u"0.333333333333333"));
+    EXPECT_EQ(ctx.eval("=CONCATENATE(1E+21,\"|\",-0,\"|\",TRUE,\"|\",C9,\"|\",FALSE)"), Value(u"1E+21|0|TRUE||FALSE"));
+    EXPECT_EQ(ctx.eval("=CONCATENATE(\"a\",#N/A,#REF!)"), Value(ErrorCode::na));
+    EXPECT_EQ(ctx.eval("=CONCATENATE(\"x\",)"), Value(u"x"));
+}
+
+TEST(Text, TextFormats)
+{
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=TEXT(5,\"00\")"), Value(u"05"));
+    EXPECT_EQ(ctx.eval("=TEXT(123,\"00\")"), Value(u"123"));
+    EXPECT_EQ(ctx.eval("=TEXT(5.5,\"0\")"), Value(u"6"));
+    EXPECT_EQ(ctx.eval("=TEXT(-5,\"00\")"), Value(u"-05"));
+    EXPECT_EQ(ctx.eval("=TEXT(0.1+0.2,\"General\")"), Value(u"0.3"));
+    EXPECT_EQ(ctx.eval("=TEXT(1234.5,\"#,##0.00\")"), Value(u"1,234.50"));
+    EXPECT_EQ(ctx.eval("=TEXT(0.256,\"0.0%\")"), Value(u"25.6%"));
+    EXPECT_EQ(ctx.eval("=TEXT(41790.75,\"yyyy-mm-dd hh:mm:ss\")"), Value(u"2014-05-31 18:00:00"));
+    EXPECT_EQ(ctx.eval("=TEXT(41644,\"d mmm yy\")"), Value(u"5 Jan 14"));
+    EXPECT_EQ(ctx.eval("=TEXT(0.75,\"h AM/PM\")"), Value(u"6 PM"));
+    EXPECT_EQ(ctx.eval("=TEXT(\"abc\",\"00\")"), Value(u"abc"));
+    EXPECT_EQ(ctx.eval("=TEXT(-2,\"0;(0)\")"), Value(u"(2)"));
+}
+
+TEST(Text, ValueReadsTextTheWayTheSpreadsheetDoes)
+{
+    const std::pair<const char16_t*, double> readable[] = {
+        {u" 42 ", 42},         {u"-1.5", -1.5},       {u"+3", 3},          {u"1,234.5", 1234.5}, {u"50%", 0.5},
+        {u"$12", 12},          {u"-$12", -12},        {u"1e3", 1000},      {u"(7)", -7},         {u".5", 0.5},
+        {u"2014-05-31", 41790}, {u"5/31/2014", 41790}, {u"31-May-2014", 41790}, {u"May 31, 2014", 41790},
+        {u"18:00", 0.75},      {u"6:00 PM", 0.75},    {u"2014-05-31 18:00", 41790.75}, {u"1900-02-29", 60}};
+    for (const auto& [text, expected] : readable) {
+        auto n = number_from_text(text);
+        ASSERT_TRUE(n.has_value()) << narrow(text);
+        EXPECT_DOUBLE_EQ(*n, expected);
+    }
+    for (const char16_t* text : {u"", u"abc", u"1,23", u"12a", u"1e", u"2014-02-30", u"1899-12-31", u"25:61", u"--1", u"1.2.3"})
+        EXPECT_FALSE(number_from_text(text).has_value()) << narrow(text);
+
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=VALUE(\"1,234.5\")"), Value(1234.5));
+    EXPECT_EQ(ctx.eval("=VALUE(7)"), Value(7.0));
+    EXPECT_EQ(ctx.eval("=VALUE(\"x\")"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=VALUE(#N/A)"), Value(ErrorCode::na));
+}
+
+TEST(Text, SearchFindLeftLenRept)
+{
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=SEARCH(\"B\",\"abcb\")"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=SEARCH(\"b\",\"abcb\",3)"), Value(4.0));
+    EXPECT_EQ(ctx.eval("=SEARCH(\"a?c\",\"xxabc\")"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=SEARCH(\"b*d\",\"abcxd\")"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=SEARCH(\"~*\",\"a*b\")"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=SEARCH(\"z\",\"abc\")"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=SEARCH(\"\",\"abc\")"), Value(1.0));
+    EXPECT_EQ(ctx.eval("=SEARCH(\"a\",\"abc\",5)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=FIND(\"B\",\"abcB\")"), Value(4.0)); // case matters
+    EXPECT_EQ(ctx.eval("=FIND(\"?\",\"ab?\")"), Value(3.0)); // no wildcards
+    EXPECT_EQ(ctx.eval("=FIND(\"x\",\"abc\")"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=LEFT(\"abc\")"), Value(u"a"));
+    EXPECT_EQ(ctx.eval("=LEFT(\"abc\",10)"), Value(u"abc"));
+    EXPECT_EQ(ctx.eval("=LEFT(\"abc\",-1)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=LEFT(12345,2)"), Value(u"12"));
+    EXPECT_EQ(ctx.eval("=LEN(\"Müller\")"), Value(6.0));
+    EXPECT_EQ(ctx.eval("=LEN(1/3)"), Value(17.0));
+    EXPECT_EQ(ctx.eval("=LEN(REPT(\"ab\",3))"), Value(6.0));
+    EXPECT_EQ(ctx.eval("=REPT(\"a\",32768)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=LEN(REPT(\"a\",32767))"), Value(32767.0));
+}
+
+TEST(Arrays, IndexRowsColumnsAndElementWiseFunctions)
+{
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=INDEX({1,2;3,4},2,1)"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=INDEX({1,2,3},2)"), Value(2.0)); // one row: the index runs along it
+    EXPECT_EQ(ctx.eval("=INDEX({1;2;3},3)"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=INDEX({1,2;3,4},3,1)"), Value(ErrorCode::ref));
+    EXPECT_EQ(ctx.eval("=INDEX({1,2;3,4},0,2)"), ctx.eval("={2;4}"));
+    EXPECT_EQ(ctx.eval("=ROWS({1,2;3,4;5,6})"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=COLUMNS({1,2;3,4;5,6})"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=ROWS(A1:B7)"), Value(7.0));
+    EXPECT_EQ(ctx.eval("=COLUMNS(5)"), Value(1.0));
+    EXPECT_EQ(ctx.eval("=LEN({\"a\",\"bb\"})"), ctx.eval("={1,2}"));
+    EXPECT_EQ(ctx.eval("=ISERROR({1,#N/A})"), ctx.eval("={FALSE,TRUE}"));
+    EXPECT_EQ(ctx.eval("=IF({TRUE,FALSE},{1,2},{3,4})"), ctx.eval("={1,4}"));
+}
+
+TEST(Info, PredicatesIfIntRand)
+{
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=ISERROR(#N/A)"), Value(true));
+    EXPECT_EQ(ctx.eval("=ISERROR(1)"), Value(false));
+    EXPECT_EQ(ctx.eval("=ISNA(#N/A)"), Value(true));
+    EXPECT_EQ(ctx.eval("=ISNA(#VALUE!)"), Value(false));
+    EXPECT_EQ(ctx.eval("=ISNUMBER(\"1\")"), Value(false)); // no conversion in the IS functions
+    EXPECT_EQ(ctx.eval("=ISTEXT(\"1\")"), Value(true));
+    EXPECT_EQ(ctx.eval("=IF(1,\"y\",\"n\")"), Value(u"y"));
+    EXPECT_EQ(ctx.eval("=IF(0,\"y\")"), Value(false));
+    EXPECT_EQ(ctx.eval("=IF(\"maybe\",1,2)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=IF(TRUE,1,1/0)"), Value(1.0)); // the other branch is not evaluated
+    EXPECT_EQ(ctx.eval("=INT(-1.5)"), Value(-2.0));
+    EXPECT_EQ(ctx.eval("=RAND()"), Value(0.25));
+    EXPECT_EQ(ctx.eval("=NOW()"), Value(41790.75));
+}
+
+TEST(Table, NamesAndNumbersAgree)
+{
+    // The callbacks find built-ins by number, formulas by name: both must reach the same entry.
+    const std::pair<const char*, int> expected[] = {
+        {"DATE", xlfDate},   {"TIME", xlfTime},     {"DAY", xlfDay},         {"MONTH", xlfMonth}, {"YEAR", xlfYear},
+        {"HOUR", xlfHour},   {"MINUTE", xlfMinute}, {"SECOND", xlfSecond},   {"TEXT", xlfText},   {"CONCATENATE", xlfConcatenate},
+        {"LEN", xlfLen},     {"NOW", xlfNow},       {"VALUE", xlfValue},     {"SEARCH", 82},      {"FIND", 124},
+        {"LEFT", 115},       {"INDEX", xlfIndex},   {"ROWS", xlfRows},       {"COLUMNS", xlfColumns}, {"IF", xlfIf},
+        {"ISERROR", xlfIserror}, {"ISNA", xlfIsna}, {"ISNUMBER", xlfIsnumber}, {"ISTEXT", xlfIstext}, {"INT", xlfInt},
+        {"RAND", xlfRand},   {"REPT", xlfRept}};
+    for (const auto& [name, number] : expected) {
+        const Builtin* by_name = find_builtin(name);
+        ASSERT_NE(by_name, nullptr) << name;
+        EXPECT_EQ(by_name, find_builtin_number(number)) << name;
+    }
+    EXPECT_EQ(find_builtin("concatenate"), find_builtin("CONCATENATE"));
+    EXPECT_EQ(find_builtin("NOSUCH"), nullptr);
+}
+
+} // namespace
+} // namespace zorvane::host::test

@@ -1,0 +1,56 @@
+// A context for evaluating formulas without a host session: a few cells, a fixed clock, and no
+// registered functions.
+#pragma once
+
+#include "host/cell_address.h"
+#include "host/eval_context.h"
+#include "host/evaluator.h"
+#include "host/formula_parser.h"
+
+#include <map>
+
+namespace zorvane::host::test {
+
+class FakeContext : public EvalContext {
+public:
+    std::map<CellAddress, Value> cells;
+    double clock = 41790.75;
+
+    Value dereference(const Ref& ref) override
+    {
+        auto cell = [&](int r, int c) {
+            auto it = cells.find({r, c});
+            return it == cells.end() ? Value(Nil{}) : it->second;
+        };
+        if (ref.rows() == 1 && ref.columns() == 1)
+            return cell(ref.first_row, ref.first_column);
+        Array a(ref.rows(), ref.columns());
+        for (int r = 0; r < ref.rows(); ++r)
+            for (int c = 0; c < ref.columns(); ++c)
+                a.at(r, c) = cell(ref.first_row + r, ref.first_column + c);
+        return a;
+    }
+    double now() override { return clock; }
+    double random() override { return 0.25; }
+    Value evaluate_text(std::u16string_view formula) override { return resolve_result(evaluate(*parse_formula(formula), *this), *this); }
+    std::optional<int> registered_arity(std::string_view) override { return std::nullopt; }
+    Value call_registered(std::string_view, std::vector<Value>) override { return ErrorCode::name; }
+
+    // Parses, checks and evaluates like a cell would.
+    Value eval(std::string_view formula)
+    {
+        auto ast = parse_formula(formula);
+        check_calls(*ast, *this);
+        return resolve_result(evaluate(*ast, *this), *this);
+    }
+};
+
+inline Value text(const char* utf8)
+{
+    std::u16string s;
+    for (const char* p = utf8; *p; ++p)
+        s.push_back(static_cast<unsigned char>(*p));
+    return s;
+}
+
+} // namespace zorvane::host::test
