@@ -1,0 +1,30 @@
+// Calling a registered procedure with worksheet values: each argument is converted the way its
+// type code asks, the procedure is called through the dynamic-call layer, and its result is
+// copied back into a host value (and given back to the add-in when it asks to free it).
+#pragma once
+
+#include "host/eval_context.h"
+#include "host/registry.h"
+#include "host/result_store.h"
+#include "host/value.h"
+#include "xll/xlcall.h"
+
+#include <vector>
+
+namespace zorvane::host {
+
+// The add-in's own release functions (xlAutoFree12, xlAutoFree); either may be null.
+struct AddinFree {
+    void (*free12)(XLOPER12*) = nullptr;
+    void (*free8)(XLOPER*) = nullptr;
+};
+
+// Calls the registration's procedure. Missing trailing arguments are passed as omitted ones.
+// Rules for values that do not fit a code: a scalar code given an array takes its top-left
+// element; an error value given to a non-record code is the result, without calling; a null
+// record or pointer returned shows as #NUM!. Throws UsageError for more arguments than
+// registered.
+Value call_registration(const Registration& registration, std::vector<Value> args, EvalContext& ctx, const AddinFree& free,
+                        ResultStore& store);
+
+} // namespace zorvane::host
