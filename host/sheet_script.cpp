@@ -1,0 +1,287 @@
+#include "host/sheet_script.h"
+
+#include "host/cell_address.h"
+#include "host/errors.h"
+#include "host/evaluator.h"
+#include "host/formula_parser.h"
+#include "host/text_to_number.h"
+#include "host/utf.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace zorvane::host {
+
+namespace {
+
+std::string trim(const std::string& s)
+{
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string::npos)
+        return std::string();
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+std::string substitute(std::string text, const std::string& folder)
+{
+    static const std::string marker = "${SHEET_DIR}";
+    for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at + folder.size()))
+        text.replace(at, marker.size(), folder);
+    return text;
+}
+
+// Words separated by blanks; "..." groups a word with blanks ("" inside is a quote).
+std::vector<std::string> words(const std::string& s)
+{
+    std::vector<std::string> out;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+            ++i;
+        if (i >= s.size())
+            break;
+        std::string word;
+        bool quoted = false;
+        while (i < s.size() && (quoted || (s[i] != ' ' && s[i] != '\t'))) {
+            if (s[i] == '"') {
+                if (quoted && i + 1 < s.size() && s[i + 1] == '"') {
+                    word += '"';
+                    i += 2;
+                    continue;
+                }
+                quoted = !quoted;
+                ++i;
+                continue;
+            }
+            word += s[i++];
+        }
+        out.push_back(word);
+    }
+    return out;
+}
+
+bool parse_int(const std::string& s, int& out)
+{
+    if (s.empty())
+        return false;
+    char* end = nullptr;
+    const long v = std::strtol(s.c_str(), &end, 10);
+    if (*end != '\0' || v < -1000000 || v > 1000000)
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+class ScriptRunner {
+public:
+    ScriptRunner(Host& host, const std::string& name, const std::string& folder, std::ostream& out, OutputFormat format)
+        : host_(host), name_(name), folder_(folder), out_(out), format_(format)
+    {
+    }
+
+    void line(const std::string& raw, std::size_t number)
+    {
+        number_ = number;
+        const std::string text = trim(raw);
+        if (text.empty() || text[0] == '#')
+            return;
+        const auto colon = text.find(':');
+        if (colon != std::string::npos) {
+            if (auto at = parse_cell_address(trim(text.substr(0, colon)))) {
+                cell_entry(*at, trim(text.substr(colon + 1)));
+                return;
+            }
+        }
+        const auto space = text.find_first_of(" \t");
+        const std::string verb = ascii_upper(text.substr(0, space));
+        const std::string rest = space == std::string::npos ? std::string() : trim(text.substr(space));
+        if (verb == "PRINT")
+            print(rest);
+        else if (verb == "RUN")
+            run(rest);
+        else if (verb == "ADVANCE")
+            advance(rest);
+        else if (verb == "ALERT")
+            alert(rest);
+        else if (verb == "DIALOG")
+            dialog(rest);
+        else if (verb == "NOW")
+            now(rest);
+        else if (verb == "RECALC")
+            host_.sheet().recalculate(host_);
+        else if (verb == "KEY")
+            key(rest);
+        else
+            fail("unknown line; expected a cell entry such as 'A1: =1+2' or one of print, run, advance, alert, dialog, now, recalc, key");
+    }
+
+private:
+    [[noreturn]] void fail(const std::string& message) const
+    {
+        throw UsageError(name_ + ":" + std::to_string(number_) + ": " + message);
+    }
+
+    std::shared_ptr<const Node> formula(const std::string& text)
+    {
+        try {
+            NodePtr ast = parse_formula(text);
+            check_calls(*ast, host_);
+            return std::shared_ptr<const Node>(std::move(ast));
+        } catch (const UsageError& e) {
+            fail(std::string(e.what()) + " in " + text);
+        }
+    }
+
+    void cell_entry(CellAddress at, const std::string& content)
+    {
+        const std::string text = substitute(content, folder_);
+        if (!text.empty() && text[0] == '=')
+            host_.sheet().set_formula(at, text, formula(text));
+        else
+            host_.sheet().set_constant(at, constant_from_entry(text));
+    }
+
+    void emit(const Value& value) { out_ << format_value(value, format_); }
+
+    void print(const std::string& what)
+    {
+        if (what.empty())
+            fail("print needs a cell, a range, =FORMULA or status");
+        if (ascii_upper(what) == "STATUS") {
+            emit(Value(host_.status_bar()));
+            return;
+        }
+        host_.sheet().calculate(host_);
+        if (what[0] == '=') {
+            const std::string text = substitute(what, folder_);
+            auto ast = formula(text);
+            emit(resolve_result(evaluate(*ast, host_), host_));
+            return;
+        }
+        auto ref = parse_range(what);
+        if (!ref)
+            fail("cannot print '" + what + "': expected a cell such as A1, a range such as A1:C4, =FORMULA or status");
+        emit(host_.sheet().range_value(*ref, host_));
+    }
+
+    void run(const std::string& macro)
+    {
+        if (macro.empty())
+            fail("run needs a macro name");
+        host_.sheet().calculate(host_);
+        try {
+            host_.run_macro(macro);
+        } catch (const UsageError& e) {
+            fail(e.what());
+        }
+    }
+
+    void advance(const std::string& seconds_text)
+    {
+        char* end = nullptr;
+        const double seconds = std::strtod(seconds_text.c_str(), &end);
+        if (seconds_text.empty() || *end != '\0' || !(seconds >= 0))
+            fail("advance needs a number of seconds, not '" + seconds_text + "'");
+        host_.sheet().calculate(host_);
+        host_.advance(seconds);
+    }
+
+    void alert(const std::string& answer)
+    {
+        const std::string a = ascii_upper(answer);
+        if (a == "OK")
+            host_.ui().queue_alert_answer(AlertAnswer::ok);
+        else if (a == "CANCEL")
+            host_.ui().queue_alert_answer(AlertAnswer::cancel);
+        else
+            fail("alert takes ok or cancel");
+    }
+
+    void dialog(const std::string& rest)
+    {
+        const auto parts = words(rest);
+        if (parts.empty())
+            fail("dialog takes cancel, or the chosen item's row followed by ROW=VALUE entries");
+        DialogAnswer answer;
+        if (ascii_upper(parts[0]) == "CANCEL") {
+            if (parts.size() > 1)
+                fail("dialog cancel takes nothing more");
+            answer.cancel = true;
+        } else {
+            if (!parse_int(parts[0], answer.item) || answer.item < 0)
+                fail("dialog: '" + parts[0] + "' is no item row number");
+            for (std::size_t i = 1; i < parts.size(); ++i) {
+                const auto eq = parts[i].find('=');
+                int row = 0;
+                if (eq == std::string::npos || !parse_int(parts[i].substr(0, eq), row) || row < 1)
+                    fail("dialog: expected ROW=VALUE, not '" + parts[i] + "'");
+                answer.values.emplace_back(row, utf8_to_utf16(substitute(parts[i].substr(eq + 1), folder_)));
+            }
+        }
+        host_.ui().queue_dialog_answer(std::move(answer));
+    }
+
+    void now(const std::string& when)
+    {
+        auto serial = date_time_from_text(utf8_to_utf16(when));
+        if (!serial)
+            fail("now takes a time such as 2014-05-31 18:00:00, not '" + when + "'");
+        host_.set_clock(*serial);
+    }
+
+    void key(const std::string& which)
+    {
+        if (which.empty())
+            fail("key needs the key text, such as ^{F5}");
+        host_.sheet().calculate(host_);
+        bool ran = false;
+        try {
+            ran = host_.press_key(which);
+        } catch (const UsageError& e) {
+            fail(e.what());
+        }
+        if (!ran)
+            fail("no macro is bound to the key " + which);
+    }
+
+    Host& host_;
+    std::string name_;
+    std::string folder_;
+    std::ostream& out_;
+    OutputFormat format_;
+    std::size_t number_ = 0;
+};
+
+} // namespace
+
+Value constant_from_entry(const std::string& text)
+{
+    if (text.empty())
+        return Nil{};
+    if (text[0] == '\'')
+        return utf8_to_utf16(text.substr(1));
+    const std::u16string wide = utf8_to_utf16(text);
+    if (iequals_ascii(wide, u"TRUE"))
+        return true;
+    if (iequals_ascii(wide, u"FALSE"))
+        return false;
+    ErrorCode code{};
+    if (error_from_name(text, code))
+        return code;
+    if (auto n = number_from_text(wide))
+        return *n;
+    return wide;
+}
+
+void run_sheet_script(Host& host, std::istream& script, const std::string& name, const std::string& folder, std::ostream& out,
+                      OutputFormat format)
+{
+    ScriptRunner runner(host, name, folder, out, format);
+    std::string raw;
+    std::size_t number = 0;
+    while (std::getline(script, raw))
+        runner.line(raw, ++number);
+}
+
+} // namespace zorvane::host

@@ -1,0 +1,23 @@
+// Sheet files: a line-based script that fills cells, plays the user (alerts, dialogs, keys,
+// time) and prints values. The format is described in host/README.md.
+#pragma once
+
+#include "host/host.h"
+#include "host/output_format.h"
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+namespace zorvane::host {
+
+// Runs the script; `folder` is what ${SHEET_DIR} stands for. Throws UsageError naming
+// "name:line" for a line it cannot read.
+void run_sheet_script(Host& host, std::istream& script, const std::string& name, const std::string& folder, std::ostream& out,
+                      OutputFormat format);
+
+// Reads a cell entry's text as a constant the way typing it into a cell would: numbers (also
+// dates, times, percentages), TRUE/FALSE, error values; a leading ' forces text.
+Value constant_from_entry(const std::string& text);
+
+} // namespace zorvane::host
