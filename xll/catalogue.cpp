@@ -1,5 +1,6 @@
 // Every registration of the add-in, in registration order. The order is part of the interface:
 // registration stops at the first refused record, so it decides what exists after a failure.
+#include "xll/load_message.h"
 #include "xll/xll.h"
 
 using namespace xll;
@@ -16,6 +17,17 @@ AddIn xai_alert_filter(Args("_xll_alert_filter@0", "ALERT.FILTER"));
 const XCHAR* const zorvane = XLL_T("Zorvane");
 
 // 1 zVersion, 2 zFileLocation (text)
+
+AddIn12 xai_zVersion(Args12(XLL_T("Q!"), XLL_T("?zVersion"), XLL_T("zVersion"))
+                         .Arg(XLL_T("U"), XLL_T(""), XLL_T("No argument required. "))
+                         .Category(zorvane)
+                         .FunctionHelp(XLL_T("Returns the current version of this add-in.")));
+
+AddIn12 xai_zFileLocation(Args12(XLL_T("Q"), XLL_T("?zFileLocation"), XLL_T("zFileLocation"))
+                              .Arg(XLL_T("U"), XLL_T(""), XLL_T("No argument required. "))
+                              .Category(zorvane)
+                              .FunctionHelp(XLL_T("Returns the location of this add-in file.")));
+
 // 3 zStatement, 4 zSELECT, 5 zEXECUTE, 6 zListTables, 7 zListProcedures, 8 zListViews,
 // 9 zListColumns (database)
 
@@ -113,6 +125,12 @@ AddIn12 xai_zS(Args12(XLL_T("Q"), XLL_T("?zSQLString"), XLL_T("zS"))
 
 // 16 zJoin, 17 zSplit (text)
 
+AddIn12 xai_zJoin(Args12(XLL_T("Q"), XLL_T("?zJoin"), XLL_T("zJoin"))
+                      .Arg(XLL_T("Q"), XLL_T("Range"), XLL_T("Cells to be joined in the string. "))
+                      .Arg(XLL_T("C%"), XLL_T("Delimiter"), XLL_T("Optional. If omitted, a space \" \" is used. "))
+                      .Category(zorvane)
+                      .FunctionHelp(XLL_T("Returns a string of joined cells separated by the separator string.")));
+
 AddIn12 xai_zSplit(Args12(XLL_T("Q"), XLL_T("?zSplit"), XLL_T("zSplit"))
                        .Arg(XLL_T("C%"), XLL_T("String"), XLL_T("is a string to split."), OPER12(XLL_T("1,2,3;4,5,6")))
                        .Arg(XLL_T("C%"), XLL_T("Columns delimiter"), XLL_T("is the delimiter for columns. Default is \",\"."))
@@ -129,6 +147,76 @@ AddIn12 xai_zCache_List(Args12(XLL_T("Q!"), XLL_T("?zCache_List"), XLL_T("zCache
 
 // documentation record "Regex", 19-31 REGEX_* constants, 32 REGEX.MATCH, 33 REGEX.REPLACE,
 // 34 REGEX.SEARCH (regular expressions)
+
+const XCHAR* const regex_category = XLL_T("Regex");
+
+AddIn12 xai_regex_documentation(Args12::Documentation(regex_category));
+
+AddIn12 xai_REGEX_FORMAT_DEFAULT(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_FORMAT_DEFAULT@0"), XLL_T("REGEX_FORMAT_DEFAULT"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Use ECMAScript format rules. ")));
+AddIn12 xai_REGEX_FORMAT_FIRST_ONLY(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_FORMAT_FIRST_ONLY@0"), XLL_T("REGEX_FORMAT_FIRST_ONLY"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Do not search for matches after the first one. ")));
+AddIn12 xai_REGEX_FORMAT_NO_COPY(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_FORMAT_NO_COPY@0"), XLL_T("REGEX_FORMAT_NO_COPY"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Do not copy text that does not match the regular expression. ")));
+AddIn12 xai_REGEX_FORMAT_SED(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_FORMAT_SED@0"), XLL_T("REGEX_FORMAT_SED"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Use sed format rules. ")));
+AddIn12 xai_REGEX_MATCH_ANY(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_ANY@0"), XLL_T("REGEX_MATCH_ANY"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("If more than one match is possible any match is acceptable. ")));
+AddIn12 xai_REGEX_MATCH_CONTINUOUS(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_CONTINUOUS@0"), XLL_T("REGEX_MATCH_CONTINUOUS"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Do not search for matches other than at the beginning of the target sequence. ")));
+AddIn12 xai_REGEX_MATCH_DEFAULT(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_DEFAULT@0"), XLL_T("REGEX_MATCH_DEFAULT"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Use default matching rules. ")));
+AddIn12 xai_REGEX_MATCH_NOT_BOL(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_NOT_BOL@0"), XLL_T("REGEX_MATCH_NOT_BOL"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Do not treat the first position in the target sequence as the beginning of a line. ")));
+AddIn12 xai_REGEX_MATCH_NOT_BOW(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_NOT_BOW@0"), XLL_T("REGEX_MATCH_NOT_BOW"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Do not treat the first position in the target sequence as the beginning of a word. ")));
+AddIn12 xai_REGEX_MATCH_NOT_EOL(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_NOT_EOL@0"), XLL_T("REGEX_MATCH_NOT_EOL"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Do not treat the past-the-end position in the target sequence as the end of a line. ")));
+AddIn12 xai_REGEX_MATCH_NOT_EOW(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_NOT_EOW@0"), XLL_T("REGEX_MATCH_NOT_EOW"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Do not treat the past-the-end position in the target sequence as the end of a word. ")));
+AddIn12 xai_REGEX_MATCH_NOT_NULL(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_NOT_NULL@0"), XLL_T("REGEX_MATCH_NOT_NULL"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("Do not treat an empty subsequence as a match. ")));
+AddIn12 xai_REGEX_MATCH_PREV_AVAIL(Args12(XLL_T("Q"), XLL_T("_xll_REGEX_MATCH_PREV_AVAIL@0"), XLL_T("REGEX_MATCH_PREV_AVAIL"))
+    .Category(regex_category)
+    .FunctionHelp(XLL_T("First is a valid iterator; ignore match_not_bol and match_not_bow if set. ")));
+
+AddIn12 xai_regex_match(
+    Args12(XLL_T("Q"), XLL_T("?xll_regex_match"), XLL_T("REGEX.MATCH"))
+        .Arg(XLL_T("Q"), XLL_T("Subject"), XLL_T("is the text to be matched"), OPER12(XLL_T("=INT(1000*RAND())")))
+        .Arg(XLL_T("C%"), XLL_T("Pattern"), XLL_T("is the regular expression"), OPER12(XLL_T("'\\d{2,3}")))
+        .Arg(XLL_T("J"), XLL_T("Flags"), XLL_T("are optional flags describing the type of match to perform "),
+             OPER12(XLL_T("=REGEX_FORMAT_DEFAULT()")))
+        .Category(regex_category)
+        .FunctionHelp(XLL_T("Returns TRUE for cells in Subject exactly matching Pattern and FALSE if not.")));
+
+AddIn12 xai_regex_replace(
+    Args12(XLL_T("Q"), XLL_T("?xll_regex_replace"), XLL_T("REGEX.REPLACE"))
+        .Arg(XLL_T("Q"), XLL_T("Subject"), XLL_T("is the text to be searched"))
+        .Arg(XLL_T("C%"), XLL_T("Pattern"), XLL_T("is the regular expression"))
+        .Arg(XLL_T("C%"), XLL_T("Replace"), XLL_T("is the replacement text "))
+        .Arg(XLL_T("J"), XLL_T("_Flags"), XLL_T("are optional flags describing the type of match to perform "))
+        .Category(regex_category)
+        .FunctionHelp(XLL_T("Replace text in Subject matching Pattern.")));
+
+AddIn12 xai_regex_search(
+    Args12(XLL_T("Q"), XLL_T("?xll_regex_search"), XLL_T("REGEX.SEARCH"))
+        .Arg(XLL_T("C%"), XLL_T("Subject"), XLL_T("is the text to be searched"))
+        .Arg(XLL_T("C%"), XLL_T("Pattern"), XLL_T("is the regular expression"))
+        .Arg(XLL_T("J"), XLL_T("Flags"), XLL_T("are optional flags describing the type of match to perform "))
+        .Category(regex_category)
+        .FunctionHelp(XLL_T("Return a one column array of all submatches from Subject that match Pattern.")));
 // 35 zWebQuery, 36 zWebQueryJSON (web), documentation record "Zorvane"
 
 AddIn12 xai_zWebQuery(
@@ -162,8 +250,12 @@ AddIn12 xai_zCache_MemoryUsed(Args12(XLL_T("Q"), XLL_T("?zCache_MemoryUsed"), XL
 
 // 40 zClearMsg, 41 zShowLoadMsg (load messages)
 
+AddIn12 xai_zClearMsg(Args12(XLL_T("?xll_ClearMsg"), XLL_T("zClearMsg")));
+AddIn12 xai_zShowLoadMsg(Args12(XLL_T("?xll_macro"), XLL_T("zShowLoadMsg")));
+
 // ---- callbacks and host-event bindings --------------------------------------------------------
 // Auto<OpenAfter12>: the load message (load messages)
+Auto<OpenAfter12> xao_load_message(show_load_message);
 // On<Key>: "^+B" XLL.PASTE.BASIC, "^+C" XLL.PASTE.CREATE (paste macros)
 
 } // namespace

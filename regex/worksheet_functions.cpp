@@ -1,0 +1,67 @@
+// REGEX.MATCH, REGEX.REPLACE and REGEX.SEARCH as the host calls them. Whatever goes wrong, the
+// user is told in an Error alert and the cell shows #N/A; nothing reaches the host.
+#include "regex/operations.h"
+#include "xll/xll.h"
+
+using namespace xll;
+
+namespace {
+
+xstring_view argument(const XCHAR* s) { return s ? xstring_view(s) : xstring_view(); }
+
+const XLOPER12& subject_or_missing(LPXLOPER12 subject)
+{
+    static const OPER12 missing = [] {
+        OPER12 m;
+        m.release();
+        return m;
+    }();
+    return subject ? *subject : static_cast<const XLOPER12&>(missing);
+}
+
+void fail(OPER12& result, const char* text) noexcept
+{
+    try {
+        xll_alert_error(text);
+    }
+    catch (...) {
+    }
+    result = xlerr::NA;
+}
+
+template <class Work> LPXLOPER12 answer(OPER12& result, Work work) noexcept
+{
+    try {
+        result = work();
+    }
+    catch (const std::exception& e) {
+        fail(result, e.what());
+    }
+    catch (...) {
+        fail(result, "regular expression error");
+    }
+    return &result;
+}
+
+} // namespace
+
+XLL_EXPORT(LPXLOPER12, xll_regex_match, (LPXLOPER12 subject, const XCHAR* pattern, int32_t flags))
+{
+    static OPER12 result;
+    return answer(result, [&] { return regex::match_cells(subject_or_missing(subject), argument(pattern), flags); });
+}
+
+XLL_EXPORT(LPXLOPER12, xll_regex_replace,
+           (LPXLOPER12 subject, const XCHAR* pattern, const XCHAR* replace, int32_t flags))
+{
+    static OPER12 result;
+    return answer(result, [&] {
+        return regex::replace_cells(subject_or_missing(subject), argument(pattern), argument(replace), flags);
+    });
+}
+
+XLL_EXPORT(LPXLOPER12, xll_regex_search, (const XCHAR* subject, const XCHAR* pattern, int32_t flags))
+{
+    static OPER12 result;
+    return answer(result, [&] { return regex::search_text(argument(subject), argument(pattern), flags); });
+}

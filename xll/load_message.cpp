@@ -1,0 +1,91 @@
+// The load message on the status bar, cleared again through the host's clock, so the user sees
+// the add-in arrive without a dialog to dismiss.
+#include "xll/load_message.h"
+
+#include "xll/xll.h"
+
+namespace {
+
+using namespace xll;
+
+// Ten seconds as a fraction of the host's day number.
+constexpr double clearing_delay = 0.00011574074074074075;
+
+const OPER12& load_message()
+{
+    static const OPER12 text(XLL_T("Zorvane.xll 1.0.0.3 - Add-in has been successfully loaded."));
+    return text;
+}
+
+const OPER12& clearing_macro()
+{
+    static const OPER12 name(XLL_T("zClearMsg"));
+    return name;
+}
+
+void tell(const char* text) noexcept
+{
+    try {
+        xll_alert_error(text);
+    }
+    catch (...) {
+    }
+}
+
+} // namespace
+
+namespace xll {
+
+int show_load_message()
+{
+    Excel12(xlcMessage, OPER12(true), load_message());
+    double now = Excel12(xlfNow).to_number();
+    Excel12(xlcOnTime, OPER12(now + clearing_delay), clearing_macro());
+    return 1;
+}
+
+} // namespace xll
+
+XLL_EXPORT(int, xai_LoadedMsg, (void))
+{
+    try {
+        return xll::show_load_message();
+    }
+    catch (const std::exception& e) {
+        tell(e.what());
+    }
+    catch (...) {
+        tell("The load message could not be shown.");
+    }
+    return 0;
+}
+
+// FALSE hands the status bar back to the host; the second argument is then ignored.
+XLL_EXPORT(int, xll_ClearMsg, (void))
+{
+    try {
+        xll::Excel12(xlcMessage, xll::OPER12(false), xll::OPER12(true));
+        return 1;
+    }
+    catch (const std::exception& e) {
+        tell(e.what());
+    }
+    catch (...) {
+        tell("The status bar could not be cleared.");
+    }
+    return 0;
+}
+
+XLL_EXPORT(int, xll_macro, (void))
+{
+    try {
+        return xll::show_load_message();
+    }
+    catch (const std::exception& e) {
+        tell(e.what());
+    }
+    catch (...) {
+        tell("The load message could not be shown.");
+    }
+    return 0;
+}
