@@ -4,6 +4,9 @@
 #include "web/http_client.h"
 
 #include <curl/curl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <time.h>
 
 #include "web/url.h"
 
@@ -71,6 +74,38 @@ public:
 
 private:
     curl_slist* list_ = nullptr;
+};
+
+// A write to a connection the server has closed raises SIGPIPE, which would end the host. It is
+// blocked on the calling thread for the length of a request (curl is told to leave the process's
+// signal handlers alone), and one raised meanwhile is taken off the queue before unblocking.
+class SigpipeBlock {
+public:
+    SigpipeBlock()
+    {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        sigset_t pending;
+        already_pending_ = sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+        blocked_ = pthread_sigmask(SIG_BLOCK, &pipe_, &old_) == 0;
+    }
+    ~SigpipeBlock()
+    {
+        if (!blocked_)
+            return;
+        sigset_t pending;
+        if (!already_pending_ && sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1) {
+            timespec now{0, 0};
+            sigtimedwait(&pipe_, nullptr, &now);
+        }
+        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+    SigpipeBlock(const SigpipeBlock&) = delete;
+    SigpipeBlock& operator=(const SigpipeBlock&) = delete;
+
+private:
+    sigset_t pipe_, old_;
+    bool already_pending_ = false, blocked_ = false;
 };
 
 // No exception may unwind through curl: running out of memory ends the transfer as a failure.
@@ -141,6 +176,7 @@ HttpResult http_get(xstring_view text) noexcept
         if (!curl_ready())
             return HttpResult::failed();
         std::string url = request_url(split.url);
+        SigpipeBlock quiet;
         for (int redirects = 0;; ++redirects) {
             Hop hop = fetch(url);
             if (!hop.complete)

@@ -1,0 +1,45 @@
+// The web functions typed into the headless host, which loads the real add-in and reads numbers
+// with its own VALUE. The pages come from servers this test starts on 127.0.0.1.
+#include <gtest/gtest.h>
+
+#include "local_server.h"
+#include "support/process.h"
+
+namespace {
+
+std::string eval(const std::string& formula)
+{
+    auto r = test::eval_csv({formula});
+    EXPECT_EQ(r.status, 0) << formula << "\n" << r.err;
+    return r.out;
+}
+
+std::string call(const std::string& function, const std::string& url, const std::string& key = "")
+{
+    return eval("=" + function + "(\"" + url + "\"" + (key.empty() ? "" : ",\"" + key + "\"") + ")");
+}
+
+} // namespace
+
+TEST(WebEndToEnd, LinesAndJsonFromALocalServer)
+{
+    webtest::LocalServer server;
+    server.route("/lines.txt?v=2", webtest::ok("alpha\n42\n\ngamma\n"));
+    server.route("/weather.json", webtest::ok("{\"city\": \"Oslo\",\n \"temp\": -3.5, \"at\": \"12:30\", \"tags\": [\"a\"]}"));
+    EXPECT_EQ(call("zWebQuery", server.url("/lines.txt?v=2")), "alpha\n42\ngamma\n\n\n");
+    EXPECT_EQ(call("zWebQueryJSON", server.url("/weather.json")), "city,Oslo\ntemp,-3.5\nat,12:30\ntags,\"[\"\"a\"\"]\"\n");
+    EXPECT_EQ(call("zWebQueryJSON", server.url("/weather.json"), "TEMP"), "-3.5\n");
+    EXPECT_EQ(call("zWebQueryJSON", server.url("/weather.json"), "wind"), "#N/A\n");
+}
+
+TEST(WebEndToEnd, FailuresAreTextsAndCodesInTheCell)
+{
+    const std::string down = "http://127.0.0.1:" + std::to_string(webtest::closed_port()) + "/";
+    EXPECT_EQ(call("zWebQuery", down), "#No internet\n");
+    EXPECT_EQ(call("zWebQueryJSON", down, "a"), "#No internet\n");
+    webtest::TlsServer tls("{\"a\":1}");
+    EXPECT_EQ(call("zWebQueryJSON", tls.url("/"), "a"), "#No internet\n");
+    EXPECT_EQ(tls.client_hellos(), 1);
+    EXPECT_EQ(call("zWebQuery", "ftp://127.0.0.1/"), "12006\n");
+    EXPECT_EQ(call("zWebQuery", "http://"), "12005\n");
+}
