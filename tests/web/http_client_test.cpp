@@ -3,6 +3,8 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "local_server.h"
 #include "web/http_client.h"
 #include "web/url.h"
@@ -68,6 +70,9 @@ TEST(Redirects, NeverFromTlsToPlainHttp)
 
 TEST(HttpGet, SendsOnePlainGetWithOurAgentAndNothingElse)
 {
+    // A proxy named by the environment (here a dead port) is not ours to use.
+    setenv("http_proxy", "http://127.0.0.1:9", 1);
+    setenv("all_proxy", "http://127.0.0.1:9", 1);
     webtest::LocalServer server;
     server.route("/data?x=1&y=two", webtest::ok("fine"));
     HttpResult r = get(server.url("/data?x=1&y=two#frag"));
@@ -80,6 +85,8 @@ TEST(HttpGet, SendsOnePlainGetWithOurAgentAndNothingElse)
     EXPECT_NE(head.find("\r\nUser-Agent: Zorvane/1.0\r\n"), std::string::npos);
     for (const char* absent : {"Accept", "Proxy", "Authorization", "Cookie", "Content-Length"})
         EXPECT_EQ(head.find(std::string("\r\n") + absent), std::string::npos) << absent;
+    unsetenv("http_proxy");
+    unsetenv("all_proxy");
 }
 
 TEST(HttpGet, AnyStatusYieldsItsBody)
