@@ -43,8 +43,13 @@ SQLRETURN OdbcConnection::Connect()
 
 void OdbcConnection::Execute(xll::xstring_view statement_text, OdbcStatement& statement)
 {
-    if (!connected_)
-        Connect();
+    // A refused connection reports its own records (a wrong password, an unreachable server):
+    // left to the statement allocation, they would be replaced by "Connection not open".
+    if (!connected_) {
+        SQLRETURN rc = Connect();
+        if (!sql_succeeded(rc))
+            CheckSqlDiagnostics(rc, statement, connection_.get(), text_);
+    }
     CheckSqlDiagnostics(SQLAllocHandle(SQL_HANDLE_STMT, connection_.get(), statement.out()), statement,
                         connection_.get(), text_);
     xll::xstring text = text_.outgoing(statement_text);

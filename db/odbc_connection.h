@@ -21,8 +21,8 @@ public:
     // connected flag follows the outcome; nothing is thrown.
     SQLRETURN Connect();
 
-    // Connects when not yet connected (ignoring the outcome), allocates the statement into the
-    // caller's owner and executes the text directly. Failures throw the texts of
+    // Connects when not yet connected, allocates the statement into the caller's owner and
+    // executes the text directly. Failures, a refused connection included, throw the texts of
     // CheckSqlDiagnostics, with the statement already released.
     void Execute(xll::xstring_view statement_text, OdbcStatement& statement);
 

@@ -1,0 +1,188 @@
+// The result cache: exact keys, admission, and what the inspection functions make of it.
+#include <gtest/gtest.h>
+
+#include "databases.h"
+#include "db/cache_listing.h"
+#include "db/query.h"
+#include "db/result_cache.h"
+#include "db/statement_call.h"
+#include "db_test.h"
+
+using namespace test;
+using xll::OPER12;
+
+namespace {
+
+void store(db::ResultCache& cache, const OPER12& result, const std::string& cs, const std::string& sql, int headers,
+           int last_row = 0, int last_column = 0)
+{
+    cache.Store(result, u(cs), u(sql), headers, 1.5, last_row, last_column, 41000.25);
+}
+
+TEST(ResultCache, KeysMatchExactlyInEveryCodeUnit)
+{
+    db::ResultCache cache;
+    store(cache, OPER12(1.0), "DSN=a", "SELECT 1", 0);
+    store(cache, OPER12(2.0), "DSN=a", "SELECT 1", 1);
+    store(cache, OPER12(3.0), "DSN=a", "select 1", 0);
+    store(cache, OPER12(4.0), "DSN=a", "SELECT  1", 0);
+    store(cache, OPER12(5.0), "DSN=A", "SELECT 1", 0);
+    EXPECT_EQ(cache.entries().size(), 5u);
+    EXPECT_EQ(*cache.Find(u("DSN=a"), u("SELECT 1"), 0), 1.0);
+    EXPECT_EQ(*cache.Find(u("DSN=a"), u("SELECT 1"), 1), 2.0);
+    EXPECT_EQ(*cache.Find(u("DSN=a"), u("select 1"), 0), 3.0);
+    EXPECT_EQ(*cache.Find(u("DSN=a"), u("SELECT  1"), 0), 4.0);
+    EXPECT_EQ(*cache.Find(u("DSN=A"), u("SELECT 1"), 0), 5.0);
+    EXPECT_EQ(cache.Find(u("DSN=a"), u("SELECT 1 "), 0), nullptr);
+    EXPECT_EQ(cache.Find(u("DSN=a"), u("SELECT 1"), 2), nullptr);
+}
+
+TEST(ResultCache, KeysLongerThanAnyFixedFieldStayDistinct)
+{
+    db::ResultCache cache;
+    std::string base(5000, 'k');
+    store(cache, OPER12(1.0), "DSN=x", base + "1", 0);
+    store(cache, OPER12(2.0), "DSN=x", base + "2", 0);
+    store(cache, OPER12(3.0), base + "cs", "SELECT 1", 0);
+    EXPECT_EQ(*cache.Find(u("DSN=x"), u(base + "2"), 0), 2.0);
+    EXPECT_EQ(*cache.Find(u("DSN=x"), u(base + "1"), 0), 1.0);
+    EXPECT_EQ(cache.Find(u("DSN=x"), u(base), 0), nullptr);
+    EXPECT_EQ(*cache.Find(u(base + "cs"), u("SELECT 1"), 0), 3.0);
+}
+
+TEST(ResultCache, OnlyThePlainSqlErrorIsRefused)
+{
+    db::ResultCache cache;
+    for (const char* refused : {"#SQL Error", "#sql error", "#SQL ERROR"})
+        store(cache, OPER12(u(refused)), "c", refused, 0);
+    EXPECT_TRUE(cache.entries().empty());
+    OPER12 empty;
+    empty.release();
+    const char* kept[] = {"#SQL Error ", "#SQL Error 42S02:1:0:no such table\n", "#SQL Invalid Handle",
+                          "#SQL Unknown Error", "invalid string position"};
+    for (const char* k : kept)
+        store(cache, OPER12(u(k)), "c", k, 0);
+    store(cache, empty, "c", "UPDATE t SET a = 1", 0);
+    EXPECT_EQ(cache.entries().size(), 6u);
+    EXPECT_TRUE(cache.Find(u("c"), u("UPDATE t SET a = 1"), 0)->is(xltypeMissing));
+}
+
+OPER12 result_with_header(int rows, int cols)
+{
+    OPER12 r(rows, cols);
+    r(0, 0) = u("first");
+    return r;
+}
+
+TEST(CacheListing, EmptyCacheIsAThousandRowsOfNA)
+{
+    db::ResultCache cache;
+    OPER12 plain = db::cache_listing(cache, false);
+    ASSERT_EQ(plain.rows(), 1000u);
+    ASSERT_EQ(plain.columns(), 7u);
+    for (size_t i = 0; i < plain.size(); ++i)
+        ASSERT_TRUE(is_na(plain[i])) << i;
+    OPER12 labelled = db::cache_listing(cache, true);
+    ASSERT_EQ(labelled.rows(), 1000u);
+    const char* labels[] = {"Time stamp", "ms", "Rows", "Cols", "Connection string", "Statement", "Results"};
+    for (size_t j = 0; j < 7; ++j)
+        EXPECT_EQ(show(labelled(0, j)), labels[j]);
+    EXPECT_TRUE(is_na(labelled(1, 0)));
+}
+
+TEST(CacheListing, OneRowPerEntryOldestFirst)
+{
+    db::ResultCache cache;
+    store(cache, result_with_header(5, 2), "Driver=SQLite3;Database=a", "SELECT a, b FROM t", 1, 3, 1);
+    store(cache, OPER12(u("#SQL Error 42S02:1:0:gone\n")), "Driver=SQLite3;Database=a", "SELECT x", 0, 0, -1);
+    OPER12 empty;
+    empty.release();
+    store(cache, empty, "c", "UPDATE t SET a = 1", 0, -1, -1);
+    OPER12 list = db::cache_listing(cache, true);
+    EXPECT_EQ(list(1, 0), 41000.25);
+    EXPECT_EQ(list(1, 1), 1.5);
+    EXPECT_EQ(list(1, 2), 4.0);
+    EXPECT_EQ(list(1, 3), 2.0);
+    EXPECT_EQ(show(list(1, 4)), "Driver=SQLite3;Database=a");
+    EXPECT_EQ(show(list(1, 5)), "SELECT a, b FROM t");
+    EXPECT_EQ(show(list(1, 6)), "first");
+    EXPECT_EQ(show(list(2, 6)), "#SQL Error 42S02:1:0:gone\n");
+    EXPECT_EQ(show(list(3, 6)), ""); // a result without cells has no first cell to show
+    EXPECT_TRUE(is_na(list(4, 0)));
+}
+
+TEST(CacheListing, GrowsPastAThousandAndPast32767Entries)
+{
+    db::ResultCache cache;
+    for (int i = 0; i < 1000; ++i)
+        store(cache, OPER12(1.0), "c", "SELECT " + std::to_string(i), 0);
+    EXPECT_EQ(db::cache_listing(cache, true).rows(), 1001u);
+    OPER12 full = db::cache_listing(cache, false);
+    ASSERT_EQ(full.rows(), 1000u);
+    EXPECT_EQ(show(full(999, 5)), "SELECT 999");
+    for (int i = 1000; i < 40000; ++i)
+        store(cache, OPER12(1.0), "c", "SELECT " + std::to_string(i), 0);
+    OPER12 big = db::cache_listing(cache, true);
+    ASSERT_EQ(big.rows(), 40001u);
+    EXPECT_EQ(show(big(40000, 5)), "SELECT 39999");
+}
+
+TEST(CacheMemory, EntryCostsTwentyFourPlusItsTextsPlusEachCellsLength)
+{
+    db::ResultCache cache;
+    OPER12 result(5, 2);
+    for (size_t i = 0; i < 10; ++i)
+        result[i] = i < 6 ? OPER12(static_cast<double>(i + 1)) : OPER12(xll::xlerr::NA);
+    store(cache, result, std::string(20, 'c'), std::string(30, 's'), 0);
+    // LEN of a one-digit number is 1; of an error, an error, which counts 0.
+    auto len = [](const XLOPER12& cell) { return xll::base_type(cell.xltype) == xltypeNum ? 1.0 : 0.0; };
+    EXPECT_EQ(db::cache_memory_used(cache, len), 24 + 20 + 30 + 6);
+    EXPECT_EQ(db::cache_memory_used(db::ResultCache(), len), 0);
+}
+
+// The worksheet road: a second identical call never reaches the database.
+class CachedStatement : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        db::ResultCache::instance().Clear();
+        cs = SqliteDb::fresh_connection_string();
+        direct("CREATE TABLE t (a INTEGER)");
+        direct("INSERT INTO t VALUES (1)");
+    }
+    void TearDown() override { db::ResultCache::instance().Clear(); }
+    void direct(const std::string& sql)
+    {
+        StubCalendar calendar;
+        db::run_query(u(cs), u(sql), false, calendar);
+    }
+    OPER12 call(const std::string& sql, int headers = 0)
+    {
+        return OPER12(*db::statement_call(u(cs), u(sql), headers));
+    }
+    std::string cs;
+};
+
+TEST_F(CachedStatement, HitIsServedEvenAfterTheTableChanged)
+{
+    EXPECT_EQ(call("SELECT a FROM t")(0, 0), 1.0);
+    direct("UPDATE t SET a = 2");
+    EXPECT_EQ(call("SELECT a FROM t")(0, 0), 1.0);
+    EXPECT_EQ(call("SELECT a FROM t", 1)(1, 0), 2.0); // headers make another key
+    EXPECT_EQ(call("select a FROM t")(0, 0), 2.0);   // and so does letter case
+    EXPECT_EQ(db::ResultCache::instance().entries().size(), 3u);
+    db::ResultCache::instance().Clear();
+    EXPECT_EQ(call("SELECT a FROM t")(0, 0), 2.0);
+}
+
+TEST_F(CachedStatement, FailureWithDiagnosticsIsKeptUntilCleared)
+{
+    std::string failed = show(call("SELECT b FROM u"));
+    ASSERT_EQ(failed.rfind("#SQL Error ", 0), 0u) << failed;
+    direct("CREATE TABLE u (b INTEGER)");
+    EXPECT_EQ(show(call("SELECT b FROM u")), failed);
+    db::ResultCache::instance().Clear();
+    EXPECT_TRUE(call("SELECT b FROM u").is(xltypeMulti));
+}
+
+} // namespace

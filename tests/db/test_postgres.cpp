@@ -1,0 +1,61 @@
+// What only a real server shows: connection failures over the network, and its own types.
+#include <gtest/gtest.h>
+
+#include "databases.h"
+#include "db/query.h"
+#include "db_test.h"
+
+using namespace test;
+
+namespace {
+
+class Postgres : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (auto why = PostgresDb::unavailable(); !why.empty())
+            GTEST_SKIP() << why;
+    }
+    std::string run_text(const std::string& cs, const std::string& sql)
+    {
+        return show(db::run_query(u(cs), u(sql), false, calendar).value);
+    }
+    static std::string server(int port, const std::string& password)
+    {
+        return "Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=" + std::to_string(port) +
+               ";Database=postgres;Uid=" + PostgresDb::user() + ";Pwd=" + password + ";";
+    }
+    StubCalendar calendar;
+};
+
+TEST_F(Postgres, UnreachableServerIsAConnectionDiagnostic)
+{
+    // The cluster's port plus one: nothing listens there.
+    std::string text = run_text(server(PostgresDb::port() + 1, PostgresDb::password()), "SELECT 1");
+    EXPECT_EQ(text.rfind("#SQL Error ", 0), 0u) << text;
+    EXPECT_NE(text.find(":1:"), std::string::npos) << text;
+    EXPECT_NE(text.find("connect"), std::string::npos) << text;
+}
+
+TEST_F(Postgres, WrongPasswordIsReportedByTheServer)
+{
+    std::string text = run_text(server(PostgresDb::port(), "not-the-password"), "SELECT 1");
+    EXPECT_EQ(text.rfind("#SQL Error ", 0), 0u) << text;
+    EXPECT_NE(text.find("password authentication failed"), std::string::npos) << text;
+    EXPECT_EQ(run_text(server(PostgresDb::port(), PostgresDb::password()), "SELECT 'ok'"), "<array 5x1>");
+}
+
+TEST_F(Postgres, GuidIsTextAndTimestampKeepsItsFraction)
+{
+    auto cs = u(PostgresDb::fresh_connection_string());
+    auto v = db::run_query(cs,
+                           u("SELECT CAST('123e4567-e89b-12d3-a456-426614174000' AS uuid), "
+                             "CAST('2014-03-05 13:45:10.5' AS timestamp), CAST(NULL AS uuid)"),
+                           false, calendar)
+                 .value;
+    EXPECT_EQ(show(v(0, 0)), "123E4567-E89B-12D3-A456-426614174000"); // the driver's text form
+    EXPECT_DOUBLE_EQ(v(0, 1).val.num, 20140305.0 + (13 * 3600 + 45 * 60 + 10.5) / 86400.0);
+    EXPECT_EQ(show(v(0, 2)), "");
+}
+
+} // namespace

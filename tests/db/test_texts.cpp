@@ -1,0 +1,129 @@
+// Texts the subsystem writes or reads itself: the builders' SQL, the listings, the timestamp
+// text of drivers, and the byte road of 8-bit drivers.
+#include <gtest/gtest.h>
+
+#include "db/driver_text.h"
+#include "db/statement_builders.h"
+#include "db/timestamp_text.h"
+#include "db_test.h"
+
+using namespace test;
+
+namespace {
+
+std::string select(const std::string& sel, const std::string& from, const std::string& where = "",
+                   const std::string& group = "", const std::string& order = "")
+{
+    return s(db::select_statement(u(sel), u(from), u(where), u(group), u(order)));
+}
+
+TEST(Select, KeywordsAreAddedUnlessTheClauseHasThem)
+{
+    EXPECT_EQ(select("*", "Orders"), "SELECT * FROM Orders");
+    EXPECT_EQ(select("SELECT TOP 5 *", "FROM Orders"), "SELECT TOP 5 * FROM Orders");
+    EXPECT_EQ(select("a", "t", "Price>5"), "SELECT a FROM t WHERE Price>5");
+    EXPECT_EQ(select("a", "t", "WHERE Price>5"), "SELECT a FROM t WHERE Price>5");
+    // The search is case-sensitive.
+    EXPECT_EQ(select("a", "t", "where Price>5"), "SELECT a FROM t WHERE where Price>5");
+    EXPECT_EQ(select("a", "t", "", "a", "a DESC"), "SELECT a FROM t GROUP BY a ORDER BY a DESC");
+    EXPECT_EQ(select("a", "t", "", "GROUP BY a", "ORDER BY 1"), "SELECT a FROM t GROUP BY a ORDER BY 1");
+    // A subquery's own SELECT counts: nothing is put in front.
+    EXPECT_EQ(select("(SELECT 1) AS x", "t"), "(SELECT 1) AS x FROM t");
+    EXPECT_EQ(select("a", ""), "SELECT a FROM ");
+    EXPECT_EQ(select("a", "t", "name = 'Müller'"), "SELECT a FROM t WHERE name = 'Müller'");
+}
+
+std::string execute(const std::string& proc, std::array<std::string, 10> p)
+{
+    std::array<xll::xstring, 10> wide;
+    std::array<xll::xstring_view, 10> views;
+    for (size_t i = 0; i < 10; ++i) {
+        wide[i] = u(p[i]);
+        views[i] = wide[i];
+    }
+    return s(db::execute_statement(u(proc), views));
+}
+
+TEST(Execute, EmptyParametersAreSkippedAndSeparatorsFollowPositions)
+{
+    EXPECT_EQ(execute("P", {"1", "'a'", "", "4"}), "EXEC P 1, 'a', 4");
+    EXPECT_EQ(execute("P", {"", "2"}), "EXEC P, 2");
+    EXPECT_EQ(execute("P", {}), "EXEC P");
+    EXPECT_EQ(execute("P", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}), "EXEC P 1, 2, 3, 4, 5, 6, 7, 8, 9, 10");
+}
+
+TEST(Listings, TextsAreSentVerbatim)
+{
+    xll::xstring prefix(db::list_columns_prefix);
+    EXPECT_EQ(prefix.size(), 169u);
+    std::string columns = s(db::list_columns_statement(u("Orders")));
+    EXPECT_EQ(columns.substr(columns.size() - 28), "WHERE TABLE_NAME  = 'Orders'");
+    EXPECT_EQ(s(db::list_columns_statement(u("O'Brien"))).substr(169), "O'Brien'");
+    EXPECT_EQ(s(db::list_tables_statement),
+              "SELECT [TableName] = so.name, [RowCount] = Max(si.Rows) FROM sysobjects so, sysindexes si WHERE "
+              "so.xtype = 'U' AND si.ID = OBJECT_ID(so.Name) Group BY so.Name Order BY 2 DESC");
+    EXPECT_EQ(s(db::list_views_statement), "SELECT [ViweName] = so.name, [CreationDate] = so.crdate FROM sysobjects so "
+                                           "WHERE so.xtype = 'V' Order BY 1 ASC");
+    EXPECT_EQ(s(db::list_procedures_statement),
+              "SELECT ProcedureName=sp.name, ParameterName=par.PARAMETER_NAME, DataType=par.DATA_TYPE FROM "
+              "sys.procedures sp LEFT JOIN INFORMATION_SCHEMA.PARAMETERS par ON sp.name = par.SPECIFIC_NAME ORDER "
+              "BY sp.name, par.ORDINAL_POSITION");
+}
+
+std::string parse_failure(const std::string& text)
+{
+    try {
+        db::parse_timestamp_text(text);
+    }
+    catch (const std::exception& e) {
+        return e.what();
+    }
+    return "<parsed>";
+}
+
+TEST(TimestampText, PartsAreReadAtTheirPositions)
+{
+    auto p = db::parse_timestamp_text("2014-03-05 13:45:10.25");
+    EXPECT_EQ(p.year, 2014);
+    EXPECT_EQ(p.month, 3);
+    EXPECT_EQ(p.day, 5);
+    EXPECT_EQ(p.hour, 13);
+    EXPECT_EQ(p.minute, 45);
+    EXPECT_EQ(p.second, 10.25);
+    EXPECT_EQ(db::parse_timestamp_text("2014-03-05 13:45:10.123456789").second, 10.123); // six characters of seconds
+}
+
+TEST(TimestampText, FailuresKeepTheirTexts)
+{
+    EXPECT_EQ(parse_failure("2014-03-05"), "invalid string position");
+    EXPECT_EQ(parse_failure("2014-03-05 13:45"), "invalid string position");
+    EXPECT_EQ(parse_failure("2014-03-05 13:45:"), "invalid stod argument");
+    EXPECT_EQ(parse_failure("yyyy-03-05 13:45:10"), "invalid stol argument");
+    EXPECT_EQ(parse_failure("2014-03-05 13:45:1e999"), "stod argument out of range");
+    EXPECT_EQ(parse_failure(""), "invalid stol argument");
+}
+
+xll::xstring units(const std::string& bytes)
+{
+    xll::xstring out;
+    for (char c : bytes)
+        out += static_cast<XCHAR>(static_cast<unsigned char>(c));
+    return out;
+}
+
+TEST(DriverText, EightBitDriversGetAndGiveUtf8Bytes)
+{
+    auto bytes = db::DriverText::bytes_as_units();
+    EXPECT_EQ(bytes.outgoing(u("Müller 日本")), units("Müller 日本"));
+    xll::xstring scratch;
+    EXPECT_EQ(s(bytes.incoming(units("Søren 日本商事"), scratch)), "Søren 日本商事");
+    // Bytes that are not UTF-8 keep their one-character-per-byte reading.
+    EXPECT_EQ(bytes.incoming(units("Caf\xE9"), scratch), units("Caf\xE9"));
+    // Only a text known to be cut loses a character split at its end.
+    EXPECT_EQ(s(bytes.incoming(units("ab\xE6\x97"), scratch, true)), "ab");
+    db::DriverText wide;
+    EXPECT_EQ(wide.outgoing(u("日本")), u("日本"));
+    EXPECT_EQ(wide.incoming(units("\xC3\xBC"), scratch), units("\xC3\xBC"));
+}
+
+} // namespace
