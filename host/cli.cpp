@@ -115,7 +115,7 @@ int eval_command(Host& host, const CommandLine& cl, std::ostream& out)
             check_calls(*ast, host);
             formulas.push_back(std::move(ast));
         } catch (const UsageError& e) {
-            throw UsageError(std::string(e.what()) + " in " + text);
+            throw UsageError(std::string(e.what()) + " in " + abbreviated(text));
         }
     }
     const OutputFormat format = cl.format.value_or(OutputFormat::grid);

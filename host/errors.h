@@ -22,6 +22,16 @@ struct FormulaError : UsageError {
     std::size_t position;
 };
 
+// Formula text as messages quote it: long formulas are cut.
+inline std::string abbreviated(const std::string& text, std::size_t limit = 100)
+{
+    if (text.size() <= limit)
+        return text;
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80)
+        --limit; // not inside a UTF-8 sequence
+    return text.substr(0, limit) + "...";
+}
+
 struct LoadError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

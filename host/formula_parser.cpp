@@ -15,12 +15,18 @@ bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool is_letter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c >= 0x80; }
 bool is_name_char(char16_t c) { return is_letter(c) || is_digit(c) || c == u'_' || c == u'.' || c == u'\\' || c == u'$'; }
 
+// The spreadsheet's own limits; they also keep the recursion of parsing and evaluating shallow.
+constexpr std::size_t max_formula_length = 8192;
+constexpr int max_nesting = 255;
+
 class Parser {
 public:
     explicit Parser(std::u16string_view text) : s_(text) {}
 
     NodePtr parse()
     {
+        if (s_.size() > max_formula_length)
+            throw FormulaError(max_formula_length + 1, "a formula holds at most " + std::to_string(max_formula_length) + " characters");
         skip_blanks();
         if (peek() == u'=')
             ++pos_;
@@ -37,6 +43,23 @@ public:
 private:
     std::u16string_view s_;
     std::size_t pos_ = 0;
+    int depth_ = 0;
+
+    // Counts one level of nesting (parentheses, calls, signs) while it lives.
+    class Nesting {
+    public:
+        explicit Nesting(Parser& p) : p_(p)
+        {
+            if (++p_.depth_ > max_nesting)
+                p_.fail("the formula is nested more than " + std::to_string(max_nesting) + " levels deep");
+        }
+        ~Nesting() { --p_.depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        Parser& p_;
+    };
 
     bool at_end() const { return pos_ >= s_.size(); }
     char16_t peek(std::size_t ahead = 0) const { return pos_ + ahead < s_.size() ? s_[pos_ + ahead] : u'\0'; }
@@ -164,6 +187,7 @@ private:
     {
         skip_blanks();
         if (peek() == u'-' || peek() == u'+') {
+            Nesting level(*this);
             auto node = make(Node::Kind::unary, pos_);
             node->op = std::string(1, static_cast<char>(s_[pos_++]));
             node->children.push_back(unary());
@@ -180,6 +204,7 @@ private:
             fail("the formula ends where a value is expected");
         const char16_t c = peek();
         if (c == u'(') {
+            Nesting level(*this);
             ++pos_;
             auto inner = comparison();
             expect(u')', "')'");
@@ -382,6 +407,7 @@ private:
 
     NodePtr call(const std::u16string& name, std::size_t start)
     {
+        Nesting level(*this);
         auto node = make(Node::Kind::call, start);
         node->name = utf16_to_utf8(name);
         ++pos_; // '('

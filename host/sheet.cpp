@@ -3,6 +3,7 @@
 #include "host/evaluator.h"
 
 #include <algorithm>
+#include <set>
 
 namespace zorvane::host {
 
@@ -21,6 +22,10 @@ bool contains(const Ref& r, CellAddress at)
     return at.row >= r.first_row && at.row <= r.last_row && at.column >= r.first_column && at.column <= r.last_column;
 }
 
+// Formulas that reach back through cells being calculated only by way of EVALUATE or the add-in
+// can still nest; past this depth the cell shows #REF! rather than exhausting the stack.
+constexpr std::size_t max_calculation_depth = 2000;
+
 } // namespace
 
 Sheet::Cell& Sheet::entry(CellAddress at)
@@ -34,6 +39,8 @@ Sheet::Cell& Sheet::entry(CellAddress at)
 void Sheet::set_constant(CellAddress at, Value value)
 {
     Cell& cell = entry(at);
+    if (cell.formula && !cell.dirty)
+        --clean_formulas_;
     cell.value = std::move(value);
     cell.text.clear();
     cell.formula.reset();
@@ -45,6 +52,8 @@ void Sheet::set_constant(CellAddress at, Value value)
 void Sheet::set_formula(CellAddress at, std::string text, std::shared_ptr<const Node> formula)
 {
     Cell& cell = entry(at);
+    if (cell.formula && !cell.dirty)
+        --clean_formulas_;
     cell.text = std::move(text);
     cell.precedents.clear();
     collect_references(*formula, cell.precedents);
@@ -55,6 +64,8 @@ void Sheet::set_formula(CellAddress at, std::string text, std::shared_ptr<const 
 
 void Sheet::mark_dependents(CellAddress changed)
 {
+    if (clean_formulas_ == 0)
+        return;
     std::vector<CellAddress> work{changed};
     while (!work.empty()) {
         const CellAddress at = work.back();
@@ -64,6 +75,7 @@ void Sheet::mark_dependents(CellAddress changed)
                 continue;
             if (std::any_of(cell.precedents.begin(), cell.precedents.end(), [&](const Ref& r) { return contains(r, at); })) {
                 cell.dirty = true;
+                --clean_formulas_;
                 work.push_back(address);
             }
         }
@@ -79,29 +91,42 @@ Value Sheet::value(CellAddress at, EvalContext& ctx)
     if (cell.in_progress)
         return ErrorCode::ref;
     if (cell.dirty && cell.formula) {
-        cell.in_progress = true;
-        calculating_.push_back(at);
-        Value result;
-        try {
-            result = resolve_result(evaluate(*cell.formula, ctx), ctx);
-        } catch (...) {
-            calculating_.pop_back();
-            cell.in_progress = false;
-            throw;
-        }
-        calculating_.pop_back();
-        // The map does not move its elements, so `cell` is still this cell.
-        cell.in_progress = false;
-        cell.value = std::move(result);
-        cell.dirty = false;
+        if (calculating_.size() >= max_calculation_depth)
+            return ErrorCode::ref;
+        calculate_from(at, ctx);
     }
+    // The map does not move its elements, so `cell` is still this cell.
     return cell.value;
+}
+
+void Sheet::calculate_one(CellAddress at, EvalContext& ctx)
+{
+    Cell& cell = cells_.at(at);
+    if (!cell.dirty || !cell.formula || cell.in_progress)
+        return;
+    cell.in_progress = true;
+    calculating_.push_back(at);
+    Value result;
+    try {
+        result = resolve_result(evaluate(*cell.formula, ctx), ctx);
+    } catch (...) {
+        calculating_.pop_back();
+        cell.in_progress = false;
+        throw;
+    }
+    calculating_.pop_back();
+    cell.in_progress = false;
+    cell.value = std::move(result);
+    cell.dirty = false;
+    ++clean_formulas_;
 }
 
 Value Sheet::range_value(const Ref& ref, EvalContext& ctx)
 {
     if (ref.rows() == 1 && ref.columns() == 1)
         return value({ref.first_row, ref.first_column}, ctx);
+    if (static_cast<long long>(ref.rows()) * ref.columns() > max_range_cells)
+        return ErrorCode::num;
     Array array(ref.rows(), ref.columns());
     for (int r = 0; r < ref.rows(); ++r)
         for (int c = 0; c < ref.columns(); ++c)
@@ -117,7 +142,46 @@ void Sheet::calculate(EvalContext& ctx)
             order.emplace_back(cell.order, address);
     std::sort(order.begin(), order.end());
     for (const auto& [index, address] : order)
-        value(address, ctx);
+        calculate_from(address, ctx);
+}
+
+void Sheet::calculate_from(CellAddress root, EvalContext& ctx)
+{
+    // Depth-first over the precedents with an explicit stack: a cell is calculated once all the
+    // dirty cells it refers to are, so value() never has to recurse along a chain.
+    struct Visit {
+        CellAddress at;
+        bool expanded;
+    };
+    std::vector<Visit> stack{{root, false}};
+    std::set<CellAddress> on_stack;
+    while (!stack.empty()) {
+        Visit& top = stack.back();
+        auto it = cells_.find(top.at);
+        if (it == cells_.end() || !it->second.dirty || !it->second.formula || it->second.in_progress) {
+            stack.pop_back();
+            continue;
+        }
+        if (top.expanded) {
+            const CellAddress at = top.at;
+            stack.pop_back();
+            on_stack.erase(at);
+            calculate_one(at, ctx);
+            continue;
+        }
+        top.expanded = true;
+        on_stack.insert(top.at);
+        const std::vector<Ref> precedents = it->second.precedents;
+        for (const Ref& r : precedents) {
+            // Only cells that exist can need calculating; walk those inside the range.
+            for (auto p = cells_.lower_bound({r.first_row, r.first_column}); p != cells_.end() && p->first.row <= r.last_row; ++p) {
+                if (p->first.column < r.first_column || p->first.column > r.last_column)
+                    continue;
+                if (p->second.dirty && p->second.formula && !p->second.in_progress && !on_stack.count(p->first))
+                    stack.push_back({p->first, false});
+            }
+        }
+    }
 }
 
 void Sheet::recalculate(EvalContext& ctx)

@@ -1,7 +1,8 @@
 // The worksheet: cells by address, each holding a constant or a formula and its last value.
 // Cells are calculated in the order they were entered, a referenced cell before the cell that
-// uses it. Changing a cell marks the cells that depend on it for recalculation; a cell that
-// depends on itself shows #REF!.
+// uses it (found without recursion, so long chains of cells are fine). Changing a cell marks the
+// cells that depend on it for recalculation; a cell that depends on itself shows #REF!. A range
+// of more than max_range_cells cells cannot be taken as values (#NUM!).
 #pragma once
 
 #include "host/cell_address.h"
@@ -15,6 +16,8 @@
 #include <vector>
 
 namespace zorvane::host {
+
+inline constexpr long long max_range_cells = 1 << 20;
 
 class Sheet {
 public:
@@ -50,10 +53,15 @@ private:
     };
     void mark_dependents(CellAddress changed);
     Cell& entry(CellAddress at);
+    // Calculates the dirty cells `at` depends on, deepest first, then `at` itself.
+    void calculate_from(CellAddress at, EvalContext& ctx);
+    // Evaluates one dirty formula cell now.
+    void calculate_one(CellAddress at, EvalContext& ctx);
 
     std::map<CellAddress, Cell> cells_;
     std::vector<CellAddress> calculating_;
     std::size_t next_order_ = 0;
+    std::size_t clean_formulas_ = 0; // while none, nothing can need marking
 };
 
 } // namespace zorvane::host

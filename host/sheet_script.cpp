@@ -129,7 +129,7 @@ private:
             check_calls(*ast, host_);
             return std::shared_ptr<const Node>(std::move(ast));
         } catch (const UsageError& e) {
-            fail(std::string(e.what()) + " in " + text);
+            fail(std::string(e.what()) + " in " + abbreviated(text));
         }
     }
 

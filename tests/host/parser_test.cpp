@@ -145,6 +145,15 @@ TEST(Parser, ErrorsNameTheirPosition)
     EXPECT_EQ(error_position("="), 2u);
     EXPECT_EQ(error_position("=A1:"), 5u);
     EXPECT_EQ(error_position("=1e"), 3u);
+    // The spreadsheet's limits keep recursion shallow whatever the input.
+    EXPECT_EQ(error_position(("=" + std::string(8192, '1')).c_str()), 8193u);
+    EXPECT_EQ(error_position(("=" + std::string(300, '(') + "1" + std::string(300, ')')).c_str()), 257u);
+    EXPECT_EQ(error_position(("=" + std::string(300, '-') + "1").c_str()), 257u);
+    FakeContext ctx;
+    std::string sum = "=1";
+    for (int i = 0; i < 4000; ++i)
+        sum += "+1";
+    EXPECT_EQ(ctx.eval(sum), Value(4001.0));
 }
 
 } // namespace

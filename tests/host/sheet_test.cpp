@@ -1,0 +1,91 @@
+// The sheet's calculation: order, what a change recalculates, cycles, long chains, big ranges.
+#include "fake_context.h"
+#include "host/sheet.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace zorvane::host::test {
+namespace {
+
+// Formulas see the sheet's cells; RAND() counts its calls, so a test can tell what ran.
+class SheetContext : public FakeContext {
+public:
+    Sheet sheet;
+    int calls = 0;
+    Value dereference(const Ref& ref) override { return sheet.range_value(ref, *this); }
+    double random() override { return ++calls; }
+
+    void formula(const std::string& address, const std::string& text)
+    {
+        sheet.set_formula(*parse_cell_address(address), text, std::shared_ptr<const Node>(parse_formula(text)));
+    }
+    Value at(const std::string& address) { return sheet.value(*parse_cell_address(address), *this); }
+};
+
+TEST(Sheet, CalculatesInEntryOrderReferencesFirst)
+{
+    SheetContext ctx;
+    ctx.formula("B1", "=RAND()*0+A1*2"); // entered first, but needs A1
+    ctx.formula("A1", "=RAND()");
+    ctx.formula("C1", "=RAND()");
+    ctx.sheet.calculate(ctx);
+    EXPECT_EQ(ctx.at("A1"), Value(1.0)); // calculated before B1 starts
+    EXPECT_EQ(ctx.at("B1"), Value(2.0));
+    EXPECT_EQ(ctx.at("C1"), Value(3.0));
+    EXPECT_EQ(ctx.calls, 3);
+}
+
+TEST(Sheet, AChangeRecalculatesOnlyWhatDependsOnIt)
+{
+    SheetContext ctx;
+    ctx.sheet.set_constant({0, 0}, 1.0);
+    ctx.formula("A2", "=A1+RAND()*0");
+    ctx.formula("A3", "=SUM(A1:A2)+RAND()*0");
+    ctx.formula("B1", "=RAND()");
+    ctx.sheet.calculate(ctx);
+    EXPECT_EQ(ctx.calls, 3);
+    ctx.sheet.set_constant({0, 0}, 5.0);
+    ctx.sheet.calculate(ctx);
+    EXPECT_EQ(ctx.calls, 5); // A2 and A3, not B1
+    EXPECT_EQ(ctx.at("A3"), Value(10.0));
+    ctx.sheet.recalculate(ctx);
+    EXPECT_EQ(ctx.calls, 8);
+    EXPECT_EQ(ctx.sheet.formula({1, 0}), std::optional<std::string>("=A1+RAND()*0"));
+    EXPECT_EQ(ctx.sheet.formula({0, 0}), std::nullopt);
+}
+
+TEST(Sheet, CyclesShowRefAndLongChainsDoNotRecurse)
+{
+    SheetContext ctx;
+    ctx.formula("A1", "=B1+1");
+    ctx.formula("B1", "=A1+1");
+    ctx.formula("C1", "=C1");
+    ctx.sheet.calculate(ctx);
+    EXPECT_EQ(ctx.at("A1"), Value(ErrorCode::ref));
+    EXPECT_EQ(ctx.at("B1"), Value(ErrorCode::ref));
+    EXPECT_EQ(ctx.at("C1"), Value(ErrorCode::ref));
+
+    SheetContext chain;
+    chain.sheet.set_constant({0, 0}, 0.0);
+    const int length = 100000;
+    for (int row = 1; row < length; ++row)
+        chain.formula("A" + std::to_string(row + 1), "=A" + std::to_string(row) + "+1");
+    EXPECT_EQ(chain.at("A" + std::to_string(length)), Value(static_cast<double>(length - 1)));
+}
+
+TEST(Sheet, RangesAndArrayResults)
+{
+    SheetContext ctx;
+    ctx.formula("A1", "={1,2;3,4}");
+    ctx.sheet.set_constant({0, 1}, Value(u"x"));
+    EXPECT_EQ(ctx.eval("=A1"), ctx.eval("={1,2;3,4}"));        // one cell: its whole value
+    EXPECT_EQ(ctx.eval("=A1:B1"), ctx.eval("={1,\"x\"}"));     // a range: each cell's value
+    EXPECT_EQ(ctx.eval("=ROWS(A1:B3)"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=INDEX(A1:XFD1048576,1,1)"), Value(ErrorCode::num)); // too big to take as values
+}
+
+} // namespace
+} // namespace zorvane::host::test
