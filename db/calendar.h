@@ -3,9 +3,6 @@
 // interface: the host in the add-in, a stand-in where no host runs.
 #pragma once
 
-#include <map>
-#include <tuple>
-
 namespace db {
 
 class Calendar {
@@ -17,15 +14,18 @@ public:
 };
 
 // The host's DATE and TIME through the checked call; a host error value counts as 0, as its
-// numeric reading does. Both are pure functions of their arguments, so within one query each
-// distinct argument triple is asked once.
+// numeric reading does.
 class HostCalendar : public Calendar {
 public:
     double date(double year, double month, double day) override;
     double time(double hour, double minute, double second) override;
+};
 
-private:
-    std::map<std::tuple<double, double, double>, double> dates_, times_;
+// The same numbers computed in the add-in (day_serial.h), for the values of a query.
+class SerialCalendar : public Calendar {
+public:
+    double date(double year, double month, double day) override;
+    double time(double hour, double minute, double second) override;
 };
 
 // The local time now, in whole seconds, as DATE + TIME of the calendar.

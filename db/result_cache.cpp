@@ -8,8 +8,16 @@ ResultCache& ResultCache::instance()
     return cache;
 }
 
+void ResultCache::Settle() const
+{
+    if (lent_ && !entries_.empty())
+        entries_.back().result = std::move(*lent_);
+    lent_ = nullptr;
+}
+
 const xll::OPER12* ResultCache::Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers) const
 {
+    Settle();
     for (const auto& e : entries_)
         if (e.headers == headers && e.statement == statement && e.connection_string == connection_string)
             return &e.result;
@@ -28,6 +36,7 @@ void ResultCache::Store(const xll::OPER12& result, xll::xstring_view connection_
 {
     if (!Admits(result))
         return;
+    Settle();
     CacheEntry e;
     e.connection_string = connection_string;
     e.statement = statement;
@@ -38,6 +47,19 @@ void ResultCache::Store(const xll::OPER12& result, xll::xstring_view connection_
     e.last_row = last_row;
     e.last_column = last_column;
     entries_.push_back(std::move(e));
+}
+
+} // namespace db
+
+namespace db {
+
+void ResultCache::StoreLent(xll::OPER12& holder, xll::xstring_view connection_string, xll::xstring_view statement,
+                            int headers, double elapsed_ms, int last_row, int last_column, double time_stamp)
+{
+    if (!Admits(holder))
+        return;
+    Store(xll::OPER12(), connection_string, statement, headers, elapsed_ms, last_row, last_column, time_stamp);
+    lent_ = &holder;
 }
 
 } // namespace db

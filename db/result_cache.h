@@ -37,13 +37,31 @@ public:
     void Store(const xll::OPER12& result, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
                double elapsed_ms, int last_row, int last_column, double time_stamp);
 
-    void Clear() { entries_.clear(); }
+    // Like Store, but the entry's result stays lent to `holder` (a worksheet function's own
+    // result, which the host copies as soon as the function returns) and is moved into the entry
+    // the next time the cache is used. A large result is then never copied just to be kept.
+    // Whoever writes to the holder must call Settle first.
+    void StoreLent(xll::OPER12& holder, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+                   double elapsed_ms, int last_row, int last_column, double time_stamp);
+    // Takes a lent result back into its entry.
+    void Settle() const;
+
+    void Clear()
+    {
+        lent_ = nullptr;
+        entries_.clear();
+    }
 
     // Oldest first.
-    const std::vector<CacheEntry>& entries() const { return entries_; }
+    const std::vector<CacheEntry>& entries() const
+    {
+        Settle();
+        return entries_;
+    }
 
 private:
-    std::vector<CacheEntry> entries_;
+    mutable std::vector<CacheEntry> entries_;
+    mutable xll::OPER12* lent_ = nullptr; // holds the newest entry's result while lent
 };
 
 } // namespace db

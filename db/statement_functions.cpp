@@ -23,6 +23,7 @@ OPER12& shared_result()
 
 LPXLOPER12 statement_failed() noexcept
 {
+    ResultCache::instance().Settle();
     shared_result() = xlerr::Value;
     return &shared_result();
 }
@@ -36,20 +37,22 @@ LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement
             result = *hit;
             return &result;
         }
-        HostCalendar calendar;
-        QueryResult q = run_query(connection_string, statement, headers != 0, calendar);
+        SerialCalendar values;
+        QueryResult q = run_query(connection_string, statement, headers != 0, values);
+        double stamp = 0; // an entry without its time is better than no entry
         if (ResultCache::Admits(q.value)) {
-            double stamp = 0; // an entry without its time is better than no entry
             try {
-                stamp = current_time_stamp(calendar);
+                HostCalendar host;
+                stamp = current_time_stamp(host);
             }
             catch (...) {
             }
-            cache.Store(q.value, connection_string, statement, headers, q.elapsed_ms, q.last_row, q.last_column, stamp);
         }
         result = std::move(q.value);
+        cache.StoreLent(result, connection_string, statement, headers, q.elapsed_ms, q.last_row, q.last_column, stamp);
     }
     catch (const std::exception& e) {
+        ResultCache::instance().Settle();
         try {
             result = xstring_view(WidenText(e.what()));
         }
@@ -58,6 +61,7 @@ LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement
         }
     }
     catch (...) {
+        ResultCache::instance().Settle();
         result = xlerr::Value;
     }
     return &result;

@@ -175,6 +175,23 @@ TEST_F(CachedStatement, HitIsServedEvenAfterTheTableChanged)
     EXPECT_EQ(call("SELECT a FROM t")(0, 0), 2.0);
 }
 
+TEST_F(CachedStatement, EachEntryKeepsTheResultItsCallReturned)
+{
+    direct("INSERT INTO t VALUES (2)");
+    OPER12 first = call("SELECT a FROM t ORDER BY a", 1);
+    OPER12 second = call("SELECT a * 10 FROM t ORDER BY a");
+    OPER12 failed = call("SELECT nothing FROM nowhere");
+    const auto& entries = db::ResultCache::instance().entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_TRUE(entries[0].result == first);
+    EXPECT_TRUE(entries[1].result == second);
+    EXPECT_TRUE(entries[2].result == failed);
+    EXPECT_EQ(entries[0].last_row, 2);
+    EXPECT_EQ(entries[0].last_column, 0);
+    EXPECT_EQ(second(1, 0), 20.0);
+    EXPECT_TRUE(call("SELECT a FROM t ORDER BY a", 1) == first);
+}
+
 TEST_F(CachedStatement, FailureWithDiagnosticsIsKeptUntilCleared)
 {
     std::string failed = show(call("SELECT b FROM u"));

@@ -1,30 +1,24 @@
 #include <ctime>
 
 #include "db/calendar.h"
+#include "db/day_serial.h"
 #include "xll/host_call.h"
 
 namespace db {
 
-namespace {
-
-template <class Memo> double ask(Memo& memo, int xlfn, double a, double b, double c)
+double HostCalendar::date(double year, double month, double day)
 {
-    auto key = std::make_tuple(a, b, c);
-    if (auto it = memo.find(key); it != memo.end())
-        return it->second;
-    double v = xll::Excel12(xlfn, xll::OPER12(a), xll::OPER12(b), xll::OPER12(c)).to_number();
-    memo.emplace(key, v);
-    return v;
+    return xll::Excel12(xlfDate, xll::OPER12(year), xll::OPER12(month), xll::OPER12(day)).to_number();
 }
-
-} // namespace
-
-double HostCalendar::date(double year, double month, double day) { return ask(dates_, xlfDate, year, month, day); }
 
 double HostCalendar::time(double hour, double minute, double second)
 {
-    return ask(times_, xlfTime, hour, minute, second);
+    return xll::Excel12(xlfTime, xll::OPER12(hour), xll::OPER12(minute), xll::OPER12(second)).to_number();
 }
+
+double SerialCalendar::date(double year, double month, double day) { return date_serial(year, month, day); }
+
+double SerialCalendar::time(double hour, double minute, double second) { return time_serial(hour, minute, second); }
 
 double current_time_stamp(Calendar& calendar)
 {

@@ -1,0 +1,62 @@
+#include "db/day_serial.h"
+
+#include <cmath>
+
+namespace db {
+
+namespace {
+
+constexpr long long seconds_per_day = 86400;
+constexpr long long last_serial = 2958465; // 9999-12-31
+
+// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
+long long days_from_civil(long long y, long long m, long long d)
+{
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const long long yoe = y - era * 400;
+    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+} // namespace
+
+double date_serial(double year, double month, double day)
+{
+    const double y = std::trunc(year), m = std::trunc(month), d = std::trunc(day);
+    if (!(std::fabs(y) <= 1e6 && std::fabs(m) <= 1e6 && std::fabs(d) <= 1e8) || y < 0 || y > 9999)
+        return 0;
+    long long yy = static_cast<long long>(y);
+    if (yy < 1900)
+        yy += 1900;
+    long long m0 = static_cast<long long>(m) - 1;
+    const long long carry = m0 >= 0 ? m0 / 12 : -((11 - m0) / 12);
+    yy += carry;
+    m0 -= carry * 12;
+    if (yy < 1900 || yy > 9999)
+        return 0;
+    long long first = days_from_civil(yy, m0 + 1, 1) - days_from_civil(1899, 12, 31);
+    if (first >= 60) // from 1900-03-01 on, the fictitious 29 February shifts every serial by one
+        ++first;
+    const long long serial = first + static_cast<long long>(d) - 1;
+    if (serial < 0 || serial > last_serial)
+        return 0;
+    return static_cast<double>(serial);
+}
+
+double time_serial(double hour, double minute, double second)
+{
+    const double h = std::trunc(hour), m = std::trunc(minute), s = second;
+    if (!(h <= 32767 && m <= 32767 && s <= 32767 && h >= -32768 && m >= -32768 && s >= -32768))
+        return 0;
+    const double whole = std::floor(s);
+    long long seconds =
+        static_cast<long long>(h) * 3600 + static_cast<long long>(m) * 60 + static_cast<long long>(whole);
+    if (seconds < 0)
+        return 0;
+    seconds %= seconds_per_day;
+    return (static_cast<double>(seconds) + (s - whole)) / seconds_per_day;
+}
+
+} // namespace db
