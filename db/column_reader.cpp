@@ -38,14 +38,6 @@ template <class T> bool read_fixed(SQLHSTMT statement, SQLUSMALLINT column, SQLS
     return indicator != SQL_NULL_DATA;
 }
 
-std::string narrow_ascii(xll::xstring_view s)
-{
-    std::string out(s.size(), '?');
-    for (size_t i = 0; i < s.size(); ++i)
-        if (s[i] < 0x80)
-            out[i] = static_cast<char>(s[i]);
-    return out;
-}
 
 } // namespace
 
@@ -157,6 +149,22 @@ bool ColumnReader::read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstri
     return true;
 }
 
+bool ColumnReader::read_ascii(SQLHSTMT statement, SQLUSMALLINT column, std::string_view& text)
+{
+    bool cut = false;
+    if (driver_text_.transcoded())
+        return read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, max_cell_text + 1, text, cut);
+    xll::xstring_view wide;
+    if (!read_pieces(statement, column, SQL_C_WCHAR, buffer_, text_, max_cell_text + 1, wide, cut))
+        return false;
+    narrow_.assign(wide.size(), '?'); // anything beyond ASCII is no digit anyway
+    for (size_t i = 0; i < wide.size(); ++i)
+        if (wide[i] < 0x80)
+            narrow_[i] = static_cast<char>(wide[i]);
+    text = narrow_;
+    return true;
+}
+
 void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT sql_type, OPER12& cell)
 {
     switch (kind) {
@@ -209,12 +217,12 @@ void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind
         return;
     }
     case ColumnKind::timestamp_text: {
-        xll::xstring_view text;
-        if (!read_text(statement, column, text)) {
+        std::string_view text;
+        if (!read_ascii(statement, column, text)) {
             cell = xlerr::NA;
             return;
         }
-        TimestampParts p = parse_timestamp_text(narrow_ascii(text));
+        TimestampParts p = parse_timestamp_text(text);
         double day = calendar_.date(static_cast<double>(p.year), static_cast<double>(p.month), static_cast<double>(p.day));
         double time = calendar_.time(static_cast<double>(p.hour), static_cast<double>(p.minute), p.second);
         cell = day + time;

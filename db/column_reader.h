@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/calendar.h"
@@ -42,12 +43,15 @@ private:
     // view points into the reader's buffers and lives until the next read.
     bool read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text);
 
+    // Reads a value meant to be ASCII (a timestamp's text) as bytes; false for NULL.
+    bool read_ascii(SQLHSTMT statement, SQLUSMALLINT column, std::string_view& text);
+
     Calendar& calendar_;
     const DriverText& driver_text_;
     std::vector<XCHAR> buffer_;
     std::vector<char> bytes_buffer_;
     xll::xstring text_, decoded_;
-    std::string bytes_;
+    std::string bytes_, narrow_;
 };
 
 } // namespace db
