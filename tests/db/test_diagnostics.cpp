@@ -108,11 +108,7 @@ TEST(Diagnostics, FailureWithoutRecordsIsTheBareText)
 {
     db::OdbcStatement none;
     EXPECT_EQ(thrown_text([&] { db::CheckSqlDiagnostics(SQL_ERROR, none, SQL_NULL_HDBC); }), "#SQL Error ");
-    EXPECT_EQ(thrown_text([&] { db::CheckSqlDiagnostics(SQL_INVALID_HANDLE, none, SQL_NULL_HDBC); }),
-              "#SQL Invalid Handle");
-    EXPECT_EQ(thrown_text([&] { db::CheckSqlDiagnostics(SQL_STILL_EXECUTING, none, SQL_NULL_HDBC); }),
-              "#SQL Unknown Error");
-    EXPECT_NO_THROW(db::CheckSqlDiagnostics(SQL_NO_DATA, none, SQL_NULL_HDBC));
+    EXPECT_NO_THROW(db::CheckSqlDiagnostics(SQL_NO_DATA, none, SQL_NULL_HDBC)); // an update that touched nothing
 }
 
 std::string query_text(const std::string& cs, const std::string& sql)
