@@ -11,24 +11,24 @@ status=0
 while read -r line; do
   name=$(printf '%s' "$line" | sed -n 's/^"\{0,1\}\([^"= ]*\)"\{0,1\}.*/\1/p')
   case "$line" in LIBRARY*|EXPORTS*|"") continue ;; esac
-  if ! printf '%s\n' "$exports" | grep -qxF -- "$name"; then
+  if ! grep -qxF -- "$name" <<< "$exports"; then
     echo "$dll: export $name missing" >&2; status=1
   fi
 done < "$root/xll/Zorvane.def"
 
 allowed='^(KERNEL32|USER32|ADVAPI32|ODBC32|WINHTTP|XLCall32|msvcrt|api-ms-win-crt-[a-z0-9-]+|ucrtbase)\.dll$'
 for dll_name in $(printf '%s\n' "$dump" | sed -n 's/^\s*DLL Name: //p'); do
-  if ! printf '%s\n' "$dll_name" | grep -qiE "$allowed"; then
+  if ! grep -qiE "$allowed" <<< "$dll_name"; then
     echo "$dll: imports $dll_name, which is not a system DLL" >&2; status=1
   fi
 done
 
 xlcall=$(printf '%s\n' "$dump" | sed -n '/DLL Name: XLCall32.dll/,/^$/p')
-if printf '%s\n' "$xlcall" | grep -qE '^\s+[0-9a-f]+\s+[0-9]+\s+[A-Za-z_]'; then
+if grep -qE '^\s+[0-9a-f]+\s+[0-9]+\s+[A-Za-z_]' <<< "$xlcall"; then
   echo "$dll: XLCall32 imported by name" >&2; status=1
 fi
 for ord in 1 3; do
-  printf '%s\n' "$xlcall" | grep -qE "^\s+80+$ord\s+0*$ord\s" || { echo "$dll: XLCall32 ordinal $ord not imported" >&2; status=1; }
+  grep -qE "^\s+80+$ord\s+0*$ord\s" <<< "$xlcall" || { echo "$dll: XLCall32 ordinal $ord not imported" >&2; status=1; }
 done
 [ $status -eq 0 ] && echo "$dll: $(printf "%s\n" "$exports" | grep -c .) exports, system imports only"
 exit $status
