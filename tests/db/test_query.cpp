@@ -228,6 +228,22 @@ TYPED_TEST(Query, FailureIsTheDriversDiagnosticsOneLinePerRecord)
     EXPECT_EQ(q.last_column, -1);
 }
 
+// The worksheet's last row is the limit: one row more, here the header, fails with the array's
+// own check text, in band.
+TEST(SqliteQuery, ResultFillsTheWorksheetsRowsAndNotOneMore)
+{
+    auto cs = u(SqliteDb::fresh_connection_string());
+    StubCalendar calendar;
+    const std::string rows = std::to_string(xll::limits<XLOPER12>::maxrows);
+    const auto sql = u("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " + rows + ") SELECT x FROM c");
+    auto fits = db::run_query(cs, sql, false, calendar);
+    ASSERT_EQ(fits.value.rows(), static_cast<size_t>(xll::limits<XLOPER12>::maxrows));
+    EXPECT_EQ(fits.value(xll::limits<XLOPER12>::maxrows - 1, 0), static_cast<double>(xll::limits<XLOPER12>::maxrows));
+    auto over = db::run_query(cs, sql, true, calendar);
+    EXPECT_EQ(show(over.value), "file: oper\nline: 439\nfunction: XOPER<struct xloper12>::realloc\n"
+                                "ensure: \"r <= xll::limits<X>::maxrows\" failed");
+}
+
 // The driver's text form of a timestamp is read at fixed positions; a date alone has no time part.
 TEST(SqliteQuery, TimestampTextWithoutTimeFailsWithItsPosition)
 {
