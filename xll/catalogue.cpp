@@ -91,7 +91,6 @@ AddIn12 xai_zListColumns(Args12(XLL_T("Q"), XLL_T("?zListColumns"), XLL_T("zList
                    .Category(zorvane)
                    .FunctionHelp(XLL_T("List all available columns in the specified table or view.")));
 
-
 AddIn12 xai_zSQLDate(Args12(XLL_T("Q"), XLL_T("?zSQLDate"), XLL_T("zSQLDate"))
                          .Arg(XLL_T("B"), XLL_T("Excel date"), XLL_T("An Excel date. "))
                          .Category(zorvane)
