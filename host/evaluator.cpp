@@ -129,16 +129,21 @@ Value comparison(const std::string& op, const Value& a, const Value& b)
     return c >= 0;
 }
 
-Value evaluate_binary(const Node& node, EvalContext& ctx)
+Value apply_operator(const std::string& op, const Value& a, const Value& b)
 {
-    const Value a = operand(*node.children[0], ctx);
-    const Value b = operand(*node.children[1], ctx);
-    const std::string& op = node.op;
     if (op == "&")
         return lift2(a, b, concatenation);
     if (op == "+" || op == "-" || op == "*" || op == "/" || op == "^")
         return lift2(a, b, [&](const Value& x, const Value& y) { return arithmetic(op, x, y); });
     return lift2(a, b, [&](const Value& x, const Value& y) { return comparison(op, x, y); });
+}
+
+Value evaluate_binary(const Node& node, EvalContext& ctx)
+{
+    Value result = operand(*node.children[0], ctx);
+    for (std::size_t i = 1; i < node.children.size(); ++i)
+        result = apply_operator(node.ops[i - 1], result, operand(*node.children[i], ctx));
+    return result;
 }
 
 Value evaluate_unary(const Node& node, EvalContext& ctx)

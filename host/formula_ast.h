@@ -18,15 +18,18 @@ struct Node {
         constant,  // number, text, boolean, error or array constant, in `value`
         reference, // `ref`
         unary,     // `op` is "-", "+" or "%"; one child
-        binary,    // `op` is one of + - * / ^ & = <> < > <= >=; two children
+        binary,    // a left-to-right chain of one precedence level: children[0] ops[0]
+                   // children[1] ops[1] ..., ops among + - * / ^ & = <> < > <= >=
         call,      // `name` as written; children are the arguments
         omitted,   // an argument left empty: F(1,,3)
     };
     Kind kind = Kind::constant;
     std::size_t position = 1; // 1-based, where the node starts in the formula text
+    int depth = 1;            // levels of nodes from here down, bounded by the parser
     Value value;
     Ref ref;
-    std::string op;
+    std::string op;               // of a unary node
+    std::vector<std::string> ops; // of a binary chain
     std::string name;
     std::vector<NodePtr> children;
 };

@@ -18,6 +18,8 @@ bool is_name_char(char16_t c) { return is_letter(c) || is_digit(c) || c == u'_' 
 // The spreadsheet's own limits; they also keep the recursion of parsing and evaluating shallow.
 constexpr std::size_t max_formula_length = 8192;
 constexpr int max_nesting = 255;
+// Evaluating, checking and freeing a formula recurse along its tree; this bounds how far.
+constexpr int max_tree_depth = 1000;
 
 class Parser {
 public:
@@ -80,6 +82,17 @@ private:
         ++pos_;
     }
 
+    // Makes `child` a child of `parent`, keeping the parent's depth and its bound.
+    void adopt(Node& parent, NodePtr child)
+    {
+        if (child->depth + 1 > parent.depth) {
+            parent.depth = child->depth + 1;
+            if (parent.depth > max_tree_depth)
+                throw FormulaError(parent.position, "the formula is nested too deeply");
+        }
+        parent.children.push_back(std::move(child));
+    }
+
     NodePtr make(Node::Kind kind, std::size_t at)
     {
         auto node = std::make_unique<Node>();
@@ -88,18 +101,24 @@ private:
         return node;
     }
 
-    NodePtr binary(std::string op, NodePtr left, NodePtr right, std::size_t at)
+    // Operators of one precedence level form one chain node rather than a tree as deep as the
+    // formula is long; `chain` is null until the first operator of the level.
+    void extend(NodePtr& left, Node*& chain, std::string op, NodePtr right, std::size_t at)
     {
-        auto node = make(Node::Kind::binary, at);
-        node->op = std::move(op);
-        node->children.push_back(std::move(left));
-        node->children.push_back(std::move(right));
-        return node;
+        if (chain == nullptr) {
+            auto node = make(Node::Kind::binary, at);
+            adopt(*node, std::move(left));
+            left = std::move(node);
+            chain = left.get();
+        }
+        chain->ops.push_back(std::move(op));
+        adopt(*chain, std::move(right));
     }
 
     NodePtr comparison()
     {
         auto left = concatenation();
+        Node* chain = nullptr;
         for (;;) {
             skip_blanks();
             const std::size_t at = pos_;
@@ -115,70 +134,76 @@ private:
             else
                 return left;
             pos_ += op.size();
-            left = binary(op, std::move(left), concatenation(), at);
+            extend(left, chain, op, concatenation(), at);
         }
     }
 
     NodePtr concatenation()
     {
         auto left = additive();
+        Node* chain = nullptr;
         for (;;) {
             skip_blanks();
             if (peek() != u'&')
                 return left;
             const std::size_t at = pos_++;
-            left = binary("&", std::move(left), additive(), at);
+            extend(left, chain, "&", additive(), at);
         }
     }
 
     NodePtr additive()
     {
         auto left = multiplicative();
+        Node* chain = nullptr;
         for (;;) {
             skip_blanks();
             if (peek() != u'+' && peek() != u'-')
                 return left;
             const std::size_t at = pos_;
             std::string op(1, static_cast<char>(s_[pos_++]));
-            left = binary(op, std::move(left), multiplicative(), at);
+            extend(left, chain, op, multiplicative(), at);
         }
     }
 
     NodePtr multiplicative()
     {
         auto left = power();
+        Node* chain = nullptr;
         for (;;) {
             skip_blanks();
             if (peek() != u'*' && peek() != u'/')
                 return left;
             const std::size_t at = pos_;
             std::string op(1, static_cast<char>(s_[pos_++]));
-            left = binary(op, std::move(left), power(), at);
+            extend(left, chain, op, power(), at);
         }
     }
 
     NodePtr power()
     {
         auto left = percent();
+        Node* chain = nullptr;
         for (;;) {
             skip_blanks();
             if (peek() != u'^')
                 return left;
             const std::size_t at = pos_++;
-            left = binary("^", std::move(left), percent(), at);
+            extend(left, chain, "^", percent(), at);
         }
     }
 
     NodePtr percent()
     {
         auto operand = unary();
-        for (;;) {
+        for (int count = 1;; ++count) {
             skip_blanks();
             if (peek() != u'%')
                 return operand;
+            if (count > max_nesting)
+                fail("more than " + std::to_string(max_nesting) + " '%' in a row");
             auto node = make(Node::Kind::unary, pos_++);
             node->op = "%";
-            node->children.push_back(std::move(operand));
+            adopt(*node, std::move(operand));
             operand = std::move(node);
         }
     }
@@ -190,7 +215,7 @@ private:
             Nesting level(*this);
             auto node = make(Node::Kind::unary, pos_);
             node->op = std::string(1, static_cast<char>(s_[pos_++]));
-            node->children.push_back(unary());
+            adopt(*node, unary());
             return node;
         }
         return primary();
@@ -419,9 +444,9 @@ private:
         for (;;) {
             skip_blanks();
             if (peek() == u',' || peek() == u')')
-                node->children.push_back(make(Node::Kind::omitted, pos_));
+                adopt(*node, make(Node::Kind::omitted, pos_));
             else
-                node->children.push_back(comparison());
+                adopt(*node, comparison());
             skip_blanks();
             if (peek() == u',') {
                 ++pos_;

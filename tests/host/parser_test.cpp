@@ -149,6 +149,10 @@ TEST(Parser, ErrorsNameTheirPosition)
     EXPECT_EQ(error_position(("=" + std::string(8192, '1')).c_str()), 8193u);
     EXPECT_EQ(error_position(("=" + std::string(300, '(') + "1" + std::string(300, ')')).c_str()), 257u);
     EXPECT_EQ(error_position(("=" + std::string(300, '-') + "1").c_str()), 257u);
+    std::string percents = "=1";
+    for (int i = 0; i < 20; ++i)
+        percents = "(" + percents.substr(i == 0 ? 1 : 0) + std::string(200, '%') + ")";
+    EXPECT_GT(error_position(("=" + percents).c_str()), 1u); // deep through '%' chains too
     FakeContext ctx;
     std::string sum = "=1";
     for (int i = 0; i < 4000; ++i)
