@@ -23,12 +23,30 @@ std::string trim(const std::string& s)
     return s.substr(first, last - first + 1);
 }
 
-std::string substitute(std::string text, const std::string& folder)
+// ${SHEET_DIR} is the sheet's folder, ${NAME} an environment variable; a ${NAME} that is not
+// set stays as written (formula text may well contain such characters).
+std::string substitute(const std::string& text, const std::string& folder)
 {
-    static const std::string marker = "${SHEET_DIR}";
-    for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at + folder.size()))
-        text.replace(at, marker.size(), folder);
-    return text;
+    std::string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto open = text.find("${", i);
+        const auto close = open == std::string::npos ? std::string::npos : text.find('}', open + 2);
+        if (close == std::string::npos) {
+            out.append(text, i, std::string::npos);
+            break;
+        }
+        out.append(text, i, open - i);
+        const std::string name = text.substr(open + 2, close - open - 2);
+        if (name == "SHEET_DIR")
+            out += folder;
+        else if (const char* value = name.empty() ? nullptr : std::getenv(name.c_str()))
+            out += value;
+        else
+            out.append(text, open, close - open + 1);
+        i = close + 1;
+    }
+    return out;
 }
 
 // Words separated by blanks; "..." groups a word with blanks ("" inside is a quote).

@@ -11,7 +11,8 @@
 
 namespace zorvane::host {
 
-// Runs the script; `folder` is what ${SHEET_DIR} stands for. Throws UsageError naming
+// Runs the script; `folder` is what ${SHEET_DIR} stands for, ${NAME} stands for the environment
+// variable NAME. Throws UsageError naming
 // "name:line" for a line it cannot read.
 void run_sheet_script(Host& host, std::istream& script, const std::string& name, const std::string& folder, std::ostream& out,
                       OutputFormat format);

@@ -152,10 +152,12 @@ TEST(CommandLine, SheetErrorsNameTheLine)
     EXPECT_EQ(zorvane({"run", "/nonexistent.sheet"}).status, 2);
 }
 
-TEST(CommandLine, SheetDirIsTheSheetsFolder)
+TEST(CommandLine, SheetDirAndEnvironmentSubstitution)
 {
-    SheetFile sheet("A1: ${SHEET_DIR}\nprint A1\n");
-    EXPECT_EQ(zorvane({"run", sheet.path()}).out, std::filesystem::path(sheet.path()).parent_path().string() + "\n");
+    ::setenv("ZORVANE_TEST_VALUE", "abc", 1);
+    SheetFile sheet("A1: ${SHEET_DIR}\nprint A1\nprint =\"${ZORVANE_TEST_VALUE}|${ZORVANE_NOT_SET}|${\"\n");
+    EXPECT_EQ(zorvane({"run", sheet.path()}).out,
+              std::filesystem::path(sheet.path()).parent_path().string() + "\nabc|${ZORVANE_NOT_SET}|${\n");
 }
 
 TEST(CommandLine, TheRealExecutableExportsTheCallbacks)
