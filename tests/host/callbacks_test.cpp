@@ -124,6 +124,10 @@ TEST_F(HostCallbacks, RegisterUnregisterAndRegisterIdInBothWidths)
     ASSERT_EQ(host.callback8(xlfUnregister, &result8, 1, unregister8), xlretSuccess);
     EXPECT_EQ(result8.val.xbool, 1);
 
+    XLOPER* id8_args[] = {&module8.x, &proc8.x};
+    ASSERT_EQ(host.callback8(xlfRegisterId, &result8, 2, id8_args), xlretSuccess);
+    EXPECT_EQ(result8.val.num, id);
+
     Text8 absent8("nosuch");
     XLOPER* bad8[] = {&module8.x, &absent8.x, &type8.x, &name8.x};
     ASSERT_EQ(host.callback8(xlfRegister, &result8, 4, bad8), xlretSuccess);
