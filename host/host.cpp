@@ -13,6 +13,22 @@ namespace zorvane::host {
 namespace {
 Host* active_host = nullptr;
 
+// An add-in function that evaluates a formula calling itself would otherwise recurse until the
+// stack runs out; past this depth the inner call shows #VALUE!.
+constexpr int max_call_depth = 64;
+
+class CallDepth {
+public:
+    explicit CallDepth(int& depth) : depth_(depth) { ++depth_; }
+    ~CallDepth() { --depth_; }
+    CallDepth(const CallDepth&) = delete;
+    CallDepth& operator=(const CallDepth&) = delete;
+    bool too_deep() const { return depth_ > max_call_depth; }
+
+private:
+    int& depth_;
+};
+
 enum : int { id_ok = 1, id_cancel = 2, id_yes = 6, id_no = 7 };
 enum : unsigned { mb_ok = 0, mb_ok_cancel = 1, mb_abort_retry_ignore = 2, mb_yes_no_cancel = 3, mb_yes_no = 4, mb_retry_cancel = 5 };
 } // namespace
@@ -145,6 +161,9 @@ Value Host::call_registered(std::string_view name, std::vector<Value> args)
         return ErrorCode::name;
     // A copy: the procedure may register or unregister while it runs.
     const Registration registration = *found;
+    CallDepth depth(call_depth_);
+    if (depth.too_deep())
+        return ErrorCode::value;
     return call_registration(registration, std::move(args), *this, free_for(registration), results_);
 }
 
@@ -157,14 +176,20 @@ Value Host::evaluate_formula(std::string_view text)
 
 Value Host::run_macro(const std::string& name)
 {
-    const Registration* found = registry_.find_name(name);
+    // A name may come qualified by its book, as "Book1!macro" or "'My book'!macro".
+    const auto bang = name.rfind('!');
+    const std::string bare = bang == std::string::npos ? name : name.substr(bang + 1);
+    const Registration* found = registry_.find_name(bare);
     if (found == nullptr)
         for (const auto& r : registry_.all())
-            if (r.procedure == name)
+            if (r.procedure == bare)
                 found = &r;
     if (found == nullptr)
         throw UsageError("unknown macro " + name);
     const Registration registration = *found;
+    CallDepth depth(call_depth_);
+    if (depth.too_deep())
+        return ErrorCode::value;
     return resolve_result(call_registration(registration, {}, *this, free_for(registration), results_), *this);
 }
 

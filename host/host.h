@@ -110,6 +110,7 @@ private:
     std::vector<std::unique_ptr<Module>> modules_;
     std::u16string status_bar_;
     double now_ = 0;
+    int call_depth_ = 0; // registered functions running inside one another
     std::mt19937_64 random_;
     Host* previous_active_ = nullptr;
 };

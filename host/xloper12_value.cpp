@@ -62,7 +62,7 @@ Value value_from_xloper12(const XLOPER12& x)
     }
     const RW rows = x.val.array.rows;
     const COL columns = x.val.array.columns;
-    if (rows <= 0 || columns <= 0 || x.val.array.lparray == nullptr)
+    if (rows <= 0 || columns <= 0 || rows > 1048576 || columns > 16384 || x.val.array.lparray == nullptr)
         throw InvalidValueRecord("malformed array");
     Array array(rows, columns);
     for (std::size_t i = 0; i < array.cells.size(); ++i)

@@ -58,7 +58,7 @@ TEST_F(HostCallbacks, XlAutoOpenRegistersThroughTheCallback)
 {
     double results[32];
     const int count = addin_symbol<int (*)(double*, int)>("test_register_results")(results, 32);
-    ASSERT_EQ(count, 15);
+    ASSERT_EQ(count, 16);
     for (int i = 0; i + 1 < count; ++i)
         EXPECT_GT(results[i], 0) << "registration " << i;
     EXPECT_EQ(results[count - 1], -15); // tAbsent is not exported: #VALUE!
@@ -222,6 +222,7 @@ TEST_F(HostCallbacks, ResultsOfTheAddin)
     EXPECT_EQ(eval("=tYear8(41790)"), Value(2014.0));      // and 8-bit
     EXPECT_EQ(eval("=tYear(-1)"), Value(ErrorCode::num));
     EXPECT_EQ(eval("=tVolatile()+0*tVolatile()"), Value(1.0));
+    EXPECT_EQ(eval("=tRecurse()"), Value(ErrorCode::value)); // stopped, not a stack overflow
 }
 
 TEST_F(HostCallbacks, DialogBoxAnswers)
@@ -247,8 +248,10 @@ TEST_F(HostCallbacks, MessageBoxAndAlertFollowTheScript)
     host.ui().queue_alert_answer(AlertAnswer::cancel);
     EXPECT_EQ(host.run_macro("TALERT"), Value(2.0));
     EXPECT_EQ(host.run_macro("_tAlert@0"), Value(1.0)); // also by procedure name
-    EXPECT_EQ(shown.str(), "Test: Continue?\nAlert: went on\nTest: Continue?\nAlert: stopped\nTest: Continue?\nAlert: went on\n");
-    EXPECT_EQ(host.ui().alerts().size(), 6u);
+    EXPECT_EQ(host.run_macro("'Book 1'!tAlert"), Value(1.0)); // and qualified by a book
+    EXPECT_EQ(shown.str(), "Test: Continue?\nAlert: went on\nTest: Continue?\nAlert: stopped\nTest: Continue?\nAlert: went on\n"
+                           "Test: Continue?\nAlert: went on\n");
+    EXPECT_EQ(host.ui().alerts().size(), 8u);
     EXPECT_THROW(host.run_macro("nosuch"), UsageError);
 }
 

@@ -113,6 +113,7 @@ TEST_EXPORT int xlAutoOpen()
     register_one(&name, {u"tTick", u"J", u"tTick", u"", u"2", u"Test"});
     register_one(&name, {u"tBind", u"J", u"tBind", u"", u"2", u"Test"});
     register_one(&name, {u"_tAlert@0", u"J", u"tAlert", u"", u"2", u"Test"});
+    register_one(&name, {u"tRecurse", u"Q", u"tRecurse", u"", u"1", u"Test"});
     register_one(&name, {u"tAbsent", u"BB", u"tAbsent", u"x", u"1", u"Test"}); // not exported: #VALUE!
     callback()(xlFree, 1, std::vector<XLOPER12*>{&name}.data(), nullptr);
     return 1;
@@ -203,6 +204,16 @@ TEST_EXPORT XLOPER12* tArray()
 TEST_EXPORT XLOPER12* tThrow()
 {
     throw std::runtime_error("escaping");
+}
+
+// Evaluates a formula that calls itself again: the host has to stop the recursion.
+TEST_EXPORT XLOPER12* tRecurse()
+{
+    Text12 formula(u"=tRecurse()");
+    static XLOPER12 result;
+    if (call(xlfEvaluate, &result, {&formula.x}) != xlretSuccess)
+        return nullptr;
+    return &result;
 }
 
 TEST_EXPORT double tVolatile()
