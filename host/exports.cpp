@@ -11,24 +11,26 @@
 
 using zorvane::host::Host;
 
-ZORVANE_HOST_EXPORT int MdCallBack12(int xlfn, int count, XLOPER12** args, XLOPER12* result)
+ZORVANE_HOST_EXPORT int XLL_CALL MdCallBack12(int xlfn, int count, XLOPER12** args, XLOPER12* result)
 {
     Host* host = Host::active();
     return host ? host->callback12(xlfn, count, args, result) : xlretFailed;
 }
 
-ZORVANE_HOST_EXPORT int Excel4v(int xlfn, XLOPER* result, int count, XLOPER** args)
+ZORVANE_HOST_EXPORT int XLL_CALL Excel4v(int xlfn, XLOPER* result, int count, XLOPER** args)
 {
     Host* host = Host::active();
     return host ? host->callback8(xlfn, result, count, args) : xlretFailed;
 }
 
-ZORVANE_HOST_EXPORT int XLCallVer(void)
+ZORVANE_HOST_EXPORT int XLL_CALL XLCallVer(void)
 {
     Host* host = Host::active();
     return host ? host->callback_version() : 0x0C00;
 }
 
+#if !defined(_WIN32)
+// On Windows the add-in shows the system's own box; elsewhere the host plays it.
 ZORVANE_HOST_EXPORT int MessageBoxA(void* owner, const char* text, const char* caption, unsigned type)
 {
     (void)owner;
@@ -41,3 +43,4 @@ ZORVANE_HOST_EXPORT int MessageBoxA(void* owner, const char* text, const char* c
         return 2; // as if cancelled
     }
 }
+#endif
