@@ -5,24 +5,27 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace xll {
 
-inline std::string ensure_text(const char* source, int line, const std::string& function, const char* condition)
+inline std::string ensure_text(const char* source, int line, std::string_view function, const char* condition)
 {
-    return std::string("file: ") + source + "\nline: " + std::to_string(line) + "\nfunction: " + function +
-           "\nensure: \"" + condition + "\" failed";
+    return std::string("file: ") + source + "\nline: " + std::to_string(line) + "\nfunction: " +
+           std::string(function) + "\nensure: \"" + condition + "\" failed";
 }
 
-[[noreturn]] inline void ensure_failed(const char* source, int line, const std::string& function,
+[[noreturn]] inline void ensure_failed(const char* source, int line, std::string_view function,
                                        const char* condition)
 {
     throw std::runtime_error(ensure_text(source, line, function, condition));
 }
 
-inline void ensure(bool ok, const char* source, int line, const std::string& function, const char* condition)
+// Checks sit on hot paths (every string and array a query builds): nothing is built unless the
+// check fails.
+inline void ensure(bool ok, const char* source, int line, std::string_view function, const char* condition)
 {
-    if (!ok)
+    if (!ok) [[unlikely]]
         ensure_failed(source, line, function, condition);
 }
 

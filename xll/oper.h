@@ -18,6 +18,14 @@
 
 namespace xll {
 
+// A check of an XOPER member; the member's full name is only spelled out when the check fails.
+template <class X> inline void ensure_member(bool ok, const char* source, int line, const char* member,
+                                             const char* condition)
+{
+    if (!ok) [[unlikely]]
+        ensure_failed(source, line, member_name<X>(member), condition);
+}
+
 enum class xlerr : int {
     Null = xlerrNull,
     Div0 = xlerrDiv0,
@@ -268,11 +276,11 @@ public:
             release();
             return *this;
         }
-        ensure(r <= static_cast<size_t>(limits<X>::maxrows), "oper", 439, member_name<X>(fn),
+        ensure_member<X>(r <= static_cast<size_t>(limits<X>::maxrows), "oper", 439, fn,
                "r <= xll::limits<X>::maxrows");
-        ensure(c <= static_cast<size_t>(limits<X>::maxcols), "oper", 440, member_name<X>(fn),
+        ensure_member<X>(c <= static_cast<size_t>(limits<X>::maxcols), "oper", 440, fn,
                "c <= xll::limits<X>::maxcols");
-        ensure(type() == xltypeMulti, "oper", 441, member_name<X>(fn), "xltype == xltypeMulti");
+        ensure_member<X>(type() == xltypeMulti, "oper", 441, fn, "xltype == xltypeMulti");
         size_t old = size();
         size_t count = r * c;
         // An element count whose block cannot be addressed (or that the 8-bit record cannot count)
@@ -288,7 +296,7 @@ public:
                 if (block)
                     this->val.array.lparray = block;
             }
-            ensure(block != nullptr, "oper", 452, member_name<X>(fn),
+            ensure_member<X>(block != nullptr, "oper", 452, fn,
                    "0 != (val.array.lparray = static_cast<X*>(::realloc(val.array.lparray, r*c*sizeof(X))))");
             if (count < old)
                 old = count;
@@ -300,7 +308,7 @@ public:
         if (source) {
             if (n == 0)
                 n = count;
-            ensure(n <= size(), "oper", 459, member_name<X>(fn), "na <= size()");
+            ensure_member<X>(n <= size(), "oper", 459, fn, "na <= size()");
             for (size_t k = 0; k < n; ++k)
                 if (&this->val.array.lparray[k] != &source[k])
                     element(k) = source[k];
@@ -311,7 +319,7 @@ public:
     // String resize: n characters copied from text.
     XOPER& realloc(const xchar* text, size_t n)
     {
-        ensure(type() == xltypeStr, "oper", 423, member_name<X>("realloc"), "xltype == xltypeStr");
+        ensure_member<X>(type() == xltypeStr, "oper", 423, "realloc", "xltype == xltypeStr");
         grow_text(n + 1);
         this->val.str[0] = static_cast<xchar>(n);
         if (n)
@@ -322,7 +330,7 @@ public:
     // Big data: a length of 0 stores the pointer as a handle.
     XOPER& realloc(const BYTE* data, long cbData)
     {
-        ensure(type() == xltypeBigData, "oper", 470, member_name<X>("realloc"), "xltype == xltypeBigData");
+        ensure_member<X>(type() == xltypeBigData, "oper", 470, "realloc", "xltype == xltypeBigData");
         if (cbData == 0) {
             if (this->val.bigdata.cbData > 0)
                 std::free(this->val.bigdata.h.lpbData);
@@ -332,7 +340,7 @@ public:
         }
         BYTE* old = this->val.bigdata.cbData > 0 ? this->val.bigdata.h.lpbData : nullptr;
         BYTE* p = static_cast<BYTE*>(::realloc(old, static_cast<size_t>(cbData)));
-        ensure(p != nullptr, "oper", 474, member_name<X>("realloc"),
+        ensure_member<X>(p != nullptr, "oper", 474, "realloc",
                "0 != (val.bigdata.h.lpbData = static_cast<BYTE*>(::realloc(val.bigdata.h.lpbData, cbData)))");
         this->val.bigdata.h.lpbData = p;
         this->val.bigdata.cbData = cbData;
@@ -350,7 +358,7 @@ public:
         }
         if (is(xltypeMissing) || is(xltypeNil))
             set_text(nullptr, 0);
-        ensure(type() == xltypeStr, "oper", 215, member_name<X>("append"), "xltype == xltypeStr");
+        ensure_member<X>(type() == xltypeStr, "oper", 215, "append", "xltype == xltypeStr");
         size_t old = string_length<X>(*this);
         grow_text(old + n + 1);
         std::memmove(this->val.str + 1 + old, text, n * sizeof(xchar));
@@ -372,7 +380,7 @@ public:
         if (columns() == copy.columns())
             realloc(rows() + copy.rows(), columns());
         else {
-            ensure(rows() == 1, "oper", 337, member_name<X>("push_back"), "rows() == 1");
+            ensure_member<X>(rows() == 1, "oper", 337, "push_back", "rows() == 1");
             realloc(1, n + nx);
         }
         for (size_t k = 0; k < nx; ++k)
@@ -425,7 +433,7 @@ private:
     void grow_text(size_t count)
     {
         xchar* p = static_cast<xchar*>(::realloc(this->val.str, count * sizeof(xchar)));
-        ensure(p != nullptr, "oper", 425, member_name<X>("realloc"),
+        ensure_member<X>(p != nullptr, "oper", 425, "realloc",
                "0 != (val.str = static_cast<xll::traits<X>::xchar*>(::realloc(val.str, (count + 1)*sizeof(xchar))))");
         this->val.str = p;
     }
