@@ -141,13 +141,13 @@ Value convert_result(ArgType type, const DynResult& r, const AddinFree& free, Re
         if (!pointer)
             return ErrorCode::num;
         const auto* p = static_cast<const XCHAR*>(pointer);
-        return std::u16string(p);
+        return std::u16string(p, p + std::char_traits<XCHAR>::length(p)); // XCHAR is wchar_t on Windows
     }
     case ArgType::counted16: {
         if (!pointer)
             return ErrorCode::num;
         const auto* p = static_cast<const XCHAR*>(pointer);
-        return std::u16string(p + 1, static_cast<unsigned short>(p[0]));
+        return std::u16string(p + 1, p + 1 + static_cast<unsigned short>(p[0]));
     }
     case ArgType::text8:
         return pointer ? Value(latin1_to_utf16(static_cast<const char*>(pointer))) : Value(ErrorCode::num);

@@ -15,8 +15,8 @@ namespace zorvane::host {
 
 // The add-in's own release functions (xlAutoFree12, xlAutoFree); either may be null.
 struct AddinFree {
-    void (*free12)(XLOPER12*) = nullptr;
-    void (*free8)(XLOPER*) = nullptr;
+    void(XLL_CALL* free12)(XLOPER12*) = nullptr;
+    void(XLL_CALL* free8)(XLOPER*) = nullptr;
 };
 
 // Calls the registration's procedure. Missing trailing arguments are passed as omitted ones.

@@ -4,7 +4,8 @@
 #include "xll/xlcall.h"
 
 #if defined(_WIN32)
-#define ZORVANE_HOST_EXPORT extern "C" __declspec(dllexport)
+// Exported by host/zorvane.def under their plain names, stdcall on 32-bit Windows included.
+#define ZORVANE_HOST_EXPORT extern "C"
 #else
 #define ZORVANE_HOST_EXPORT extern "C" __attribute__((visibility("default")))
 #endif

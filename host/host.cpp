@@ -1,5 +1,6 @@
 #include "host/host.h"
 
+#include "host/addin_message_box.h"
 #include "host/errors.h"
 #include "host/evaluator.h"
 #include "host/formula_parser.h"
@@ -68,8 +69,9 @@ Host::Module& Host::module_for(const std::string& path)
     auto module = std::make_unique<Module>();
     module->path = absolute_path(path);
     module->library = DynamicLibrary(module->path);
-    module->free.free12 = reinterpret_cast<void (*)(XLOPER12*)>(module->library.symbol("xlAutoFree12"));
-    module->free.free8 = reinterpret_cast<void (*)(XLOPER*)>(module->library.symbol("xlAutoFree"));
+    script_message_boxes(module->library);
+    module->free.free12 = reinterpret_cast<void(XLL_CALL*)(XLOPER12*)>(module->library.symbol("xlAutoFree12"));
+    module->free.free8 = reinterpret_cast<void(XLL_CALL*)(XLOPER*)>(module->library.symbol("xlAutoFree"));
     modules_.push_back(std::move(module));
     return *modules_.back();
 }
@@ -81,7 +83,7 @@ void Host::load_addin(const std::string& path)
     Module& module = module_for(path);
     if (module.open)
         return;
-    auto open = reinterpret_cast<int (*)()>(module.library.symbol("xlAutoOpen"));
+    auto open = reinterpret_cast<int(XLL_CALL*)()>(module.library.symbol("xlAutoOpen"));
     if (open == nullptr)
         throw LoadError("cannot load the add-in " + path + ": it exports no xlAutoOpen");
     module.open = true;
@@ -99,7 +101,7 @@ void Host::close_addins()
         if (!module.open)
             continue;
         module.open = false;
-        if (auto close = reinterpret_cast<int (*)()>(module.library.symbol("xlAutoClose"))) {
+        if (auto close = reinterpret_cast<int(XLL_CALL*)()>(module.library.symbol("xlAutoClose"))) {
             try {
                 close();
             } catch (...) {

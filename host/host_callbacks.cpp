@@ -220,7 +220,7 @@ Value Host::register_function(std::vector<Value>& args)
     if (type_text.empty() && function_text.empty() && args.size() <= 3) {
         // Module and procedure alone: the add-in registers the procedure itself through
         // xlAutoRegister12.
-        auto auto_register = reinterpret_cast<XLOPER12* (*)(XLOPER12*)>(module->library.symbol("xlAutoRegister12"));
+        auto auto_register = reinterpret_cast<XLOPER12*(XLL_CALL*)(XLOPER12*)>(module->library.symbol("xlAutoRegister12"));
         if (auto_register == nullptr)
             return ErrorCode::value;
         OwnedXloper12 name{Value(utf8_to_utf16(procedure))};

@@ -1,11 +1,10 @@
 #include "host/cli.h"
+#include "host/process_io.h"
 
 #include <iostream>
-#include <string>
-#include <vector>
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    return zorvane::host::run_command_line(args, std::cout, std::cerr);
+    zorvane::host::use_binary_streams();
+    return zorvane::host::run_command_line(zorvane::host::program_arguments(argc, argv), std::cout, std::cerr);
 }

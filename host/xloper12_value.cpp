@@ -17,7 +17,8 @@ Value scalar_from_xloper12(const XLOPER12& x, bool nested)
     case xltypeStr: {
         if (x.val.str == nullptr)
             throw InvalidValueRecord("text without storage");
-        return std::u16string(x.val.str + 1, static_cast<std::size_t>(static_cast<unsigned short>(x.val.str[0])));
+        const XCHAR* text = x.val.str + 1; // XCHAR is wchar_t on Windows: copy unit by unit
+        return std::u16string(text, text + static_cast<unsigned short>(x.val.str[0]));
     }
     case xltypeBool:
         return x.val.xbool != 0;
