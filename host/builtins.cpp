@@ -68,6 +68,8 @@ const Builtin* find_builtin(std::string_view name)
 
 const Builtin* find_builtin_number(int number)
 {
+    if (number < 0)
+        return nullptr;
     for (const auto& b : table())
         if (b.number == number)
             return &b;

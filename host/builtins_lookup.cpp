@@ -1,6 +1,9 @@
-// INDEX, ROWS, COLUMNS: taking array results apart.
+// INDEX, ROWS, COLUMNS: taking array results apart; OFFSET and RELREF: references; RANGE.SET and
+// RANGE.GET: an array kept in one cell and read back through a reference to it.
 #include "host/builtin_args.h"
 #include "host/builtins.h"
+#include "host/cell_address.h"
+#include "host/utf.h"
 #include "xll/xlcall.h"
 
 #include <cmath>
@@ -72,10 +75,52 @@ Value dimension_fn(EvalContext&, std::span<const Value> args)
     return 1;
 }
 
+const Ref& reference_arg(std::span<const Value> args, std::size_t i)
+{
+    propagate_error(args[i]);
+    if (!args[i].is_ref())
+        throw ArgumentError{ErrorCode::value};
+    return args[i].ref();
+}
+
+// OFFSET(reference, rows, columns, [height], [width]): a reference moved and sized; #REF! off the
+// sheet or for a height or width below 1.
+Value offset_fn(EvalContext&, std::span<const Value> args)
+{
+    const Ref& from = reference_arg(args, 0);
+    const double top = from.first_row + std::trunc(number_arg(args, 1));
+    const double left = from.first_column + std::trunc(number_arg(args, 2));
+    const double height = given(args, 3) ? std::trunc(number_arg(args, 3)) : from.rows();
+    const double width = given(args, 4) ? std::trunc(number_arg(args, 4)) : from.columns();
+    if (height < 1 || width < 1 || top < 0 || left < 0 || top + height > max_rows || left + width > max_columns)
+        return ErrorCode::ref;
+    return Ref{static_cast<int>(top), static_cast<int>(left), static_cast<int>(top + height - 1), static_cast<int>(left + width - 1)};
+}
+
+// RELREF(reference, relative_to): the reference as relative R1C1 text against the other's
+// top-left cell.
+Value relref_fn(EvalContext&, std::span<const Value> args)
+{
+    const Ref& ref = reference_arg(args, 0);
+    const Ref& base = reference_arg(args, 1);
+    return utf8_to_utf16(relative_reference_text(ref, {base.first_row, base.first_column}));
+}
+
+// The cell holding RANGE.SET(values) shows the values; RANGE.GET of a reference to that cell
+// gives them back whole.
+Value range_fn(EvalContext&, std::span<const Value> args) { return args[0]; }
+
+// Names the spreadsheet knows only in formulas: they have no function number.
+constexpr int formula_only = -1;
+
 const Builtin builtins[] = {
     {"INDEX", xlfIndex, 2, 3, "ass", index_fn},
     {"ROWS", xlfRows, 1, 1, "r", dimension_fn<true>},
     {"COLUMNS", xlfColumns, 1, 1, "r", dimension_fn<false>},
+    {"OFFSET", xlfOffset, 3, 5, "rs", offset_fn},
+    {"RELREF", xlfRelref, 2, 2, "r", relref_fn},
+    {"RANGE.SET", formula_only, 1, 1, "a", range_fn},
+    {"RANGE.GET", formula_only, 1, 1, "a", range_fn},
 };
 
 } // namespace

@@ -30,6 +30,10 @@ public:
     virtual std::optional<int> registered_arity(std::string_view name) = 0;
     // Calls a registered function; arguments may be references, the callee converts them.
     virtual Value call_registered(std::string_view name, std::vector<Value> args) = 0;
+
+    // What a bare name stands for: a defined name's reference or value, a registered function's
+    // register id; #NAME? for a name nobody knows.
+    virtual Value name_value(std::string_view) { return ErrorCode::name; }
 };
 
 } // namespace zorvane::host

@@ -217,6 +217,8 @@ Value evaluate(const Node& node, EvalContext& ctx)
         return evaluate_binary(node, ctx);
     case Node::Kind::call:
         return evaluate_call(node, ctx);
+    case Node::Kind::name:
+        return ctx.name_value(node.name);
     }
     return ErrorCode::value;
 }
@@ -228,14 +230,22 @@ Value resolve_result(Value value, EvalContext& ctx)
     return plain(std::move(value));
 }
 
-void check_calls(const Node& node, EvalContext& ctx)
+void check_calls(const Node& node, EvalContext& ctx, UnknownNames names)
 {
     for (const auto& child : node.children)
-        check_calls(*child, ctx);
+        check_calls(*child, ctx, names);
+    const std::string where = "position " + std::to_string(node.position) + ": ";
+    if (node.kind == Node::Kind::name) {
+        if (names == UnknownNames::reject) {
+            const Value v = ctx.name_value(node.name);
+            if (v.is_error() && v.error() == ErrorCode::name)
+                throw UsageError(where + "unknown name '" + node.name + "'");
+        }
+        return;
+    }
     if (node.kind != Node::Kind::call)
         return;
     const int count = static_cast<int>(node.children.size());
-    const std::string where = "position " + std::to_string(node.position) + ": ";
     if (const Builtin* builtin = find_builtin(node.name)) {
         if (count < builtin->min_args || count > builtin->max_args) {
             std::string takes = builtin->min_args == builtin->max_args ? std::to_string(builtin->min_args)

@@ -14,7 +14,9 @@ Value evaluate(const Node& node, EvalContext& ctx);
 Value resolve_result(Value value, EvalContext& ctx);
 
 // Throws UsageError for a call of a function that is neither built in nor registered, or with an
-// argument count the function does not take. The message names the position.
-void check_calls(const Node& node, EvalContext& ctx);
+// argument count the function does not take, and for a bare name nobody knows unless such names
+// are allowed (they show #NAME? then). The message names the position.
+enum class UnknownNames { reject, allow };
+void check_calls(const Node& node, EvalContext& ctx, UnknownNames names = UnknownNames::reject);
 
 } // namespace zorvane::host

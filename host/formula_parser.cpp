@@ -4,6 +4,7 @@
 #include "host/errors.h"
 #include "host/utf.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -23,7 +24,7 @@ constexpr int max_tree_depth = 1000;
 
 class Parser {
 public:
-    explicit Parser(std::u16string_view text) : s_(text) {}
+    Parser(std::u16string_view text, std::optional<CellAddress> base) : s_(text), base_(base) {}
 
     NodePtr parse()
     {
@@ -44,6 +45,7 @@ public:
 
 private:
     std::u16string_view s_;
+    std::optional<CellAddress> base_;
     std::size_t pos_ = 0;
     int depth_ = 0;
 
@@ -390,8 +392,71 @@ private:
         return node;
     }
 
+    // Where an R1C1 axis ("[n]", "[-n]", "n" or nothing) starting at i ends, or npos.
+    std::size_t r1c1_axis_end(std::size_t i) const
+    {
+        if (i < s_.size() && s_[i] == u'[') {
+            ++i;
+            if (i < s_.size() && s_[i] == u'-')
+                ++i;
+            const std::size_t digits = i;
+            while (i < s_.size() && is_digit(s_[i]))
+                ++i;
+            return i == digits || i >= s_.size() || s_[i] != u']' ? std::u16string_view::npos : i + 1;
+        }
+        while (i < s_.size() && is_digit(s_[i]))
+            ++i;
+        return i;
+    }
+
+    // Where an R1C1 cell starting at i ends, or npos.
+    std::size_t r1c1_cell_end(std::size_t i) const
+    {
+        if (i >= s_.size() || (s_[i] != u'R' && s_[i] != u'r'))
+            return std::u16string_view::npos;
+        i = r1c1_axis_end(i + 1);
+        if (i >= s_.size() || (s_[i] != u'C' && s_[i] != u'c'))
+            return std::u16string_view::npos;
+        return r1c1_axis_end(i + 1);
+    }
+
+    CellAddress r1c1_cell(std::size_t start, std::size_t end) const
+    {
+        auto cell = parse_r1c1_cell(utf16_to_utf8(s_.substr(start, end - start)), *base_);
+        if (!cell)
+            fail("the reference lies off the sheet", start);
+        return *cell;
+    }
+
+    // An R1C1 reference at the cursor, when there is a base to read it against.
+    NodePtr r1c1_reference()
+    {
+        const std::size_t start = pos_;
+        const std::size_t end = base_ ? r1c1_cell_end(start) : std::u16string_view::npos;
+        if (end == std::u16string_view::npos || (end < s_.size() && (is_name_char(s_[end]) || s_[end] == u'(')))
+            return nullptr;
+        const CellAddress first = r1c1_cell(start, end);
+        CellAddress last = first;
+        pos_ = end;
+        if (peek() == u':') {
+            const std::size_t second = pos_ + 1;
+            const std::size_t second_end = r1c1_cell_end(second);
+            if (second_end == std::u16string_view::npos || (second_end < s_.size() && is_name_char(s_[second_end])))
+                fail("expected an R1C1 cell after ':'", second);
+            last = r1c1_cell(second, second_end);
+            pos_ = second_end;
+        }
+        auto node = make(Node::Kind::reference, start);
+        node->ref = Ref{std::min(first.row, last.row), std::min(first.column, last.column), std::max(first.row, last.row),
+                        std::max(first.column, last.column)};
+        node->r1c1_length = pos_ - start;
+        return node;
+    }
+
     NodePtr name_or_reference()
     {
+        if (auto r1c1 = r1c1_reference())
+            return r1c1;
         const std::size_t start = pos_;
         while (is_name_char(peek()))
             ++pos_;
@@ -427,7 +492,11 @@ private:
             node->value = iequals_ascii(word, u"TRUE");
             return node;
         }
-        fail("unknown name '" + ascii_word + "'", start);
+        if (word.find(u'$') != std::u16string::npos)
+            fail("malformed name '" + ascii_word + "'", start);
+        auto node = make(Node::Kind::name, start);
+        node->name = ascii_word;
+        return node;
     }
 
     NodePtr call(const std::u16string& name, std::size_t start)
@@ -463,15 +532,44 @@ private:
 
 } // namespace
 
-NodePtr parse_formula(std::u16string_view text)
+NodePtr parse_formula(std::u16string_view text, std::optional<CellAddress> r1c1_base)
 {
-    return Parser(text).parse();
+    return Parser(text, r1c1_base).parse();
 }
 
-NodePtr parse_formula(std::string_view utf8_text)
+NodePtr parse_formula(std::string_view utf8_text, std::optional<CellAddress> r1c1_base)
 {
     const auto text = utf8_to_utf16(utf8_text);
-    return Parser(text).parse();
+    return Parser(text, r1c1_base).parse();
+}
+
+namespace {
+
+void collect_r1c1(const Node& node, std::vector<const Node*>& out)
+{
+    if (node.kind == Node::Kind::reference && node.r1c1_length > 0)
+        out.push_back(&node);
+    for (const auto& child : node.children)
+        collect_r1c1(*child, out);
+}
+
+} // namespace
+
+std::u16string formula_in_a1_style(std::u16string_view text, const Node& ast)
+{
+    std::vector<const Node*> references;
+    collect_r1c1(ast, references);
+    std::sort(references.begin(), references.end(), [](const Node* a, const Node* b) { return a->position < b->position; });
+    std::u16string out;
+    std::size_t done = 0;
+    for (const Node* r : references) {
+        const std::size_t start = r->position - 1;
+        out.append(text.substr(done, start - done));
+        out += utf8_to_utf16(range_name(r->ref));
+        done = start + r->r1c1_length;
+    }
+    out.append(text.substr(done));
+    return out;
 }
 
 } // namespace zorvane::host

@@ -142,7 +142,7 @@ Value Host::evaluate_text(std::u16string_view formula)
     NodePtr ast;
     try {
         ast = parse_formula(formula);
-        check_calls(*ast, *this);
+        check_calls(*ast, *this, UnknownNames::allow);
     } catch (const UsageError&) {
         return ErrorCode::value; // EVALUATE of text that is no valid formula
     }
@@ -167,6 +167,16 @@ Value Host::call_registered(std::string_view name, std::vector<Value> args)
     if (depth.too_deep())
         return ErrorCode::value;
     return call_registration(registration, std::move(args), *this, free_for(registration), results_);
+}
+
+Value Host::name_value(std::string_view name)
+{
+    if (auto defined = sheet_.name(name))
+        return *defined;
+    // A registered function's name stands for its register id, as the spreadsheet defines it.
+    if (const Registration* r = registry_.find_name(name))
+        return r->id;
+    return ErrorCode::name;
 }
 
 Value Host::evaluate_formula(std::string_view text)

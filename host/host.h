@@ -15,6 +15,7 @@
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -75,6 +76,7 @@ public:
     Value evaluate_text(std::u16string_view formula) override;
     std::optional<int> registered_arity(std::string_view name) override;
     Value call_registered(std::string_view name, std::vector<Value> args) override;
+    Value name_value(std::string_view name) override;
 
     // One callback by function number with host values; the return code of the C interface.
     // Public so the callbacks can be tested without the value records around them.
@@ -98,6 +100,19 @@ private:
     Value on_time(const std::vector<Value>& args);
     Value on_key(const std::vector<Value>& args);
     std::optional<Value> coerce(const std::vector<Value>& args); // nullopt: cannot be converted
+
+    // Macro commands and functions on the sheet (sheet_commands.cpp); nullopt for other numbers.
+    std::optional<int> sheet_command(int xlfn, std::vector<Value>& args, Value& result);
+    // A reference given as such, or as R1C1 text relative to the active cell, A1 text or a name.
+    std::optional<Ref> macro_reference(const Value& value) const;
+    int select(const std::vector<Value>& args, Value& result);
+    int set_values(const std::vector<Value>& args, Value& result);
+    int cell_info(const std::vector<Value>& args, Value& result);
+    int enter(const std::vector<Value>& args, Value& result);
+    int align(const std::vector<Value>& args, Value& result);
+    int define_name(const std::vector<Value>& args, Value& result);
+    int define_style(const std::vector<Value>& args, Value& result);
+    int apply_style(const std::vector<Value>& args, Value& result);
     AddinFree free_for(const Registration& registration);
 
     HostOptions options_;

@@ -182,6 +182,8 @@ int Host::dispatch(int xlfn, std::vector<Value>& args, Value& result)
         result = true; // nothing is drawn, so screen updating has no effect
         return xlretSuccess;
     default:
+        if (auto rc = sheet_command(xlfn, args, result))
+            return *rc;
         break;
     }
     if (xlfn & (xlCommand | xlSpecial))

@@ -1,6 +1,7 @@
 #include "host/sheet.h"
 
 #include "host/evaluator.h"
+#include "host/utf.h"
 
 #include <algorithm>
 #include <set>
@@ -9,12 +10,14 @@ namespace zorvane::host {
 
 namespace {
 
-void collect_references(const Node& node, std::vector<Ref>& out)
+void collect_references(const Node& node, std::vector<Ref>& out, std::vector<std::string>& names)
 {
     if (node.kind == Node::Kind::reference)
         out.push_back(node.ref);
+    if (node.kind == Node::Kind::name)
+        names.push_back(ascii_upper(node.name));
     for (const auto& child : node.children)
-        collect_references(*child, out);
+        collect_references(*child, out, names);
 }
 
 bool contains(const Ref& r, CellAddress at)
@@ -55,10 +58,32 @@ void Sheet::set_formula(CellAddress at, std::string text, std::shared_ptr<const 
     if (cell.formula && !cell.dirty)
         --clean_formulas_;
     cell.text = std::move(text);
-    cell.precedents.clear();
-    collect_references(*formula, cell.precedents);
     cell.formula = std::move(formula);
+    find_precedents(cell);
     cell.dirty = true;
+    mark_dependents(at);
+}
+
+void Sheet::find_precedents(Cell& cell) const
+{
+    cell.precedents.clear();
+    cell.names.clear();
+    if (!cell.formula)
+        return;
+    collect_references(*cell.formula, cell.precedents, cell.names);
+    for (const auto& name : cell.names) {
+        auto it = names_.find(name);
+        if (it != names_.end() && it->second.second.is_ref())
+            cell.precedents.push_back(it->second.second.ref());
+    }
+}
+
+void Sheet::mark_dirty(CellAddress at, Cell& cell)
+{
+    if (cell.formula && !cell.dirty) {
+        cell.dirty = true;
+        --clean_formulas_;
+    }
     mark_dependents(at);
 }
 
@@ -198,6 +223,106 @@ std::optional<std::string> Sheet::formula(CellAddress at) const
     if (it == cells_.end() || !it->second.formula)
         return std::nullopt;
     return it->second.text;
+}
+
+namespace {
+
+bool is_name_start(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c >= 0x80 || c == u'_' || c == u'\\'; }
+bool is_name_rest(char16_t c) { return is_name_start(c) || (c >= u'0' && c <= u'9') || c == u'.'; }
+
+} // namespace
+
+bool is_valid_defined_name(std::u16string_view name)
+{
+    if (name.empty() || name.size() > 255 || !is_name_start(name[0]))
+        return false;
+    for (char16_t c : name)
+        if (!is_name_rest(c))
+            return false;
+    // A name must not read as a cell, in either style, nor as a boolean.
+    const std::string ascii = utf16_to_utf8(name);
+    const std::string upper = ascii_upper(ascii);
+    if (upper == "R" || upper == "C" || upper == "TRUE" || upper == "FALSE")
+        return false;
+    return !parse_cell_address(ascii) && !parse_r1c1_cell(ascii, CellAddress{});
+}
+
+bool Sheet::select(const Ref& range, std::optional<CellAddress> active)
+{
+    const CellAddress at = active.value_or(CellAddress{range.first_row, range.first_column});
+    if (at.row < range.first_row || at.row > range.last_row || at.column < range.first_column || at.column > range.last_column)
+        return false;
+    selection_ = range;
+    active_ = at;
+    return true;
+}
+
+void Sheet::define_name(const std::string& name, Value refers_to)
+{
+    const std::string key = ascii_upper(name);
+    names_[key] = {name, std::move(refers_to)};
+    // Formulas already using the name now depend on what it stands for.
+    for (auto& [address, cell] : cells_) {
+        if (std::find(cell.names.begin(), cell.names.end(), key) == cell.names.end())
+            continue;
+        find_precedents(cell);
+        mark_dirty(address, cell);
+    }
+}
+
+std::optional<Value> Sheet::name(std::string_view name) const
+{
+    auto it = names_.find(ascii_upper(name));
+    if (it == names_.end())
+        return std::nullopt;
+    return it->second.second;
+}
+
+std::vector<std::pair<std::string, Value>> Sheet::names() const
+{
+    std::vector<std::pair<std::string, Value>> out;
+    for (const auto& [key, entry] : names_)
+        out.push_back(entry);
+    return out;
+}
+
+void Sheet::define_style(const std::u16string& name)
+{
+    styles_.try_emplace(ascii_upper(name), name);
+}
+
+bool Sheet::has_style(std::u16string_view name) const
+{
+    return styles_.count(ascii_upper(name)) > 0;
+}
+
+void Sheet::apply_style(const Ref& range, std::u16string_view name)
+{
+    auto it = styles_.find(ascii_upper(name));
+    if (it == styles_.end())
+        return;
+    for (int r = 0; r < range.rows(); ++r)
+        for (int c = 0; c < range.columns(); ++c)
+            cell_styles_[{range.first_row + r, range.first_column + c}] = it->second;
+}
+
+std::u16string Sheet::style(CellAddress at) const
+{
+    auto it = cell_styles_.find(at);
+    return it == cell_styles_.end() ? std::u16string(u"Normal") : it->second;
+}
+
+void Sheet::set_alignment(const Ref& range, int horizontal)
+{
+    for (int r = 0; r < range.rows(); ++r)
+        for (int c = 0; c < range.columns(); ++c)
+            alignments_[{range.first_row + r, range.first_column + c}] = horizontal;
+}
+
+int Sheet::alignment(CellAddress at) const
+{
+    auto it = alignments_.find(at);
+    return it == alignments_.end() ? 1 : it->second;
 }
 
 std::optional<CellAddress> Sheet::calculating() const

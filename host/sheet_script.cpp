@@ -1,6 +1,7 @@
 #include "host/sheet_script.h"
 
 #include "host/cell_address.h"
+#include "host/coerce.h"
 #include "host/errors.h"
 #include "host/evaluator.h"
 #include "host/formula_parser.h"
@@ -130,8 +131,11 @@ public:
             host_.sheet().recalculate(host_);
         else if (verb == "KEY")
             key(rest);
+        else if (verb == "SELECT")
+            select(rest);
         else
-            fail("unknown line; expected a cell entry such as 'A1: =1+2' or one of print, run, advance, alert, dialog, now, recalc, key");
+            fail("unknown line; expected a cell entry such as 'A1: =1+2' or one of print, run, advance, alert, dialog, now, recalc, key, "
+                 "select");
     }
 
 private:
@@ -170,6 +174,8 @@ private:
             emit(Value(host_.status_bar()));
             return;
         }
+        if (print_sheet_detail(what))
+            return;
         host_.sheet().calculate(host_);
         if (what[0] == '=') {
             const std::string text = substitute(what, folder_);
@@ -181,6 +187,54 @@ private:
         if (!ref)
             fail("cannot print '" + what + "': expected a cell such as A1, a range such as A1:C4, =FORMULA or status");
         emit(host_.sheet().range_value(*ref, host_));
+    }
+
+    // print formula|style|alignment CELL, print names, print selection: what macros leave beside
+    // values. False when `what` asks for none of these.
+    bool print_sheet_detail(const std::string& what)
+    {
+        static const char* const alignments[] = {"general", "left", "center", "right", "fill", "justify", "center across selection"};
+        const auto parts = words(what);
+        const std::string kind = ascii_upper(parts.front());
+        Sheet& sheet = host_.sheet();
+        if (parts.size() == 1 && kind == "NAMES") {
+            const auto names = sheet.names();
+            Array table(static_cast<int>(names.size()), 2);
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                const Value& refers = names[i].second;
+                table.at(static_cast<int>(i), 0) = utf8_to_utf16(names[i].first);
+                table.at(static_cast<int>(i), 1) = refers.is_ref() ? Value(utf8_to_utf16(range_name(refers.ref()))) : refers;
+            }
+            emit(names.empty() ? Value(Nil{}) : Value(std::move(table)));
+            return true;
+        }
+        if (parts.size() == 1 && kind == "SELECTION") {
+            emit(Value(utf8_to_utf16(range_name(sheet.selection()) + " " + cell_name(sheet.active_cell()))));
+            return true;
+        }
+        if (kind != "FORMULA" && kind != "STYLE" && kind != "ALIGNMENT")
+            return false;
+        const auto at = parts.size() == 2 ? parse_cell_address(parts[1]) : std::nullopt;
+        if (!at)
+            fail("print " + parts.front() + " needs one cell, such as A1");
+        if (kind == "STYLE") {
+            emit(Value(sheet.style(*at)));
+        } else if (kind == "ALIGNMENT") {
+            emit(Value(utf8_to_utf16(alignments[sheet.alignment(*at) - 1])));
+        } else {
+            host_.sheet().calculate(host_);
+            const auto formula = sheet.formula(*at);
+            emit(formula ? Value(utf8_to_utf16(*formula)) : Value(display_text(sheet.value(*at, host_))));
+        }
+        return true;
+    }
+
+    void select(const std::string& range)
+    {
+        const auto ref = parse_range(range);
+        if (!ref)
+            fail("select needs a cell or a range, such as A1 or A1:B3, not '" + range + "'");
+        host_.sheet().select(*ref);
     }
 
     void run(const std::string& macro)

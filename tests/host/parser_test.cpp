@@ -141,7 +141,7 @@ TEST(Parser, ErrorsNameTheirPosition)
     EXPECT_EQ(error_position("=#FOO"), 2u);
     EXPECT_EQ(error_position("=1 2"), 4u);
     EXPECT_EQ(error_position("=SUM(1;2)"), 7u);
-    EXPECT_EQ(error_position("=foo"), 2u); // a bare name that is no cell
+    EXPECT_EQ(error_position("=fo$o"), 2u); // a name that is no cell holds no '$'
     EXPECT_EQ(error_position("="), 2u);
     EXPECT_EQ(error_position("=A1:"), 5u);
     EXPECT_EQ(error_position("=1e"), 3u);
@@ -158,6 +158,40 @@ TEST(Parser, ErrorsNameTheirPosition)
     for (int i = 0; i < 4000; ++i)
         sum += "+1";
     EXPECT_EQ(ctx.eval(sum), Value(4001.0));
+}
+
+TEST(Parser, BareNamesAndR1C1ReferencesAgainstABase)
+{
+    FakeContext ctx;
+    try {
+        ctx.eval("=1+foo");
+        ADD_FAILURE() << "an unknown name was accepted";
+    } catch (const UsageError& e) {
+        EXPECT_EQ(std::string(e.what()), "position 4: unknown name 'foo'");
+    }
+    EXPECT_EQ(parse_formula(std::string_view("=R1C1"))->kind, Node::Kind::name); // no base: A1 style only
+
+    const CellAddress c3{2, 2};
+    auto ref = [&](const char* text) {
+        const auto ast = parse_formula(std::string_view(text), c3);
+        EXPECT_EQ(ast->kind, Node::Kind::reference) << text;
+        return ast->ref;
+    };
+    EXPECT_EQ(ref("=R[1]C"), (Ref{3, 2, 3, 2}));
+    EXPECT_EQ(ref("=RC[-2]"), (Ref{2, 0, 2, 0}));
+    EXPECT_EQ(ref("=r1c1"), (Ref{0, 0, 0, 0}));
+    EXPECT_EQ(ref("=R[1]C[0]:R[1]C[2]"), (Ref{3, 2, 3, 4}));
+    EXPECT_EQ(ref("=A1"), (Ref{0, 0, 0, 0}));
+    EXPECT_EQ(parse_formula(std::string_view("=RC-1"), c3)->kind, Node::Kind::binary); // the cell minus 1
+    EXPECT_EQ(parse_formula(std::string_view("=RC2X"), c3)->kind, Node::Kind::name);
+    EXPECT_THROW(parse_formula(std::string_view("=RC[-3]"), c3), FormulaError); // off the sheet
+
+    const std::u16string text = u"=SUM(R[-2]C:RC[1], \"R1C1\", RC)";
+    EXPECT_EQ(formula_in_a1_style(text, *parse_formula(text, c3)), u"=SUM(C1:D3, \"R1C1\", C3)");
+    EXPECT_EQ(relative_reference_text(Ref{3, 2, 3, 2}, c3), "R[1]C");
+    EXPECT_EQ(relative_reference_text(Ref{2, 1, 2, 1}, c3), "RC[-1]");
+    EXPECT_EQ(relative_reference_text(Ref{3, 2, 3, 4}, c3), "R[1]C:R[1]C[2]");
+    EXPECT_EQ(relative_reference_text(Ref{2, 2, 2, 2}, c3), "RC");
 }
 
 } // namespace
