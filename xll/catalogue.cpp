@@ -1,6 +1,7 @@
 // Every registration of the add-in, in registration order. The order is part of the interface:
 // registration stops at the first refused record, so it decides what exists after a failure.
 #include "xll/load_message.h"
+#include "xll/paste.h"
 #include "xll/xll.h"
 
 using namespace xll;
@@ -11,6 +12,8 @@ namespace {
 
 AddIn xai_alert_filter(Args("_xll_alert_filter@0", "ALERT.FILTER"));
 // 2 XLL.PASTE.BASIC, 3 XLL.PASTE.CREATE (paste macros)
+AddIn xai_paste_basic(Args("_xll_paste_basic@0", "XLL.PASTE.BASIC"));
+AddIn xai_paste_create(Args("_xll_paste_create@0", "XLL.PASTE.CREATE"));
 
 // ---- wide list --------------------------------------------------------------------------------
 
@@ -256,5 +259,7 @@ AddIn12 xai_zShowLoadMsg(Args12(XLL_T("?xll_macro"), XLL_T("zShowLoadMsg")));
 // Auto<OpenAfter12>: the load message (load messages)
 Auto<OpenAfter12> xao_load_message(show_load_message);
 // On<Key>: "^+B" XLL.PASTE.BASIC, "^+C" XLL.PASTE.CREATE (paste macros)
+On<xll::Key> xok_paste_basic(key_binding("^+B", "XLL.PASTE.BASIC"));
+On<xll::Key> xok_paste_create(key_binding("^+C", "XLL.PASTE.CREATE"));
 
 } // namespace
