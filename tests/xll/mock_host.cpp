@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 namespace mock {
 
@@ -214,7 +215,7 @@ template <class X> int dispatch(int xlfn, int count, X** opers, X* result)
         ++h.frees;
         return xlretSuccess;
     }
-    Call call{xlfn, {}};
+    Call call{xlfn, {}, std::is_same_v<X, XLOPER12>};
     for (int i = 0; i < count; ++i)
         call.args.push_back(read(*opers[i]));
     h.calls.push_back(call);

@@ -25,6 +25,7 @@ struct Value {
 struct Call {
     int xlfn;
     std::vector<Value> args;
+    bool wide = false; // through the UTF-16 callback
 };
 
 struct Host {
