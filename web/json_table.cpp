@@ -61,16 +61,24 @@ OPER12 json_table(std::string_view utf8)
     bool object = false;
     std::vector<std::string> keys;
     std::vector<json> values;
+    std::vector<bool> too_deep;
+    int deepest = 0; // of the member being read
     auto take = [&](int depth, json::parse_event_t event, json& parsed) {
         if (depth == 0 && event == json::parse_event_t::object_start)
             object = true;
+        if (depth > deepest)
+            deepest = depth;
         if (depth != 1)
             return true;
         switch (event) {
         case json::parse_event_t::key: keys.push_back(parsed.get<std::string>()); return true;
         case json::parse_event_t::value:
         case json::parse_event_t::object_end:
-        case json::parse_event_t::array_end: values.push_back(std::move(parsed)); return false;
+        case json::parse_event_t::array_end:
+            too_deep.push_back(static_cast<size_t>(deepest) > max_json_nesting);
+            deepest = 0;
+            values.push_back(std::move(parsed));
+            return false;
         default: return true;
         }
     };
@@ -83,11 +91,12 @@ OPER12 json_table(std::string_view utf8)
         return OPER12(xlerr::NA);
     OPER12 table(static_cast<int>(values.size()), object ? 2 : 1);
     for (size_t i = 0; i < values.size(); ++i) {
+        OPER12 value = too_deep.at(i) ? OPER12(xlerr::Value) : cell(values[i]);
         if (object) {
             table(i, 0) = text_cell(keys.at(i));
-            table(i, 1) = cell(values[i]);
+            table(i, 1) = std::move(value);
         } else {
-            table(i, 0) = cell(values[i]);
+            table(i, 0) = std::move(value);
         }
     }
     return table;

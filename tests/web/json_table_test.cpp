@@ -102,3 +102,27 @@ TEST(JsonLookup, KeysMatchIgnoringTheCaseOfAToZOnly)
     expect_error(json_lookup(t, XLL_T("pric")), xlerrNA);
     expect_error(json_lookup(t, XLL_T("d")), xlerrNA);
 }
+
+// A member nested deeper than a cell can sensibly show spoils only its own cell; writing its
+// text recursed once per level, so a hostile body of a few hundred kilobytes of brackets ended
+// the host with a stack overflow.
+TEST(JsonTable, DeeplyNestedMembersSpoilOnlyTheirCell)
+{
+    const size_t depth = 300000;
+    std::string deep = std::string(depth, '[') + std::string(depth, ']');
+    OPER12 t = json_table("{\"deep\":" + deep + ",\"ok\":[1,[2]]}");
+    ASSERT_TRUE(t.is(xltypeMulti));
+    ASSERT_EQ(t.rows(), 2u);
+    expect_error(t(0, 1), xlerrValue);
+    expect_text(t(1, 1), "[1,[2]]");
+    OPER12 a = json_table("[" + deep + ",true]");
+    ASSERT_EQ(a.rows(), 2u);
+    expect_error(a(0, 0), xlerrValue);
+    EXPECT_TRUE(a(1, 0).is(xltypeBool));
+    // At the bound the text is still shown.
+    std::string bound = std::string(max_json_nesting, '[') + std::string(max_json_nesting, ']');
+    OPER12 b = json_table("[" + bound + "]");
+    expect_text(b(0, 0), bound);
+    OPER12 over = json_table("[[" + bound + "]]");
+    expect_error(over(0, 0), xlerrValue);
+}
