@@ -9,6 +9,10 @@ packages=(
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
   libboost1.81-dev nlohmann-json3-dev libcurl4-openssl-dev
   python3 python3-pyodbc sqlite3 openssl ca-certificates
+  # The Windows host and add-in run the end-to-end suite under Wine, 64-bit and 32-bit; Wine's
+  # ODBC32 bridges to the unixODBC library and the Linux drivers of the matching architecture
+  # (the libraries only: the unixodbc programs of two architectures cannot sit side by side).
+  wine wine64 wine32:i386 libodbc2:i386 libodbcinst2:i386 libsqliteodbc:i386 odbc-postgresql:i386
 )
 
 missing=()
@@ -21,5 +25,8 @@ echo "Installing: ${missing[*]}" >&2
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

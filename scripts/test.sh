@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The whole test suite: installs what is missing, builds Linux and both Windows DLLs (warnings are
-# errors, exports and imports checked), then runs every test.
+# The whole test suite: installs what is missing, builds Linux and both Windows builds (warnings
+# are errors, exports and imports checked), runs every test, then the end-to-end suite again with
+# the x86 and x64 Windows host and add-in under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh --windows
 ctest --test-dir build --output-on-failure -j2 --timeout 600
+scripts/wine-test.sh build build-win32 build-win64

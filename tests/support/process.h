@@ -57,9 +57,16 @@ inline Run run(const std::vector<std::string>& argv, const std::string& env = ""
     return r;
 }
 
-// The host and the add-in built beside it (the build folder's root).
-inline std::string host_path() { return ZORVANE_HOST_PATH; }
-inline std::string addin_path() { return ZORVANE_ADDIN_PATH; }
+// The host and the add-in built beside it (the build folder's root). The same tests drive another
+// build of the host when ZORVANE_TEST_HOST names a program that runs it (the Windows host under
+// Wine, through a wrapper); ZORVANE_TEST_ADDIN is then the add-in's path as that host names it.
+inline std::string from_environment(const char* name, const char* otherwise)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? value : otherwise;
+}
+inline std::string host_path() { return from_environment("ZORVANE_TEST_HOST", ZORVANE_HOST_PATH); }
+inline std::string addin_path() { return from_environment("ZORVANE_TEST_ADDIN", ZORVANE_ADDIN_PATH); }
 
 // `zorvane eval --csv FORMULA...`
 inline Run eval_csv(const std::vector<std::string>& formulas, const std::string& env = "")
