@@ -1,18 +1,9 @@
 // SQL literals through the headless host, as a user types them.
 #include <gtest/gtest.h>
 
-#include "support/process.h"
+#include "support/host_eval.h"
 
-namespace {
-
-std::string eval(const std::string& formula)
-{
-    auto r = test::eval_csv({formula});
-    EXPECT_EQ(r.status, 0) << formula << "\n" << r.err;
-    return r.out;
-}
-
-} // namespace
+using test::eval;
 
 TEST(SqlLiterals, DatesAndTimes)
 {

@@ -2,20 +2,10 @@
 // registered argument types, ranges with empty cells, and the alerts.
 #include <gtest/gtest.h>
 
-#include "support/process.h"
+#include "support/host_eval.h"
 #include "text/sheet.h"
 
-namespace {
-
-std::string eval(const std::string& formula)
-{
-    auto r = test::eval_csv({formula});
-    EXPECT_EQ(r.status, 0) << formula << "\n" << r.err;
-    EXPECT_EQ(r.err, "") << formula;
-    return r.out;
-}
-
-} // namespace
+using test::eval;
 
 TEST(RegexE2E, TheFlagConstantsAddUp)
 {

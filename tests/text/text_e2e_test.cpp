@@ -3,19 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "sheet.h"
-#include "support/process.h"
+#include "support/host_eval.h"
 
-namespace {
-
-std::string eval(const std::string& formula)
-{
-    auto r = test::eval_csv({formula});
-    EXPECT_EQ(r.status, 0) << formula << "\n" << r.err;
-    EXPECT_EQ(r.err, "") << formula;
-    return r.out;
-}
-
-} // namespace
+using test::eval;
 
 TEST(SplitE2E, Shapes)
 {

@@ -3,16 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "local_server.h"
-#include "support/process.h"
+#include "support/host_eval.h"
+
+using test::eval;
 
 namespace {
-
-std::string eval(const std::string& formula)
-{
-    auto r = test::eval_csv({formula});
-    EXPECT_EQ(r.status, 0) << formula << "\n" << r.err;
-    return r.out;
-}
 
 std::string call(const std::string& function, const std::string& url, const std::string& key = "")
 {
