@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Linux add-in, host and tests into build/, or with --windows also both Windows DLLs
-# into build-win32/ and build-win64/. Warnings are errors.
+# Builds the Linux add-in, host and tests into build/, or with --windows also both Windows builds
+# (Zorvane.xll, zorvane.exe and our XLCall32.dll) into build-win32/ and build-win64/. Warnings are
+# errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)

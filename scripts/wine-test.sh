@@ -24,6 +24,7 @@ logs="$linux/wine-logs"
 mkdir -p "$logs"
 # Wine's background server keeps every pipe it inherits open: its output goes to files.
 mkdir -p "$WINEPREFIX"
+{ wineserver -k && wineserver -w; } >/dev/null 2>&1 || true # a server left by an earlier run
 wineserver -p >"$logs/wineserver.log" 2>&1 || { cat "$logs/wineserver.log" >&2; exit 1; }
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
