@@ -4,6 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
-python3 demo/make_demo_db.py build/demo.db
+mkdir -p build
+echo "Building (log in build/demo-build.log) ..." >&2
+if ! scripts/build.sh > build/demo-build.log 2>&1; then
+  tail -n 40 build/demo-build.log >&2
+  exit 1
+fi
+python3 demo/make_demo_db.py build/demo.db >/dev/null
 ZORVANE_DEMO_DB="$PWD/build/demo.db" build/zorvane run demo/demo.sheet
