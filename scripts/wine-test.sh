@@ -40,8 +40,9 @@ skip=$(sed -n 's/^| `\([^`]*\)` |.*/\1/p' "$root/tests/e2e/windows-differences.m
 status=0
 for build in "$@"; do
   build=$(cd "$build" && pwd)
-  [ -f "$build/zorvane.exe" ] && [ -f "$build/Zorvane.xll" ] && [ -f "$build/XLCall32.dll" ] \
-    || { echo "$build: zorvane.exe, Zorvane.xll or XLCall32.dll missing" >&2; exit 1; }
+  for file in zorvane.exe Zorvane.xll XLCall32.dll tests/host_dyncall_tests.exe; do
+    [ -f "$build/$file" ] || { echo "$build/$file is missing: build it first (scripts/build.sh --windows)" >&2; exit 1; }
+  done
   # The tests run the host as a Linux program: this wrapper gives them its output through files.
   wrapper="$build/zorvane-wine"
   cat >"$wrapper" <<WRAPPER
@@ -56,6 +57,14 @@ WRAPPER
   chmod +x "$wrapper"
   wine winepath -w "$build/Zorvane.xll" >"$logs/winepath.out" 2>/dev/null
   addin=$(tr -d '\r\n' <"$logs/winepath.out")
+
+  # The calling conventions of the host, which only a Windows program can check.
+  echo "== host dynamic calls of $(basename "$build") under Wine"
+  if wine "$build/tests/host_dyncall_tests.exe" >"$logs/dyncall.out" 2>&1 </dev/null; then
+    grep -E '^\[  PASSED  \]' "$logs/dyncall.out" || true
+  else
+    cat "$logs/dyncall.out"; status=1
+  fi
 
   echo "== end-to-end suite with $build/zorvane.exe under Wine"
   t0=$(date +%s)

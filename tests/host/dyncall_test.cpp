@@ -1,6 +1,9 @@
 // The dynamic-call layer against functions of known signatures: registers filled per class,
-// stack slots in argument order, both return classes, and the 255-argument limit.
+// stack slots in argument order, both return classes, and the 255-argument limit. The functions
+// have the add-in's calling convention (stdcall on 32-bit Windows: the callee removes its
+// arguments); the Windows builds run these tests under Wine.
 #include "host/dyncall.h"
+#include "xll/xlcall.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +23,7 @@ struct Mixed {
     using Arg = std::conditional_t<K != 0 && I % K == R, double, long>;
 
     template <std::size_t... I>
-    static double weighted(Arg<I>... args)
+    static double XLL_CALL weighted(Arg<I>... args)
     {
         double sum = 0;
         ((sum += static_cast<double>(I + 1) * static_cast<double>(args)), ...);
@@ -96,9 +99,9 @@ TEST(DynCall, ManyArgumentsUpTo255)
     EXPECT_THROW(dyn_call(Mixed<0, 0>::address<0>(), too_many, DynReturn::integer), std::invalid_argument);
 }
 
-short negate_short(short s) { return static_cast<short>(-s); }
-int scale(int a, double f, const int* b) { return static_cast<int>(a * f) + *b; }
-const char16_t* second_char(const char16_t* s, short flag) { return flag ? s + 1 : s; }
+short XLL_CALL negate_short(short s) { return static_cast<short>(-s); }
+int XLL_CALL scale(int a, double f, const int* b) { return static_cast<int>(a * f) + *b; }
+const char16_t* XLL_CALL second_char(const char16_t* s, short flag) { return flag ? s + 1 : s; }
 
 TEST(DynCall, IntegerClassesAndReturns)
 {

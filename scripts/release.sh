@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Release artifacts: dist/x86/Zorvane.xll (32-bit Excel) and dist/x64/Zorvane.xll (64-bit Excel),
+# built with warnings as errors, each checked to export every name of Zorvane.def and to import
+# only system DLLs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc 2>/dev/null || echo 2)
+
+for target in i686:x86 x86_64:x64; do
+  arch=${target%%:*} name=${target##*:}
+  dir=build-release-$name
+  # The configuration the tests run (optimised, with debug information, stripped below).
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" -DZORVANE_WERROR=ON \
+    -DZORVANE_BUILD_HOST=OFF >/dev/null
+  cmake --build "$dir" -j"$jobs" --target Zorvane
+  mkdir -p "dist/$name"
+  cp "$dir/Zorvane.xll" "dist/$name/Zorvane.xll"
+  "$arch-w64-mingw32-strip" --strip-debug "dist/$name/Zorvane.xll"
+  scripts/check-windows-dll.sh "dist/$name/Zorvane.xll" "$arch"
+done
+ls -l dist/x86/Zorvane.xll dist/x64/Zorvane.xll
