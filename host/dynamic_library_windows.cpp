@@ -11,7 +11,8 @@ namespace zorvane::host {
 
 namespace {
 
-std::string system_message(DWORD code)
+// The system's text of an error; its placeholder %1 stands for the file.
+std::string system_message(DWORD code, const std::string& file)
 {
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -21,7 +22,12 @@ std::string system_message(DWORD code)
         LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
         message.pop_back();
-    return message.empty() ? "error " + std::to_string(code) : windows::narrow_utf8(message);
+    if (message.empty())
+        return "error " + std::to_string(code);
+    std::string reason = windows::narrow_utf8(message);
+    for (auto at = reason.find("%1"); at != std::string::npos; at = reason.find("%1", at + file.size()))
+        reason.replace(at, 2, file);
+    return reason;
 }
 
 } // namespace
@@ -36,7 +42,7 @@ DynamicLibrary::DynamicLibrary(const std::string& path)
     const DWORD error = GetLastError();
     SetErrorMode(previous);
     if (handle_ == nullptr)
-        throw LoadError("cannot load " + path + ": " + system_message(error));
+        throw LoadError("cannot load " + path + ": " + system_message(error, path));
 }
 
 DynamicLibrary::~DynamicLibrary()

@@ -15,5 +15,6 @@ if [ "${1:-}" = "--windows" ]; then
     cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$tc.cmake" -DZORVANE_WERROR=ON >/dev/null
     cmake --build "$dir" -j"$jobs"
     scripts/check-windows-dll.sh "$dir/Zorvane.xll" "$tc"
+    scripts/check-windows-host.sh "$dir" "$tc"
   done
 fi
