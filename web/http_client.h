@@ -2,6 +2,7 @@
 // and http_client_winhttp.cpp (WinHTTP) implement http_get, nothing else differs.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,22 @@ inline constexpr long connect_timeout_seconds = 60;
 inline constexpr long send_timeout_seconds = 30;
 inline constexpr long receive_timeout_seconds = 30;
 inline constexpr int max_redirects = 10;
+
+// A time-out in milliseconds. Tests of servers that stall shorten every time-out by the factor in
+// ZORVANE_HTTP_TIMEOUT_SCALE (above 0, below 1) so that they end in seconds; without it, or with
+// anything else in it, the defaults above hold.
+inline long timeout_milliseconds(long seconds)
+{
+    double scale = 1;
+    if (const char* text = std::getenv("ZORVANE_HTTP_TIMEOUT_SCALE")) {
+        char* end = nullptr;
+        double d = std::strtod(text, &end);
+        if (end != text && *end == '\0' && d > 0 && d < 1)
+            scale = d;
+    }
+    long ms = static_cast<long>(static_cast<double>(seconds) * 1000 * scale);
+    return ms > 0 ? ms : 1;
+}
 
 // The decimal codes a URL that cannot be split answers with, WinHTTP's numbers on every platform.
 inline constexpr unsigned long error_invalid_url = 12005;

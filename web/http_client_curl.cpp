@@ -136,6 +136,9 @@ struct Hop {
 // curl has one stall limit for both directions.
 static_assert(send_timeout_seconds == receive_timeout_seconds);
 
+// curl counts a stall in whole seconds.
+long stall_seconds() { return (timeout_milliseconds(receive_timeout_seconds) + 999) / 1000; }
+
 Hop fetch(const std::string& url)
 {
     Hop hop;
@@ -148,9 +151,9 @@ Hop fetch(const std::string& url)
                  easy.set(CURLOPT_PROXY, "") && easy.set(CURLOPT_NOPROXY, "*") &&
                  easy.set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)) &&
                  easy.set(CURLOPT_FOLLOWLOCATION, 0L) && easy.set(CURLOPT_NOSIGNAL, 1L) &&
-                 easy.set(CURLOPT_CONNECTTIMEOUT, connect_timeout_seconds) &&
+                 easy.set(CURLOPT_CONNECTTIMEOUT_MS, timeout_milliseconds(connect_timeout_seconds)) &&
                  // A stalled send or receive: under one byte a second for the whole span.
-                 easy.set(CURLOPT_LOW_SPEED_LIMIT, 1L) && easy.set(CURLOPT_LOW_SPEED_TIME, receive_timeout_seconds) &&
+                 easy.set(CURLOPT_LOW_SPEED_LIMIT, 1L) && easy.set(CURLOPT_LOW_SPEED_TIME, stall_seconds()) &&
                  easy.set(CURLOPT_SSL_VERIFYPEER, 1L) && easy.set(CURLOPT_SSL_VERIFYHOST, 2L) &&
                  easy.set(CURLOPT_WRITEFUNCTION, collect) && easy.set(CURLOPT_WRITEDATA, &hop.body);
     if (!ready || curl_easy_perform(easy.get()) != CURLE_OK)

@@ -29,7 +29,7 @@ private:
     HINTERNET handle_;
 };
 
-int milliseconds(long seconds) { return static_cast<int>(seconds * 1000); }
+int milliseconds(long seconds) { return static_cast<int>(timeout_milliseconds(seconds)); }
 
 // Path and query exactly as the URL writes them; the fragment never travels.
 std::wstring object_name(const std::wstring& url, const URL_COMPONENTS& parts)
