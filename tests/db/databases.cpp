@@ -115,12 +115,16 @@ struct PostgresCluster {
             failure = e.what();
         }
     }
-    ~PostgresCluster()
+    ~PostgresCluster() { stop(); }
+
+    // At once, as a crash would: clients in the middle of a query lose their connection.
+    void stop()
     {
         if (running)
             run({"sh", "-c",
                  command(account, std::string(pg_bin) + "/pg_ctl -D " + shell_quote((folder.path / "data").string()) +
                                       " -m immediate -w stop") + " >/dev/null 2>&1"});
+        running = false;
     }
 
     void start()
@@ -133,7 +137,6 @@ struct PostgresCluster {
         if (account.as_other && chown(pwfile.c_str(), account.uid, account.gid) != 0)
             throw std::runtime_error("cannot hand the password file to the server account");
         std::string data = shell_quote((folder.path / "data").string());
-        std::string log = shell_quote((folder.path / "log").string());
         Run init = run({"sh", "-c",
                         command(account, std::string(pg_bin) + "/initdb -D " + data + " -U " + user + " --pwfile=" +
                                              shell_quote(pwfile.string()) +
@@ -142,6 +145,14 @@ struct PostgresCluster {
         if (init.status != 0)
             throw std::runtime_error("initdb failed: " + init.out);
         port = free_port();
+        launch();
+    }
+
+    // The server on the cluster's port, as first started or after a stop.
+    void launch()
+    {
+        std::string data = shell_quote((folder.path / "data").string());
+        std::string log = shell_quote((folder.path / "log").string());
         std::string options = "-c listen_addresses=127.0.0.1 -c port=" + std::to_string(port) +
                               " -c unix_socket_directories=" + folder.path.string() + " -c fsync=off";
         Run start = run({"sh", "-c",
@@ -210,6 +221,15 @@ std::string PostgresDb::fresh_connection_string()
     if (q.value.is(xltypeStr))
         throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
     return postgres_connection_string(name);
+}
+
+void PostgresDb::stop() { cluster().stop(); }
+
+void PostgresDb::restart()
+{
+    auto& c = cluster();
+    c.stop();
+    c.launch();
 }
 
 int PostgresDb::port() { return cluster().port; }

@@ -32,6 +32,10 @@ struct PostgresDb {
     static constexpr const char* binary_type = "BYTEA";
     static constexpr const char* timestamp_type = "TIMESTAMP";
 
+    // Stops the shared cluster at once, as a crash would; restart brings it back on its port.
+    static void stop();
+    static void restart();
+
     // The cluster's coordinates, for tests of connection failures.
     static int port();
     static std::string user();
