@@ -3,7 +3,7 @@
 # sheet of queries through the host.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --linux
 mkdir -p build
 echo "Building (log in build/demo-build.log) ..." >&2
 if ! scripts/build.sh > build/demo-build.log 2>&1; then

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Installs what building, testing and the demo need on Debian 12, and nothing when it is all there.
+# With --linux only what the Linux build and the demo need (no Windows tool chain, no Wine).
 # Never touches the user's ODBC configuration: the driver packages register themselves.
 set -euo pipefail
 
 packages=(
   cmake make g++ pkg-config libgtest-dev
-  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
   libboost1.81-dev nlohmann-json3-dev libcurl4-openssl-dev
   python3 python3-pyodbc sqlite3 openssl ca-certificates
+)
+[ "${1:-}" = "--linux" ] || packages+=(
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   # The Windows host and add-in run the end-to-end suite under Wine, 64-bit and 32-bit; Wine's
   # ODBC32 bridges to the unixODBC library and the Linux drivers of the matching architecture
   # (the libraries only: the unixodbc programs of two architectures cannot sit side by side).
@@ -25,7 +28,7 @@ echo "Installing: ${missing[*]}" >&2
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [[ " ${missing[*]}" == *":i386"* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -qq
