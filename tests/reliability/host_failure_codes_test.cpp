@@ -25,6 +25,7 @@ LPXLOPER xlAutoRegister(LPXLOPER);
 void xlAutoFree12(LPXLOPER12);
 void xlAutoFree(LPXLOPER);
 LPXLOPER12 zsplit(const XCHAR*, const XCHAR*, const XCHAR*) __asm__("\"?zSplit\"");
+int loaded_message(void) __asm__("\"?xai_LoadedMsg\"");
 }
 
 using zorvane::host::DynArg;
@@ -240,6 +241,9 @@ TEST_P(HostFailureCodes, EntryPointsReturn)
         if (r8) {
             EXPECT_NE(r8->xltype, 0u);
         }
+        // The load message is exported too, though only the open sequence calls it.
+        int shown = loaded_message();
+        EXPECT_EQ(shown, 0);
         xll::OPER12 nothing;
         xlAutoFree12(&nothing);
         xll::OPER nothing8;
