@@ -27,8 +27,8 @@ constexpr int rounds = 5;
 OPER12 subject_cells()
 {
     OPER12 subject(cells, 1);
-    unsigned seed = 12345;
-    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 8) % 100000u; };
+    unsigned state = 12345;
+    auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 8) % 100000u; };
     for (int k = 0; k < cells; ++k) {
         std::string s = "order-" + std::to_string(next()) + (k % 2 ? " item " : " Item ") +
                         static_cast<char>('A' + next() % 26) + std::to_string(next() % 1000);

@@ -83,6 +83,7 @@ public:
     int dispatch(int xlfn, std::vector<Value>& args, Value& result);
 
 private:
+    template <class X> int callback(int xlfn, int count, X** args, X* result);
     struct Module {
         std::string path; // absolute
         DynamicLibrary library;

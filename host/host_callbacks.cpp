@@ -35,7 +35,16 @@ bool is_text_arg(const std::vector<Value>& args, std::size_t i)
 
 } // namespace
 
-int Host::callback12(int xlfn, int count, XLOPER12** args, XLOPER12* result)
+namespace {
+
+Value value_from_record(const XLOPER12& x) { return value_from_xloper12(x); }
+Value value_from_record(const XLOPER& x) { return value_from_xloper(x); }
+
+} // namespace
+
+// Both widths take the same road: check the arguments, read them as host values, dispatch, and
+// hand the answer out as a record the add-in gives back with xlFree.
+template <class X> int Host::callback(int xlfn, int count, X** args, X* result)
 {
     try {
         if (count < 0 || count > 255)
@@ -54,7 +63,7 @@ int Host::callback12(int xlfn, int count, XLOPER12** args, XLOPER12* result)
         for (int i = 0; i < count; ++i) {
             if (args[i] == nullptr)
                 return xlretInvXloper;
-            values.push_back(value_from_xloper12(*args[i]));
+            values.push_back(value_from_record(*args[i]));
         }
         Value out;
         const int rc = dispatch(fn, values, out);
@@ -68,37 +77,14 @@ int Host::callback12(int xlfn, int count, XLOPER12** args, XLOPER12* result)
     }
 }
 
+int Host::callback12(int xlfn, int count, XLOPER12** args, XLOPER12* result)
+{
+    return callback<XLOPER12>(xlfn, count, args, result);
+}
+
 int Host::callback8(int xlfn, XLOPER* result, int count, XLOPER** args)
 {
-    try {
-        if (count < 0 || count > 255)
-            return xlretInvCount;
-        if (count > 0 && args == nullptr)
-            return xlretInvXloper;
-        const int fn = xlfn & ~(xlIntl | xlPrompt);
-        if (fn == xlFree) {
-            for (int i = 0; i < count; ++i)
-                if (args[i] != nullptr)
-                    results_.release(*args[i]);
-            return xlretSuccess;
-        }
-        std::vector<Value> values;
-        values.reserve(static_cast<std::size_t>(count));
-        for (int i = 0; i < count; ++i) {
-            if (args[i] == nullptr)
-                return xlretInvXloper;
-            values.push_back(value_from_xloper(*args[i]));
-        }
-        Value out;
-        const int rc = dispatch(fn, values, out);
-        if (rc == xlretSuccess && result != nullptr)
-            results_.hand_out(out, *result);
-        return rc;
-    } catch (const InvalidValueRecord&) {
-        return xlretInvXloper;
-    } catch (...) {
-        return xlretFailed;
-    }
+    return callback<XLOPER>(xlfn, count, args, result);
 }
 
 int Host::dispatch(int xlfn, std::vector<Value>& args, Value& result)

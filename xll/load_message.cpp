@@ -46,7 +46,10 @@ int show_load_message()
 
 } // namespace xll
 
-XLL_EXPORT(int, xai_LoadedMsg, (void))
+namespace {
+
+// The message with every failure told in an Error alert: 0 then, 1 when it was shown.
+int show_load_message_guarded() noexcept
 {
     try {
         return xll::show_load_message();
@@ -59,6 +62,10 @@ XLL_EXPORT(int, xai_LoadedMsg, (void))
     }
     return 0;
 }
+
+} // namespace
+
+XLL_EXPORT(int, xai_LoadedMsg, (void)) { return show_load_message_guarded(); }
 
 // FALSE hands the status bar back to the host; the second argument is then ignored.
 XLL_EXPORT(int, xll_ClearMsg, (void))
@@ -76,16 +83,4 @@ XLL_EXPORT(int, xll_ClearMsg, (void))
     return 0;
 }
 
-XLL_EXPORT(int, xll_macro, (void))
-{
-    try {
-        return xll::show_load_message();
-    }
-    catch (const std::exception& e) {
-        tell(e.what());
-    }
-    catch (...) {
-        tell("The load message could not be shown.");
-    }
-    return 0;
-}
+XLL_EXPORT(int, xll_macro, (void)) { return show_load_message_guarded(); }
