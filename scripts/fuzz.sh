@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-build=${FUZZ_BUILD:-build-fuzz}
+build=$(realpath -m "${FUZZ_BUILD:-build-fuzz}")
 seconds=${FUZZ_SECONDS:-30}
 
 cmake -S tests/fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
@@ -28,10 +28,10 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 passed=0
 failed=0
 for t in "${targets[@]}"; do
-  bin="$root/$build/fuzz_$t"
+  bin="$build/fuzz_$t"
   corpus="$root/tests/fuzz/$t/corpus"
-  findings="$root/$build/findings/$t"
-  work="$root/$build/work/$t"
+  findings="$build/findings/$t"
+  work="$build/work/$t"
   mkdir -p "$findings" "$work"
   echo "== $t: replaying $(ls "$corpus" | wc -l) corpus inputs, then fuzzing ${seconds}s" >&2
   if "$bin" -runs=0 "$corpus" >"$findings/replay.log" 2>&1 &&

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-build=${VALGRIND_BUILD:-build}
+build=$(realpath -m "${VALGRIND_BUILD:-build}")
 if [ ! -x "$build/zorvane" ]; then
   cmake -S . -B "$build" -DZORVANE_WERROR=ON >/dev/null
 fi
@@ -58,7 +58,7 @@ SHEET
 memcheck=(valgrind -q --error-exitcode=99 --leak-check=full --show-leak-kinds=definite,indirect,possible
           --errors-for-leak-kinds=definite,indirect,possible --track-origins=yes
           --suppressions="$root/tests/reliability/valgrind.supp" --gen-suppressions=all)
-host="$root/$build/zorvane"
+host="$build/zorvane"
 passed=0
 failed=0
 check() {
