@@ -4,8 +4,7 @@
 #include "host/dyncall.h"
 #include "host/errors.h"
 #include "host/utf.h"
-#include "host/xloper12_value.h"
-#include "host/xloper_value.h"
+#include "host/value_record.h"
 
 #include <algorithm>
 #include <cmath>
@@ -164,7 +163,7 @@ Value convert_result(ArgType type, const DynResult& r, const AddinFree& free, Re
         auto* record = static_cast<XLOPER12*>(pointer);
         Value value;
         try {
-            value = value_from_xloper12(*record);
+            value = value_from_record(*record);
         } catch (const InvalidValueRecord&) {
             value = ErrorCode::value;
         }
@@ -181,7 +180,7 @@ Value convert_result(ArgType type, const DynResult& r, const AddinFree& free, Re
         auto* record = static_cast<XLOPER*>(pointer);
         Value value;
         try {
-            value = value_from_xloper(*record);
+            value = value_from_record(*record);
         } catch (const InvalidValueRecord&) {
             value = ErrorCode::value;
         }

@@ -7,8 +7,7 @@
 #include "host/errors.h"
 #include "host/host.h"
 #include "host/utf.h"
-#include "host/xloper12_value.h"
-#include "host/xloper_value.h"
+#include "host/value_record.h"
 #include "xll/export_name.h"
 
 #include <cmath>
@@ -32,13 +31,6 @@ bool is_text_arg(const std::vector<Value>& args, std::size_t i)
 {
     return i < args.size() && first_element(args[i]).is_text();
 }
-
-} // namespace
-
-namespace {
-
-Value value_from_record(const XLOPER12& x) { return value_from_xloper12(x); }
-Value value_from_record(const XLOPER& x) { return value_from_xloper(x); }
 
 } // namespace
 
@@ -220,7 +212,7 @@ Value Host::register_function(std::vector<Value>& args)
         }
         if (answer == nullptr)
             return ErrorCode::value;
-        Value copy = value_from_xloper12(*answer);
+        Value copy = value_from_record(*answer);
         if ((answer->xltype & xlbitDLLFree) && module->free.free12)
             module->free.free12(answer);
         return copy;

@@ -2,9 +2,9 @@
 
 namespace zorvane::host {
 
-void ResultStore::hand_out(const Value& value, XLOPER12& result)
+template <class X> void ResultStore::hand_out(const Value& value, X& result)
 {
-    OwnedXloper12 owned(value);
+    OwnedRecord<X> owned(value);
     result = owned.record();
     if (const void* key = owned.storage_key()) {
         result.xltype |= xlbitXLFree;
@@ -12,34 +12,16 @@ void ResultStore::hand_out(const Value& value, XLOPER12& result)
     }
 }
 
-void ResultStore::hand_out(const Value& value, XLOPER& result)
+template <class X> void ResultStore::release(X& record)
 {
-    OwnedXloper owned(value);
-    result = owned.record();
-    if (const void* key = owned.storage_key()) {
-        result.xltype |= xlbitXLFree;
-        held_.insert_or_assign(key, std::move(owned));
-    }
-}
-
-void ResultStore::release(XLOPER12& record)
-{
-    const unsigned type = record.xltype & ~(xlbitXLFree | xlbitDLLFree);
-    const void* key = type == xltypeMulti ? static_cast<const void*>(record.val.array.lparray)
-                      : type == xltypeStr ? static_cast<const void*>(record.val.str)
-                                          : nullptr;
+    const void* key = storage_of(record);
     if (key != nullptr && held_.erase(key) > 0)
         record.xltype = xltypeNil;
 }
 
-void ResultStore::release(XLOPER& record)
-{
-    const unsigned type = record.xltype & ~(xlbitXLFree | xlbitDLLFree);
-    const void* key = type == xltypeMulti ? static_cast<const void*>(record.val.array.lparray)
-                      : type == xltypeStr ? static_cast<const void*>(record.val.str)
-                                          : nullptr;
-    if (key != nullptr && held_.erase(key) > 0)
-        record.xltype = xltypeNil;
-}
+template void ResultStore::hand_out(const Value&, XLOPER12&);
+template void ResultStore::hand_out(const Value&, XLOPER&);
+template void ResultStore::release(XLOPER12&);
+template void ResultStore::release(XLOPER&);
 
 } // namespace zorvane::host

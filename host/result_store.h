@@ -3,8 +3,7 @@
 #pragma once
 
 #include "host/value.h"
-#include "host/xloper12_value.h"
-#include "host/xloper_value.h"
+#include "host/value_record.h"
 
 #include <unordered_map>
 #include <variant>
@@ -15,13 +14,11 @@ class ResultStore {
 public:
     // Writes the value into *result with xlbitXLFree set (when it points to storage) and keeps
     // that storage.
-    void hand_out(const Value& value, XLOPER12& result);
-    void hand_out(const Value& value, XLOPER& result);
+    template <class X> void hand_out(const Value& value, X& result);
 
     // Frees what a record handed out earlier points to. Records that own nothing or that the host
     // did not hand out are left alone, so a double xlFree cannot free twice.
-    void release(XLOPER12& record);
-    void release(XLOPER& record);
+    template <class X> void release(X& record);
 
     std::size_t outstanding() const { return held_.size(); }
 

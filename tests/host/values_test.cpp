@@ -2,8 +2,7 @@
 // the printed forms.
 #include "host/output_format.h"
 #include "host/result_store.h"
-#include "host/xloper12_value.h"
-#include "host/xloper_value.h"
+#include "host/value_record.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +26,7 @@ TEST(ValueRecords, WideRoundTrip)
     for (const Value& v : {Value(2.5), Value(u"text"), Value(u""), Value(true), Value(ErrorCode::div0), Value(Missing{}), Value(Nil{}),
                            sample_array(), Value(Ref{1, 2, 3, 4})}) {
         OwnedXloper12 record(v);
-        EXPECT_EQ(value_from_xloper12(*record.get()), v);
+        EXPECT_EQ(value_from_record(*record.get()), v);
     }
     OwnedXloper12 text(Value(u"abc"));
     EXPECT_EQ(text.get()->val.str[0], 3); // counted, no terminator needed
@@ -38,11 +37,11 @@ TEST(ValueRecords, NarrowRoundTripIsLatin1AndCut)
     OwnedXloper record(Value(u"Müller"));
     EXPECT_EQ(static_cast<unsigned char>(record.get()->val.str[0]), 6u);
     EXPECT_EQ(static_cast<unsigned char>(record.get()->val.str[2]), 0xFCu); // one byte per code unit
-    EXPECT_EQ(value_from_xloper(*record.get()), Value(u"Müller"));
+    EXPECT_EQ(value_from_record(*record.get()), Value(u"Müller"));
     OwnedXloper long_text(Value(std::u16string(300, u'a')));
     EXPECT_EQ(static_cast<unsigned char>(long_text.get()->val.str[0]), 255u);
     OwnedXloper array(sample_array());
-    const Value back = value_from_xloper(*array.get());
+    const Value back = value_from_record(*array.get());
     EXPECT_EQ(back.array().at(0, 1), Value(u"x,y"));
     EXPECT_EQ(back.array().at(1, 0), Value(ErrorCode::na));
 }
@@ -52,22 +51,36 @@ TEST(ValueRecords, MalformedRecordsAreRejected)
     XLOPER12 x{};
     x.xltype = xltypeStr;
     x.val.str = nullptr;
-    EXPECT_THROW(value_from_xloper12(x), InvalidValueRecord);
+    EXPECT_THROW(value_from_record(x), InvalidValueRecord);
     x.xltype = xltypeMulti;
     x.val.array.rows = -1;
-    EXPECT_THROW(value_from_xloper12(x), InvalidValueRecord);
+    EXPECT_THROW(value_from_record(x), InvalidValueRecord);
     x.xltype = xltypeErr;
     x.val.err = 99;
-    EXPECT_THROW(value_from_xloper12(x), InvalidValueRecord);
+    EXPECT_THROW(value_from_record(x), InvalidValueRecord);
     x.xltype = 0x7777;
-    EXPECT_THROW(value_from_xloper12(x), InvalidValueRecord);
+    EXPECT_THROW(value_from_record(x), InvalidValueRecord);
     XLOPER12 nested[1]{};
     nested[0].xltype = xltypeMulti;
     x.xltype = xltypeMulti;
     x.val.array.rows = 1;
     x.val.array.columns = 1;
     x.val.array.lparray = nested;
-    EXPECT_THROW(value_from_xloper12(x), InvalidValueRecord);
+    EXPECT_THROW(value_from_record(x), InvalidValueRecord);
+    // The 8-bit width reads references through the same checks.
+    XLOPER inverted{};
+    inverted.xltype = xltypeSRef;
+    inverted.val.sref.ref = XLREF{5, 2, 0, 0};
+    EXPECT_THROW(value_from_record(inverted), InvalidValueRecord);
+}
+
+TEST(ValueRecords, NarrowReferencesReachTheLastRowAndColumnOfTheirSheet)
+{
+    OwnedXloper corner(Value(Ref{65535, 255, 65535, 255}));
+    EXPECT_EQ(corner.record().xltype, static_cast<WORD>(xltypeSRef));
+    EXPECT_EQ(value_from_record(corner.record()), Value(Ref{65535, 255, 65535, 255}));
+    OwnedXloper beyond(Value(Ref{0, 0, 65536, 0})); // a wide sheet's range has no 8-bit form
+    EXPECT_EQ(beyond.record().xltype, static_cast<WORD>(xltypeNil));
 }
 
 TEST(ResultStore, HandsOutAndFreesOnce)
