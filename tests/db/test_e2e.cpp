@@ -8,6 +8,7 @@
 #include "databases.h"
 #include "db/query.h"
 #include "db_test.h"
+#include "support/host_eval.h"
 #include "support/process.h"
 
 using namespace test;
@@ -25,17 +26,9 @@ protected:
         ASSERT_TRUE(v.is(xltypeMissing)) << sql << " -> " << show(v);
     }
 
-    // Formula text of a quoted string argument.
-    static std::string quoted(const std::string& text)
-    {
-        std::string q = "\"";
-        for (char c : text)
-            q += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return q + "\"";
-    }
     std::string statement(const std::string& sql, const std::string& headers = "")
     {
-        return "zStatement(" + quoted(cs) + "," + quoted(sql) + (headers.empty() ? "" : "," + headers) + ")";
+        return "zStatement(" + formula_string(cs) + "," + formula_string(sql) + (headers.empty() ? "" : "," + headers) + ")";
     }
 
     // Evaluates formulas with single-value results in one session; their values, in order.
@@ -99,9 +92,9 @@ TEST_F(ThroughHost, WhereClauseBuiltInCellsFindsNonAsciiNames)
     direct("INSERT INTO customers VALUES (2, '日本商事', '2014-02-01')");
     direct("INSERT INTO customers VALUES (3, 'Müller', '2014-03-01')");
     std::string where = "CONCATENATE(\"name = \",zS(\"Müller\"),\" AND since >= \",zSQLDate(DATE(2014,1,1)))";
-    auto v = values({"=INDEX(zSELECT(" + quoted(cs) + ",\"id, name\",\"customers\"," + where + ",\"\",\"\",TRUE),2,1)",
+    auto v = values({"=INDEX(zSELECT(" + formula_string(cs) + ",\"id, name\",\"customers\"," + where + ",\"\",\"\",TRUE),2,1)",
                      "=INDEX(zCache_List(FALSE),1,6)",
-                     "=INDEX(zSELECT(" + quoted(cs) + ",\"name\",\"customers\",\"id = 2\"),1,1)"});
+                     "=INDEX(zSELECT(" + formula_string(cs) + ",\"name\",\"customers\",\"id = 2\"),1,1)"});
     ASSERT_EQ(v.size(), 3u);
     EXPECT_EQ(v[0], "3");
     EXPECT_EQ(v[1], "\"SELECT id, name FROM customers WHERE name = 'Müller' AND since >= '2014-01-01'\""); // CSV-quoted
@@ -110,7 +103,7 @@ TEST_F(ThroughHost, WhereClauseBuiltInCellsFindsNonAsciiNames)
 
 TEST_F(ThroughHost, ListingsSendTheirTextsVerbatim)
 {
-    std::string c = quoted(cs);
+    std::string c = formula_string(cs);
     auto listed = [](int row) { return "INDEX(zCache_List(FALSE)," + std::to_string(row) + ",6)"; };
     auto v = values({
         "=ISTEXT(zListTables(" + c + ",TRUE))",

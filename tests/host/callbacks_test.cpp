@@ -1,6 +1,7 @@
 // The callback layer with a real add-in: registration of both widths, return codes, the freeing
 // protocol in both directions, argument conversions by type text, and the host services.
 #include "host_fixture.h"
+#include "records.h"
 #include "host/errors.h"
 #include "host/utf.h"
 
@@ -12,45 +13,7 @@
 namespace zorvane::host::test {
 namespace {
 
-struct Text12 {
-    std::u16string buffer;
-    XLOPER12 x{};
-    explicit Text12(std::u16string_view s)
-    {
-        buffer.push_back(static_cast<char16_t>(s.size()));
-        buffer.append(s);
-        x.xltype = xltypeStr;
-        x.val.str = buffer.data();
-    }
-};
-
-struct Text8 {
-    std::string buffer;
-    XLOPER x{};
-    explicit Text8(std::string_view s)
-    {
-        buffer.push_back(static_cast<char>(s.size()));
-        buffer.append(s);
-        x.xltype = xltypeStr;
-        x.val.str = buffer.data();
-    }
-};
-
-XLOPER12 num12(double d)
-{
-    XLOPER12 x{};
-    x.xltype = xltypeNum;
-    x.val.num = d;
-    return x;
-}
-
-XLOPER num8(double d)
-{
-    XLOPER x{};
-    x.xltype = xltypeNum;
-    x.val.num = d;
-    return x;
-}
+using namespace test_records;
 
 using HostCallbacks = HostTest;
 
@@ -102,7 +65,7 @@ TEST_F(HostCallbacks, RegisterUnregisterAndRegisterIdInBothWidths)
     EXPECT_EQ(eval("=tAddAgain(2,3)"), Value(5.0));
     EXPECT_EQ(eval("=tAdd(2,3)"), Value(5.0));
 
-    XLOPER12 which = num12(alias);
+    XLOPER12 which = number<XLOPER12>(alias);
     XLOPER12* unregister_args[] = {&which};
     ASSERT_EQ(host.callback12(xlfUnregister, 1, unregister_args, &result), xlretSuccess);
     EXPECT_EQ(result.xltype, static_cast<DWORD>(xltypeBool));
@@ -119,7 +82,7 @@ TEST_F(HostCallbacks, RegisterUnregisterAndRegisterIdInBothWidths)
     ASSERT_EQ(result8.xltype, static_cast<WORD>(xltypeNum));
     EXPECT_GT(result8.val.num, alias);
     EXPECT_EQ(eval("=tadd8(1,1)"), Value(2.0));
-    XLOPER which8 = num8(result8.val.num);
+    XLOPER which8 = number<XLOPER>(result8.val.num);
     XLOPER* unregister8[] = {&which8};
     ASSERT_EQ(host.callback8(xlfUnregister, &result8, 1, unregister8), xlretSuccess);
     EXPECT_EQ(result8.val.xbool, 1);
@@ -138,7 +101,7 @@ TEST_F(HostCallbacks, RegisterUnregisterAndRegisterIdInBothWidths)
 TEST_F(HostCallbacks, ReturnCodes)
 {
     XLOPER12 result{};
-    XLOPER12 one = num12(1);
+    XLOPER12 one = number<XLOPER12>(1);
     XLOPER12* args[] = {&one, &one};
     EXPECT_EQ(host.callback12(9999, 0, nullptr, &result), xlretInvXlfn);
     EXPECT_EQ(host.callback12(xlCommand | 9999, 0, nullptr, &result), xlretInvXlfn);
@@ -158,7 +121,7 @@ TEST_F(HostCallbacks, ReturnCodes)
     EXPECT_EQ(result.val.num, 1900);
 
     XLOPER r8{};
-    XLOPER one8 = num8(1);
+    XLOPER one8 = number<XLOPER>(1);
     XLOPER* args8[] = {&one8, &one8};
     EXPECT_EQ(host.callback8(9999, &r8, 0, nullptr), xlretInvXlfn);
     EXPECT_EQ(host.callback8(xlfYear, &r8, 2, args8), xlretInvCount);

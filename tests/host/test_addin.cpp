@@ -1,5 +1,6 @@
 // A small add-in for the host's tests: it registers a few procedures of different signatures from
 // xlAutoOpen through the host's callbacks, and calls back into the host from some of them.
+#include "records.h"
 #include "xll/xlcall.h"
 
 #include <dlfcn.h>
@@ -24,34 +25,7 @@ EXCEL4VPROC callback8()
     return reinterpret_cast<EXCEL4VPROC>(dlsym(RTLD_DEFAULT, "Excel4v"));
 }
 
-// A text record over a buffer the caller keeps alive.
-struct Text12 {
-    std::u16string buffer;
-    XLOPER12 x{};
-    explicit Text12(std::u16string_view s)
-    {
-        buffer.push_back(static_cast<char16_t>(s.size()));
-        buffer.append(s);
-        x.xltype = xltypeStr;
-        x.val.str = buffer.data();
-    }
-};
-
-XLOPER12 number(double d)
-{
-    XLOPER12 x{};
-    x.xltype = xltypeNum;
-    x.val.num = d;
-    return x;
-}
-
-XLOPER12 boolean(bool b)
-{
-    XLOPER12 x{};
-    x.xltype = xltypeBool;
-    x.val.xbool = b;
-    return x;
-}
+using namespace zorvane::test_records;
 
 int call(int xlfn, XLOPER12* result, std::vector<XLOPER12*> args)
 {

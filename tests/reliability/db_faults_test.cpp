@@ -14,6 +14,7 @@
 #include "databases.h"
 #include "db/query.h"
 #include "db_test.h"
+#include "support/host_eval.h"
 #include "support/process.h"
 
 namespace fs = std::filesystem;
@@ -21,17 +22,9 @@ using namespace test;
 
 namespace {
 
-std::string text_argument(const std::string& text)
-{
-    std::string q = "\"";
-    for (char c : text)
-        q += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-}
-
 std::string statement(const std::string& cs, const std::string& sql)
 {
-    return "=zStatement(" + text_argument(cs) + "," + text_argument(sql) + ")";
+    return "=zStatement(" + formula_string(cs) + "," + formula_string(sql) + ")";
 }
 
 std::vector<std::string> lines(const std::string& text)

@@ -7,19 +7,12 @@
 #include "databases.h"
 #include "db/query.h"
 #include "db_test.h"
+#include "support/host_eval.h"
 #include "support/process.h"
 
 using namespace test;
 
 namespace {
-
-std::string text_argument(const std::string& text)
-{
-    std::string q = "\"";
-    for (char c : text)
-        q += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-}
 
 void direct(const std::string& cs, const std::string& sql)
 {
@@ -38,19 +31,19 @@ TEST(Injection, QuotePayloadInsideZSelectWhereStaysALiteral)
                "('x'' OR ''1''=''1', 'Nowhere')");
 
     auto select = [&](const std::string& user_text) {
-        return "=zSELECT(" + text_argument(cs) + ",\"city\",\"customers\",CONCATENATE(\"name = \",zS(" + text_argument(user_text) +
+        return "=zSELECT(" + formula_string(cs) + ",\"city\",\"customers\",CONCATENATE(\"name = \",zS(" + formula_string(user_text) +
                ")))";
     };
     const std::string drop = "O'Brien'; DROP TABLE customers; --";
     const std::string always_true = "x' OR '1'='1";
     auto r = eval_csv({select(drop), select(always_true), select("O'Brien"),
-                       "=zStatement(" + text_argument(cs) + ",\"SELECT count(*) FROM customers\")"});
+                       "=zStatement(" + formula_string(cs) + ",\"SELECT count(*) FROM customers\")"});
     ASSERT_EQ(r.status, 0) << r.err;
     // Nobody is named like the first payload; the second is the one row that holds that very
     // text, not every row; the plain name still finds its row; all three rows are still there.
     EXPECT_EQ(r.out, select(drop) + "\n#N/A\n#N/A\n#N/A\n#N/A\n#N/A\n" +       //
                          select(always_true) + "\nNowhere\n#N/A\n#N/A\n#N/A\n#N/A\n" + //
                          select("O'Brien") + "\nCork\n#N/A\n#N/A\n#N/A\n#N/A\n" +     //
-                         "=zStatement(" + text_argument(cs) + ",\"SELECT count(*) FROM customers\")\n3\n#N/A\n#N/A\n#N/A\n#N/A\n")
+                         "=zStatement(" + formula_string(cs) + ",\"SELECT count(*) FROM customers\")\n3\n#N/A\n#N/A\n#N/A\n#N/A\n")
         << r.err;
 }

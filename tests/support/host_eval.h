@@ -1,4 +1,5 @@
-// One formula through the host, as CSV, for tests that expect it to run cleanly.
+// One formula through the host, as CSV, for tests that expect it to run cleanly, and the formula
+// text of a string argument.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +17,15 @@ inline std::string eval(const std::string& formula)
     EXPECT_EQ(r.status, 0) << formula << "\n" << r.err;
     EXPECT_EQ(r.err, "") << formula;
     return r.out;
+}
+
+// A text as a formula's string argument: quoted, with its quotes doubled.
+inline std::string formula_string(const std::string& text)
+{
+    std::string q = "\"";
+    for (char c : text)
+        q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
 }
 
 } // namespace test
