@@ -124,6 +124,7 @@ TEST(Parser, FunctionCallsAndOmittedArguments)
     EXPECT_THROW(ctx.eval("=DATE(1)"), UsageError);
     try {
         ctx.eval("=1+nosuch(2)");
+        ADD_FAILURE() << "an unknown function was accepted";
     } catch (const UsageError& e) {
         EXPECT_NE(std::string(e.what()).find("position 4"), std::string::npos) << e.what();
         EXPECT_NE(std::string(e.what()).find("nosuch"), std::string::npos) << e.what();
