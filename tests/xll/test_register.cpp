@@ -154,6 +154,8 @@ TEST_F(Registration, OldHostGetsOnlyTheEightBitList)
 {
     mock::host().version = 3071;
     EXPECT_EQ(xlAutoOpen(), 1);
+    // ALERT.FILTER and the two paste macros; without the count the loop below passes on nothing.
+    ASSERT_EQ(mock::host().register_calls.size(), 3u);
     for (const auto& c : mock::host().register_calls)
         EXPECT_NE(c[1].text.rfind("_xll_", 0), std::string::npos) << c[1].text;
 }
