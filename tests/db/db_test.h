@@ -2,9 +2,12 @@
 // whose numbers show exactly which parts it was given.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "db/calendar.h"
+#include "db/query.h"
 #include "xll/oper.h"
 #include "xll/text.h"
 
@@ -37,5 +40,21 @@ struct StubCalendar : db::Calendar {
     double date(double y, double m, double d) override { return y * 10000 + m * 100 + d; }
     double time(double h, double m, double sec) override { return (h * 3600 + m * 60 + sec) / 86400; }
 };
+
+// Runs a statement straight through the driver, past the worksheet functions, to set up or change
+// a database; it has worked when the driver gives the empty value, and a failure shows what came
+// back instead.
+inline ::testing::AssertionResult executed(const xll::xstring& connection_string, const std::string& sql)
+{
+    StubCalendar calendar;
+    xll::OPER12 v = db::run_query(connection_string, u(sql), false, calendar).value;
+    if (v.is(xltypeMissing))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << sql << " -> " << show(v);
+}
+inline ::testing::AssertionResult executed(const std::string& connection_string, const std::string& sql)
+{
+    return executed(u(connection_string), sql);
+}
 
 } // namespace test

@@ -147,15 +147,10 @@ protected:
     {
         db::ResultCache::instance().Clear();
         cs = SqliteDb::fresh_connection_string();
-        direct("CREATE TABLE t (a INTEGER)");
-        direct("INSERT INTO t VALUES (1)");
+        ASSERT_TRUE(executed(cs, "CREATE TABLE t (a INTEGER)"));
+        ASSERT_TRUE(executed(cs, "INSERT INTO t VALUES (1)"));
     }
     void TearDown() override { db::ResultCache::instance().Clear(); }
-    void direct(const std::string& sql)
-    {
-        StubCalendar calendar;
-        db::run_query(u(cs), u(sql), false, calendar);
-    }
     OPER12 call(const std::string& sql, int headers = 0)
     {
         return OPER12(*db::statement_call(u(cs), u(sql), headers));
@@ -166,7 +161,7 @@ protected:
 TEST_F(CachedStatement, HitIsServedEvenAfterTheTableChanged)
 {
     EXPECT_EQ(call("SELECT a FROM t")(0, 0), 1.0);
-    direct("UPDATE t SET a = 2");
+    ASSERT_TRUE(executed(cs, "UPDATE t SET a = 2"));
     EXPECT_EQ(call("SELECT a FROM t")(0, 0), 1.0);
     EXPECT_EQ(call("SELECT a FROM t", 1)(1, 0), 2.0); // headers make another key
     EXPECT_EQ(call("select a FROM t")(0, 0), 2.0);   // and so does letter case
@@ -177,7 +172,7 @@ TEST_F(CachedStatement, HitIsServedEvenAfterTheTableChanged)
 
 TEST_F(CachedStatement, EachEntryKeepsTheResultItsCallReturned)
 {
-    direct("INSERT INTO t VALUES (2)");
+    ASSERT_TRUE(executed(cs, "INSERT INTO t VALUES (2)"));
     OPER12 first = call("SELECT a FROM t ORDER BY a", 1);
     OPER12 second = call("SELECT a * 10 FROM t ORDER BY a");
     OPER12 failed = call("SELECT nothing FROM nowhere");
@@ -196,7 +191,7 @@ TEST_F(CachedStatement, FailureWithDiagnosticsIsKeptUntilCleared)
 {
     std::string failed = show(call("SELECT b FROM u"));
     ASSERT_EQ(failed.rfind("#SQL Error ", 0), 0u) << failed;
-    direct("CREATE TABLE u (b INTEGER)");
+    ASSERT_TRUE(executed(cs, "CREATE TABLE u (b INTEGER)"));
     EXPECT_EQ(show(call("SELECT b FROM u")), failed);
     db::ResultCache::instance().Clear();
     EXPECT_TRUE(call("SELECT b FROM u").is(xltypeMulti));

@@ -19,13 +19,6 @@ class ThroughHost : public ::testing::Test {
 protected:
     void SetUp() override { cs = SqliteDb::fresh_connection_string(); }
 
-    void direct(const std::string& sql)
-    {
-        StubCalendar calendar;
-        auto v = db::run_query(u(cs), u(sql), false, calendar).value;
-        ASSERT_TRUE(v.is(xltypeMissing)) << sql << " -> " << show(v);
-    }
-
     std::string statement(const std::string& sql, const std::string& headers = "")
     {
         return "zStatement(" + formula_string(cs) + "," + formula_string(sql) + (headers.empty() ? "" : "," + headers) + ")";
@@ -55,7 +48,7 @@ protected:
 
 TEST_F(ThroughHost, DateNumbersEqualTheHostsDateAndTime)
 {
-    direct("CREATE TABLE x (k INTEGER, d DATE, t TIME, ts TIMESTAMP)");
+    ASSERT_TRUE(executed(cs, "CREATE TABLE x (k INTEGER, d DATE, t TIME, ts TIMESTAMP)"));
     struct Row {
         const char *d, *t, *ts, *date, *time, *stamp;
     } rows[] = {
@@ -70,7 +63,8 @@ TEST_F(ThroughHost, DateNumbersEqualTheHostsDateAndTime)
     };
     int k = 0;
     for (const auto& r : rows)
-        direct("INSERT INTO x VALUES (" + std::to_string(++k) + ", '" + r.d + "', '" + r.t + "', '" + r.ts + "')");
+        ASSERT_TRUE(executed(cs, "INSERT INTO x VALUES (" + std::to_string(++k) + ", '" + r.d + "', '" + r.t + "', '" +
+                                     r.ts + "')"));
     std::string query = statement("SELECT d, t, ts FROM x ORDER BY k");
     std::vector<std::string> formulas;
     for (size_t i = 0; i < std::size(rows); ++i) {
@@ -87,10 +81,10 @@ TEST_F(ThroughHost, DateNumbersEqualTheHostsDateAndTime)
 
 TEST_F(ThroughHost, WhereClauseBuiltInCellsFindsNonAsciiNames)
 {
-    direct("CREATE TABLE customers (id INTEGER, name VARCHAR(40), since DATE)");
-    direct("INSERT INTO customers VALUES (1, 'Müller', '2013-06-01')");
-    direct("INSERT INTO customers VALUES (2, '日本商事', '2014-02-01')");
-    direct("INSERT INTO customers VALUES (3, 'Müller', '2014-03-01')");
+    ASSERT_TRUE(executed(cs, "CREATE TABLE customers (id INTEGER, name VARCHAR(40), since DATE)"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO customers VALUES (1, 'Müller', '2013-06-01')"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO customers VALUES (2, '日本商事', '2014-02-01')"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO customers VALUES (3, 'Müller', '2014-03-01')"));
     std::string where = "CONCATENATE(\"name = \",zS(\"Müller\"),\" AND since >= \",zSQLDate(DATE(2014,1,1)))";
     auto v = values({"=INDEX(zSELECT(" + formula_string(cs) + ",\"id, name\",\"customers\"," + where + ",\"\",\"\",TRUE),2,1)",
                      "=INDEX(zCache_List(FALSE),1,6)",
@@ -138,10 +132,10 @@ TEST_F(ThroughHost, ListingsSendTheirTextsVerbatim)
 
 TEST_F(ThroughHost, MemoryUsedCountsCellsWithTheHostsLen)
 {
-    direct("CREATE TABLE m (a INTEGER, b INTEGER)");
-    direct("INSERT INTO m VALUES (1, 2)");
-    direct("INSERT INTO m VALUES (3, 4)");
-    direct("INSERT INTO m VALUES (5, 6)");
+    ASSERT_TRUE(executed(cs, "CREATE TABLE m (a INTEGER, b INTEGER)"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO m VALUES (1, 2)"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO m VALUES (3, 4)"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO m VALUES (5, 6)"));
     std::string sql = "SELECT a, b FROM m ORDER BY a";
     auto v = values({"=ROWS(" + statement(sql) + ")", "=zCache_MemoryUsed(FALSE)"});
     ASSERT_EQ(v.size(), 2u);
@@ -152,7 +146,7 @@ TEST_F(ThroughHost, MemoryUsedCountsCellsWithTheHostsLen)
 
 TEST_F(ThroughHost, ClearCacheMacroEmptiesAndTellsTheStatusBarForTenSeconds)
 {
-    direct("CREATE TABLE m (a INTEGER)");
+    ASSERT_TRUE(executed(cs, "CREATE TABLE m (a INTEGER)"));
     char name[] = "/tmp/zorvane-db-sheet-XXXXXX";
     int fd = mkstemp(name);
     ASSERT_GE(fd, 0);

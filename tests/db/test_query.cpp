@@ -26,11 +26,6 @@ protected:
         return db::run_query(cs, u(sql), headers, calendar);
     }
     OPER12 run(const std::string& sql, bool headers = false) { return full(sql, headers).value; }
-    void exec(const std::string& sql)
-    {
-        OPER12 v = run(sql);
-        ASSERT_TRUE(v.is(xltypeMissing)) << sql << " -> " << show(v);
-    }
     static std::string type(const char* t) { return t; }
 
     xll::xstring cs;
@@ -45,7 +40,7 @@ TYPED_TEST_SUITE(Query, Drivers, DriverNames);
 
 TYPED_TEST(Query, ResultHasAtLeastFiveRowsAndHeadersTakeRowZero)
 {
-    this->exec("CREATE TABLE t (a INTEGER, b VARCHAR(10), c INTEGER)");
+    ASSERT_TRUE(executed(this->cs, "CREATE TABLE t (a INTEGER, b VARCHAR(10), c INTEGER)"));
     auto empty = this->full("SELECT a, b, c FROM t", true);
     ASSERT_EQ(empty.value.rows(), 5u);
     ASSERT_EQ(empty.value.columns(), 3u);
@@ -60,8 +55,8 @@ TYPED_TEST(Query, ResultHasAtLeastFiveRowsAndHeadersTakeRowZero)
     ASSERT_EQ(none.rows(), 5u);
     EXPECT_TRUE(is_na(none(0, 0)));
 
-    this->exec("INSERT INTO t VALUES (1, 'x', 10)");
-    this->exec("INSERT INTO t VALUES (2, 'y', 20)");
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (1, 'x', 10)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (2, 'y', 20)"));
     auto two = this->full("SELECT a, b, c FROM t ORDER BY a", true);
     ASSERT_EQ(two.value.rows(), 5u);
     EXPECT_EQ(show(two.value(0, 0)), "a");
@@ -73,7 +68,7 @@ TYPED_TEST(Query, ResultHasAtLeastFiveRowsAndHeadersTakeRowZero)
     EXPECT_EQ(two.last_row, 2);
 
     for (int i = 3; i <= 7; ++i)
-        this->exec("INSERT INTO t VALUES (" + std::to_string(i) + ", 'z', 0)");
+        ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (" + std::to_string(i) + ", 'z', 0)"));
     EXPECT_EQ(this->run("SELECT a FROM t").rows(), 7u);
     auto seven = this->full("SELECT a FROM t ORDER BY a", true);
     ASSERT_EQ(seven.value.rows(), 8u);
@@ -84,7 +79,7 @@ TYPED_TEST(Query, ResultHasAtLeastFiveRowsAndHeadersTakeRowZero)
 
 TYPED_TEST(Query, StatementWithoutResultSetGivesTheEmptyValue)
 {
-    this->exec("CREATE TABLE t (a INTEGER)");
+    ASSERT_TRUE(executed(this->cs, "CREATE TABLE t (a INTEGER)"));
     auto q = this->full("UPDATE t SET a = 1 WHERE a = 2", true);
     EXPECT_TRUE(q.value.is(xltypeMissing)) << show(q.value);
     EXPECT_EQ(q.last_row, 0);
@@ -106,11 +101,12 @@ TYPED_TEST(Query, ManyRowsArriveInOrderWithTheExactHeight)
 
 TYPED_TEST(Query, NumbersOfEveryWidthAndTheirNulls)
 {
-    this->exec("CREATE TABLE t (k INTEGER, i INTEGER, s SMALLINT, b BIGINT, d " + this->type(TypeParam::double_type) +
-               ", n " + this->type(TypeParam::numeric_type) + ")");
-    this->exec("INSERT INTO t VALUES (1, -2147483648, -32768, 5000000000, 1.5, 12.25)");
-    this->exec("INSERT INTO t VALUES (2, 2147483647, 32767, -9007199254740992, -0.125, -99.5)");
-    this->exec("INSERT INTO t VALUES (3, NULL, NULL, NULL, NULL, NULL)");
+    ASSERT_TRUE(executed(this->cs, "CREATE TABLE t (k INTEGER, i INTEGER, s SMALLINT, b BIGINT, d " +
+                                       this->type(TypeParam::double_type) + ", n " +
+                                       this->type(TypeParam::numeric_type) + ")"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (1, -2147483648, -32768, 5000000000, 1.5, 12.25)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (2, 2147483647, 32767, -9007199254740992, -0.125, -99.5)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (3, NULL, NULL, NULL, NULL, NULL)"));
     OPER12 v = this->run("SELECT i, s, b, d, n FROM t ORDER BY k");
     EXPECT_EQ(v(0, 0), -2147483648.0);
     EXPECT_EQ(v(0, 1), -32768.0);
@@ -126,10 +122,10 @@ TYPED_TEST(Query, NumbersOfEveryWidthAndTheirNulls)
 
 TYPED_TEST(Query, NullTextIsEmptyTextAndBinaryIsAlwaysTrue)
 {
-    this->exec("CREATE TABLE t (k INTEGER, s " + this->type(TypeParam::text_type) + ", b " +
-               this->type(TypeParam::binary_type) + ")");
-    this->exec("INSERT INTO t (k, s, b) VALUES (1, 'abc', NULL)");
-    this->exec("INSERT INTO t (k, s) VALUES (2, NULL)");
+    ASSERT_TRUE(executed(this->cs, "CREATE TABLE t (k INTEGER, s " + this->type(TypeParam::text_type) + ", b " +
+                                       this->type(TypeParam::binary_type) + ")"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t (k, s, b) VALUES (1, 'abc', NULL)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t (k, s) VALUES (2, NULL)"));
     OPER12 v = this->run("SELECT s, b FROM t ORDER BY k");
     EXPECT_EQ(show(v(0, 0)), "abc");
     EXPECT_TRUE(v(1, 0).is(xltypeStr));
@@ -140,10 +136,11 @@ TYPED_TEST(Query, NullTextIsEmptyTextAndBinaryIsAlwaysTrue)
 
 TYPED_TEST(Query, DatesTimesAndTimestampsBecomeDateNumbers)
 {
-    this->exec("CREATE TABLE t (k INTEGER, d DATE, t TIME, ts " + this->type(TypeParam::timestamp_type) + ")");
-    this->exec("INSERT INTO t VALUES (1, '2014-03-05', '13:45:10', '2014-03-05 13:45:10')");
-    this->exec("INSERT INTO t VALUES (2, '1899-12-31', '00:00:01', '1900-02-28 23:59:59')");
-    this->exec("INSERT INTO t VALUES (3, NULL, NULL, NULL)");
+    ASSERT_TRUE(executed(this->cs, "CREATE TABLE t (k INTEGER, d DATE, t TIME, ts " +
+                                       this->type(TypeParam::timestamp_type) + ")"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (1, '2014-03-05', '13:45:10', '2014-03-05 13:45:10')"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (2, '1899-12-31', '00:00:01', '1900-02-28 23:59:59')"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (3, NULL, NULL, NULL)"));
     OPER12 v = this->run("SELECT d, t, ts FROM t ORDER BY k");
     EXPECT_EQ(v(0, 0), 20140305.0);
     EXPECT_DOUBLE_EQ(v(0, 1).val.num, (13 * 3600 + 45 * 60 + 10) / 86400.0);
@@ -157,10 +154,11 @@ TYPED_TEST(Query, DatesTimesAndTimestampsBecomeDateNumbers)
 
 TYPED_TEST(Query, NonAsciiTextRoundTripsThroughTablesStatementsAndNames)
 {
-    this->exec("CREATE TABLE customers (id INTEGER, name " + this->type(TypeParam::text_type) + ")");
-    this->exec("INSERT INTO customers VALUES (1, 'Müller')");
-    this->exec("INSERT INTO customers VALUES (2, 'Søren')");
-    this->exec("INSERT INTO customers VALUES (3, '日本商事')");
+    ASSERT_TRUE(
+        executed(this->cs, "CREATE TABLE customers (id INTEGER, name " + this->type(TypeParam::text_type) + ")"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO customers VALUES (1, 'Müller')"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO customers VALUES (2, 'Søren')"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO customers VALUES (3, '日本商事')"));
     OPER12 all = this->run("SELECT name FROM customers ORDER BY id");
     EXPECT_EQ(show(all(0, 0)), "Müller");
     EXPECT_EQ(show(all(1, 0)), "Søren");
@@ -176,9 +174,9 @@ TYPED_TEST(Query, NonAsciiTextRoundTripsThroughTablesStatementsAndNames)
 
 TYPED_TEST(Query, LongTextIsReadWholeUpToTheCellLimit)
 {
-    this->exec("CREATE TABLE t (k INTEGER, s TEXT)");
+    ASSERT_TRUE(executed(this->cs, "CREATE TABLE t (k INTEGER, s TEXT)"));
     auto insert = [&](int k, const std::string& text) {
-        this->exec("INSERT INTO t VALUES (" + std::to_string(k) + ", '" + text + "')");
+        ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (" + std::to_string(k) + ", '" + text + "')"));
     };
     std::string smile = "\xF0\x9F\x98\x80"; // one character, two UTF-16 units
     insert(1, std::string(5000, 'a') + "end");

@@ -21,13 +21,6 @@ protected:
         cs = PostgresDb::fresh_connection_string();
     }
 
-    void direct(const std::string& sql)
-    {
-        StubCalendar calendar;
-        auto v = db::run_query(u(cs), u(sql), false, calendar).value;
-        ASSERT_TRUE(v.is(xltypeMissing)) << sql << " -> " << show(v);
-    }
-
     std::string statement(const std::string& sql, const std::string& more = "") const
     {
         return "zStatement(\"" + cs + "\",\"" + sql + "\"" + more + ")";
@@ -40,9 +33,10 @@ protected:
 
 TEST_F(PostgresThroughHost, TypedColumnsNonAsciiTextAndHeaders)
 {
-    direct("CREATE TABLE orders (id INTEGER, customer VARCHAR(40), amount NUMERIC(12,2), placed DATE, at TIMESTAMP)");
-    direct("INSERT INTO orders VALUES (1, 'Müller', 12.50, '2014-05-31', '2014-05-31 18:00:00')");
-    direct("INSERT INTO orders VALUES (2, '日本商事', -3, '1900-03-01', '2000-02-29 06:30:00')");
+    ASSERT_TRUE(executed(cs, "CREATE TABLE orders (id INTEGER, customer VARCHAR(40), amount NUMERIC(12,2), "
+                             "placed DATE, at TIMESTAMP)"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO orders VALUES (1, 'Müller', 12.50, '2014-05-31', '2014-05-31 18:00:00')"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO orders VALUES (2, '日本商事', -3, '1900-03-01', '2000-02-29 06:30:00')"));
     auto r = eval_csv({"=" + statement("SELECT id, customer, amount, placed, at FROM orders ORDER BY id", ",TRUE"),
                        "=INDEX(" + statement("SELECT placed FROM orders WHERE id = 1") + ",1,1)=DATE(2014,5,31)"});
     EXPECT_EQ(r.status, 0) << r.err;

@@ -12,23 +12,12 @@
 
 using namespace test;
 
-namespace {
-
-void direct(const std::string& cs, const std::string& sql)
-{
-    StubCalendar calendar;
-    auto v = db::run_query(u(cs), u(sql), false, calendar).value;
-    ASSERT_TRUE(v.is(xltypeMissing)) << sql << " -> " << show(v);
-}
-
-} // namespace
-
 TEST(Injection, QuotePayloadInsideZSelectWhereStaysALiteral)
 {
     std::string cs = SqliteDb::fresh_connection_string();
-    direct(cs, "CREATE TABLE customers (name VARCHAR(100), city VARCHAR(100))");
-    direct(cs, "INSERT INTO customers VALUES ('O''Brien', 'Cork'), ('Smith', 'Leeds'), "
-               "('x'' OR ''1''=''1', 'Nowhere')");
+    ASSERT_TRUE(executed(cs, "CREATE TABLE customers (name VARCHAR(100), city VARCHAR(100))"));
+    ASSERT_TRUE(executed(cs, "INSERT INTO customers VALUES ('O''Brien', 'Cork'), ('Smith', 'Leeds'), "
+               "('x'' OR ''1''=''1', 'Nowhere')"));
 
     auto select = [&](const std::string& user_text) {
         return "=zSELECT(" + formula_string(cs) + ",\"city\",\"customers\",CONCATENATE(\"name = \",zS(" + formula_string(user_text) +
