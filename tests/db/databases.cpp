@@ -183,13 +183,6 @@ int next_number()
     return ++n;
 }
 
-std::string postgres_connection_string(const std::string& database)
-{
-    auto& c = cluster();
-    return "Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=" + std::to_string(c.port) + ";Database=" + database +
-           ";Uid=" + c.user + ";Pwd=" + c.password + ";";
-}
-
 } // namespace
 
 std::string SqliteDb::fresh_connection_string()
@@ -216,11 +209,11 @@ std::string PostgresDb::fresh_connection_string()
         double date(double, double, double) override { return 0; }
         double time(double, double, double) override { return 0; }
     } calendar;
-    q = db::run_query(xll::utf8_to_xstring(postgres_connection_string("postgres")),
+    q = db::run_query(xll::utf8_to_xstring(connection_string("postgres", port(), password())),
                       xll::utf8_to_xstring("CREATE DATABASE " + name + " ENCODING 'UTF8'"), false, calendar);
     if (q.value.is(xltypeStr))
         throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
-    return postgres_connection_string(name);
+    return connection_string(name, port(), password());
 }
 
 void PostgresDb::stop() { cluster().stop(); }
@@ -235,5 +228,11 @@ void PostgresDb::restart()
 int PostgresDb::port() { return cluster().port; }
 std::string PostgresDb::user() { return cluster().user; }
 std::string PostgresDb::password() { return cluster().password; }
+
+std::string PostgresDb::connection_string(const std::string& database, int port, const std::string& password)
+{
+    return "Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=" + std::to_string(port) + ";Database=" + database +
+           ";Uid=" + user() + ";Pwd=" + password + ";";
+}
 
 } // namespace test

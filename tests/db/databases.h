@@ -40,6 +40,9 @@ struct PostgresDb {
     static int port();
     static std::string user();
     static std::string password();
+    // A connection string to one database of the cluster as its user; port and password are
+    // given so that those tests can get either wrong on purpose.
+    static std::string connection_string(const std::string& database, int port, const std::string& password);
 };
 
 } // namespace test

@@ -22,8 +22,7 @@ protected:
     }
     static std::string server(int port, const std::string& password)
     {
-        return "Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=" + std::to_string(port) +
-               ";Database=postgres;Uid=" + PostgresDb::user() + ";Pwd=" + password + ";";
+        return PostgresDb::connection_string("postgres", port, password);
     }
     StubCalendar calendar;
 };

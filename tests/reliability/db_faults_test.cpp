@@ -39,17 +39,11 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-std::string server(const std::string& database, const std::string& password)
-{
-    return "Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=" + std::to_string(PostgresDb::port()) +
-           ";Database=" + database + ";Uid=" + PostgresDb::user() + ";Pwd=" + password + ";";
-}
-
 // Whether another session of the cluster is fetching from a cursor right now.
 bool cursor_fetch_running()
 {
     StubCalendar calendar;
-    auto v = db::run_query(u(server("postgres", PostgresDb::password())),
+    auto v = db::run_query(u(PostgresDb::connection_string("postgres", PostgresDb::port(), PostgresDb::password())),
                            u("SELECT count(*) FROM pg_stat_activity WHERE pid <> pg_backend_pid() "
                              "AND query ILIKE 'fetch%'"),
                            false, calendar)
@@ -108,7 +102,7 @@ TEST_F(DatabaseFaults, WrongPasswordIsTheServersDiagnostic)
 {
     if (auto why = PostgresDb::unavailable(); !why.empty())
         GTEST_SKIP() << why;
-    auto r = eval_csv({statement(server("postgres", "wrong"), "SELECT 1")});
+    auto r = eval_csv({statement(PostgresDb::connection_string("postgres", PostgresDb::port(), "wrong"), "SELECT 1")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("\"#SQL Error ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("password authentication failed"), std::string::npos) << r.out;
