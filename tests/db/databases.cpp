@@ -11,8 +11,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "db/calendar.h"
 #include "db/query.h"
+#include "db_test.h"
 #include "support/process.h"
 #include "xll/text.h"
 
@@ -204,13 +204,9 @@ std::string PostgresDb::unavailable()
 std::string PostgresDb::fresh_connection_string()
 {
     std::string name = "zt" + std::to_string(next_number());
-    db::QueryResult q;
-    struct NoCalendar : db::Calendar {
-        double date(double, double, double) override { return 0; }
-        double time(double, double, double) override { return 0; }
-    } calendar;
-    q = db::run_query(xll::utf8_to_xstring(connection_string("postgres", port(), password())),
-                      xll::utf8_to_xstring("CREATE DATABASE " + name + " ENCODING 'UTF8'"), false, calendar);
+    StubCalendar calendar;
+    db::QueryResult q = db::run_query(xll::utf8_to_xstring(connection_string("postgres", port(), password())),
+                                      u("CREATE DATABASE " + name + " ENCODING 'UTF8'"), false, calendar);
     if (q.value.is(xltypeStr))
         throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
     return connection_string(name, port(), password());

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "db/db_test.h"
 #include "db/query.h"
 #include "mock_host.h"
 #include "xll/oper.h"
@@ -65,11 +66,6 @@ long resident_kb()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-struct Calendar : db::Calendar {
-    double date(double y, double m, double d) override { return y + m + d; }
-    double time(double h, double m, double s) override { return h + m + s; }
-};
-
 // Runs the work warm_up times, then rounds times between two measurements.
 void expect_flat(const std::function<void(int)>& work)
 {
@@ -113,7 +109,7 @@ TEST_F(Leaks, FailingQueriesLeaveDescriptorsAndMemoryFlat)
     const xll::xstring not_db = xll::utf8_to_xstring("Driver=SQLite3;Database=" + (folder / "not-a-db.sqlite").string());
     const xll::xstring memory = xll::utf8_to_xstring("Driver=SQLite3;Database=:memory:");
     const xll::xstring select = xll::utf8_to_xstring("SELECT * FROM nowhere");
-    Calendar calendar;
+    test::StubCalendar calendar;
     expect_flat([&](int i) {
         const xll::xstring& cs = i % 3 == 0 ? no_driver : i % 3 == 1 ? not_db : memory;
         auto q = db::run_query(cs, select, false, calendar);
