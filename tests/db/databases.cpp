@@ -1,9 +1,6 @@
 #include "databases.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <pwd.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -13,6 +10,7 @@
 
 #include "db/query.h"
 #include "db_test.h"
+#include "support/loopback.h"
 #include "support/process.h"
 #include "xll/text.h"
 
@@ -40,24 +38,6 @@ struct TempFolder {
         fs::remove_all(path, ec);
     }
 };
-
-// A loopback port nobody listens on right now.
-int free_port()
-{
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = 0;
-    socklen_t len = sizeof(a);
-    int port = 0;
-    if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    if (s >= 0)
-        close(s);
-    return port;
-}
 
 // The server refuses to run as root: as root, the cluster belongs to an unprivileged account
 // (nobody, or one made for the purpose where nobody is missing).
@@ -144,7 +124,7 @@ struct PostgresCluster {
                             " 2>&1"});
         if (init.status != 0)
             throw std::runtime_error("initdb failed: " + init.out);
-        port = free_port();
+        port = static_cast<int>(closed_port());
         launch();
     }
 

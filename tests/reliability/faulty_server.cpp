@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "support/loopback.h"
+
 namespace reliability {
 
 namespace {
@@ -57,15 +59,7 @@ void hold(int fd, const std::atomic<bool>& stopping)
 
 FaultyServer::FaultyServer(Fault fault) : fault_(fault)
 {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&a), n) != 0 || ::listen(listener_, 16) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &n) != 0)
-        throw std::runtime_error("no loopback socket");
-    port_ = ntohs(a.sin_port);
+    listener_ = test::listen_loopback(port_);
     thread_ = std::thread([this] { serve(); });
 }
 

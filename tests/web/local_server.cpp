@@ -12,32 +12,11 @@
 
 namespace webtest {
 
-int listen_loopback(unsigned& port)
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t n = sizeof a;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&a), n) != 0 || listen(fd, 16) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&a), &n) != 0)
-        throw std::runtime_error("no loopback socket");
-    port = ntohs(a.sin_port);
-    return fd;
-}
-
 void limit_wait(int fd)
 {
     timeval t{5, 0}; // a test never waits on a stuck client for long
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &t, sizeof t);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &t, sizeof t);
-}
-
-unsigned closed_port()
-{
-    unsigned port = 0;
-    close(listen_loopback(port));
-    return port;
 }
 
 Reply status(int code, const std::string& reason, const std::string& body)

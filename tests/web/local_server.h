@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/loopback.h"
+
 namespace webtest {
 
 // What goes on the wire for one request, status line included.
@@ -21,8 +23,7 @@ Reply ok(const std::string& body);
 Reply status(int code, const std::string& reason, const std::string& body);
 Reply redirect(const std::string& location);
 
-// A port on which nothing listens.
-unsigned closed_port();
+using test::closed_port;
 
 class LocalServer {
 public:

@@ -1,10 +1,11 @@
 // Socket set-up shared by the test servers.
 #pragma once
 
+#include "support/loopback.h"
+
 namespace webtest {
 
-// A listening socket on 127.0.0.1 and a free port.
-int listen_loopback(unsigned& port);
+using test::listen_loopback;
 // Bounds every read and write of an accepted connection.
 void limit_wait(int fd);
 
