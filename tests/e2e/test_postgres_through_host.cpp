@@ -6,6 +6,7 @@
 #include "db/databases.h"
 #include "db/db_test.h"
 #include "db/query.h"
+#include "support/host_eval.h"
 #include "support/process.h"
 
 using namespace test;
@@ -23,7 +24,7 @@ protected:
 
     std::string statement(const std::string& sql, const std::string& more = "") const
     {
-        return "zStatement(\"" + cs + "\",\"" + sql + "\"" + more + ")";
+        return "zStatement(" + formula_string(cs) + "," + formula_string(sql) + more + ")";
     }
 
     std::string cs;

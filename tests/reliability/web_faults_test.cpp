@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "faulty_server.h"
+#include "support/host_eval.h"
 #include "support/process.h"
 #include "web/http_client.h"
 
@@ -18,7 +19,7 @@ const std::string short_timeouts = "ZORVANE_HTTP_TIMEOUT_SCALE=0.034";
 
 std::string call(const std::string& function, const std::string& url, const std::string& key = "")
 {
-    return "=" + function + "(\"" + url + "\"" + (key.empty() ? "" : ",\"" + key + "\"") + ")";
+    return "=" + function + "(" + test::formula_string(url) + (key.empty() ? "" : "," + test::formula_string(key)) + ")";
 }
 
 // The faulty exchange for both functions, then a healthy one in the same host process.

@@ -11,7 +11,8 @@ namespace {
 
 std::string call(const std::string& function, const std::string& url, const std::string& key = "")
 {
-    return eval("=" + function + "(\"" + url + "\"" + (key.empty() ? "" : ",\"" + key + "\"") + ")");
+    return eval("=" + function + "(" + test::formula_string(url) + (key.empty() ? "" : "," + test::formula_string(key)) +
+                ")");
 }
 
 } // namespace
