@@ -4,20 +4,13 @@
 #include "host/builtins.h"
 #include "host/number_text.h"
 #include "host/text_to_number.h"
+#include "host/utf.h"
 #include "xll/xlcall.h"
 
 #include <gtest/gtest.h>
 
 namespace zorvane::host::test {
 namespace {
-
-std::string narrow(const char16_t* text)
-{
-    std::string out;
-    for (; *text; ++text)
-        out.push_back(static_cast<char>(*text));
-    return out;
-}
 
 TEST(Dates, SerialsAtTheBoundsOfThe1900System)
 {
@@ -126,11 +119,11 @@ TEST(Text, ValueReadsTextTheWayTheSpreadsheetDoes)
         {u"18:00", 0.75},      {u"6:00 PM", 0.75},    {u"2014-05-31 18:00", 41790.75}, {u"1900-02-29", 60}};
     for (const auto& [text, expected] : readable) {
         auto n = number_from_text(text);
-        ASSERT_TRUE(n.has_value()) << narrow(text);
+        ASSERT_TRUE(n.has_value()) << utf16_to_utf8(text);
         EXPECT_DOUBLE_EQ(*n, expected);
     }
     for (const char16_t* text : {u"", u"abc", u"1,23", u"12a", u"1e", u"2014-02-30", u"1899-12-31", u"25:61", u"--1", u"1.2.3"})
-        EXPECT_FALSE(number_from_text(text).has_value()) << narrow(text);
+        EXPECT_FALSE(number_from_text(text).has_value()) << utf16_to_utf8(text);
 
     FakeContext ctx;
     EXPECT_EQ(ctx.eval("=VALUE(\"1,234.5\")"), Value(1234.5));

@@ -45,12 +45,4 @@ public:
     }
 };
 
-inline Value text(const char* utf8)
-{
-    std::u16string s;
-    for (const char* p = utf8; *p; ++p)
-        s.push_back(static_cast<unsigned char>(*p));
-    return s;
-}
-
 } // namespace zorvane::host::test

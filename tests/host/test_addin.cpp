@@ -207,9 +207,7 @@ TEST_EXPORT XLOPER12* tYear(XLOPER12* serial)
 // YEAR through the 8-bit callback.
 TEST_EXPORT XLOPER12* tYear8(XLOPER12* serial)
 {
-    XLOPER in{};
-    in.xltype = xltypeNum;
-    in.val.num = serial->xltype == xltypeNum ? serial->val.num : 0;
+    XLOPER in = number<XLOPER>(serial->xltype == xltypeNum ? serial->val.num : 0);
     XLOPER out{};
     XLOPER* args[] = {&in};
     const int rc = callback8()(xlfYear, &out, 1, args);

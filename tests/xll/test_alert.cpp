@@ -111,7 +111,6 @@ TEST_F(Alerts, MistypedStoredValueIsReplacedByTheDefault)
     platform::reg_set_value(key, "xll_alert_level", 1 /* a string */, text, sizeof text);
     platform::reg_close(key);
     EXPECT_EQ(stored_filter(), 99u); // the default of this reader
-    Reg::Key<char> check(nullptr);
     Reg::CreateKey<char> again(platform::reg_current_user(), "Software\\TEVO\\xll");
     EXPECT_EQ(again.QueryValue("xll_alert_level"), 99u); // written back as a number
     try {
