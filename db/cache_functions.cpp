@@ -1,5 +1,6 @@
 // Looking into and emptying the result cache from the worksheet.
 #include "db/cache_listing.h"
+#include "xll/load_message.h"
 #include "xll/xll.h"
 
 using namespace xll;
@@ -60,18 +61,8 @@ XLL_EXPORT(LPXLOPER12, xll_zCache_MemoryUsed, (short))
 // Empties the cache, says so on the status bar and has the host clear the bar ten seconds later.
 XLL_EXPORT(int, xll_zmClear_Cache, (void))
 {
-    try {
+    return guarded_macro("Zorvane: the cache could not be cleared.", [] {
         clear_cache();
-        Excel12(xlcMessage, OPER12(true), OPER12(XLL_T("Zorvane: Cache cleared.")));
-        double later = Excel12(xlfNow).to_number() + 0.00011574074074074075;
-        Excel12(xlcOnTime, OPER12(later), OPER12(XLL_T("zClearMsg")));
-        return 1;
-    }
-    catch (const std::exception& e) {
-        xll_alert_error(e.what());
-    }
-    catch (...) {
-        xll_alert_error("Zorvane: the cache could not be cleared.");
-    }
-    return 0;
+        return show_status_message(OPER12(XLL_T("Zorvane: Cache cleared.")));
+    });
 }

@@ -13,11 +13,4 @@ LPXLOPER12 statement_call(xll::xstring_view connection_string, xll::xstring_view
 // The shared result as #VALUE!, for a builder that could not even make its text.
 LPXLOPER12 statement_failed() noexcept;
 
-// A zero-terminated argument as text; a null pointer is empty. Worksheet arguments may be longer
-// than a cell holds (a built statement), so no limit applies here.
-inline xll::xstring_view argument_text(const XCHAR* s)
-{
-    return s ? xll::xstring_view(s) : xll::xstring_view();
-}
-
 } // namespace db

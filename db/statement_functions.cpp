@@ -69,7 +69,7 @@ LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement
 
 } // namespace db
 
-using db::argument_text;
+using xll::argument_text;
 using db::statement_call;
 
 XLL_EXPORT(LPXLOPER12, xll_zStatement, (const XCHAR* connection_string, const XCHAR* statement, short headers))

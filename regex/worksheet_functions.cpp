@@ -1,13 +1,12 @@
 // REGEX.MATCH, REGEX.REPLACE and REGEX.SEARCH as the host calls them. Whatever goes wrong, the
 // user is told in an Error alert and the cell shows #N/A; nothing reaches the host.
 #include "regex/operations.h"
+#include "xll/text.h"
 #include "xll/xll.h"
 
 using namespace xll;
 
 namespace {
-
-xstring_view argument(const XCHAR* s) { return s ? xstring_view(s) : xstring_view(); }
 
 const XLOPER12& subject_or_missing(LPXLOPER12 subject)
 {
@@ -21,11 +20,7 @@ const XLOPER12& subject_or_missing(LPXLOPER12 subject)
 
 void fail(OPER12& result, const char* text) noexcept
 {
-    try {
-        xll_alert_error(text);
-    }
-    catch (...) {
-    }
+    alert_error_quietly(text);
     result = xlerr::NA;
 }
 
@@ -48,7 +43,7 @@ template <class Work> LPXLOPER12 answer(OPER12& result, Work work) noexcept
 XLL_EXPORT(LPXLOPER12, xll_regex_match, (LPXLOPER12 subject, const XCHAR* pattern, int32_t flags))
 {
     static OPER12 result;
-    return answer(result, [&] { return regex::match_cells(subject_or_missing(subject), argument(pattern), flags); });
+    return answer(result, [&] { return regex::match_cells(subject_or_missing(subject), argument_text(pattern), flags); });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_regex_replace,
@@ -56,12 +51,12 @@ XLL_EXPORT(LPXLOPER12, xll_regex_replace,
 {
     static OPER12 result;
     return answer(result, [&] {
-        return regex::replace_cells(subject_or_missing(subject), argument(pattern), argument(replace), flags);
+        return regex::replace_cells(subject_or_missing(subject), argument_text(pattern), argument_text(replace), flags);
     });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_regex_search, (const XCHAR* subject, const XCHAR* pattern, int32_t flags))
 {
     static OPER12 result;
-    return answer(result, [&] { return regex::search_text(argument(subject), argument(pattern), flags); });
+    return answer(result, [&] { return regex::search_text(argument_text(subject), argument_text(pattern), flags); });
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <type_traits>
 
+#include "xll/text.h"
 #include "xll/xll.h"
 
 namespace {
@@ -113,35 +114,19 @@ OPER12 split_text(xstring_view text, xstring_view column_delimiters, xstring_vie
 
 } // namespace xll
 
-namespace {
-
-xll::xstring_view argument(const XCHAR* s) { return s ? xll::xstring_view(s) : xll::xstring_view(); }
-
-// The alert must not become a failure of its own inside the host's call.
-void tell(const char* text) noexcept
-{
-    try {
-        xll::xll_alert_error(text);
-    }
-    catch (...) {
-    }
-}
-
-} // namespace
-
 // Any failure is told in an alert and the cell gets no value, which the host shows as an error.
 XLL_EXPORT(LPXLOPER12, xll_zSplit, (const XCHAR* text, const XCHAR* column_delimiters, const XCHAR* row_delimiters))
 {
     static xll::OPER12 result;
     try {
-        result = xll::split_text(argument(text), argument(column_delimiters), argument(row_delimiters));
+        result = xll::split_text(xll::argument_text(text), xll::argument_text(column_delimiters), xll::argument_text(row_delimiters));
         return &result;
     }
     catch (const std::exception& e) {
-        tell(e.what());
+        xll::alert_error_quietly(e.what());
     }
     catch (...) {
-        tell("zSplit failed");
+        xll::alert_error_quietly("zSplit failed");
     }
     return nullptr;
 }

@@ -9,25 +9,11 @@
 
 using namespace xll;
 
-namespace {
-
-// The alert must not become a failure of its own inside the host's call.
-void tell(const char* text) noexcept
-{
-    try {
-        xll_alert_error(text);
-    }
-    catch (...) {
-    }
-}
-
-} // namespace
-
 XLL_EXPORT(LPXLOPER12, xll_zWebQueryJSON, (const XCHAR* url, const XCHAR* key))
 {
     static OPER12 result;
     try {
-        web::HttpResult got = web::http_get(url ? xstring_view(url) : xstring_view());
+        web::HttpResult got = web::http_get(argument_text(url));
         if (got.outcome == web::HttpResult::Outcome::failed) {
             // Told as such even when a key was asked for: a missing key would hide the outage.
             result = xstring_view(WidenText(web::no_internet));
@@ -39,7 +25,7 @@ XLL_EXPORT(LPXLOPER12, xll_zWebQueryJSON, (const XCHAR* url, const XCHAR* key))
         }
     }
     catch (const std::exception& e) {
-        tell(e.what());
+        alert_error_quietly(e.what());
         result = xlerr::NA;
     }
     catch (...) {

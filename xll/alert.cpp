@@ -76,6 +76,15 @@ int xll_alert_error(const char* text) { return xll_alert(text, "Error", alert_er
 
 int xll_alert_warning(const char* text) { return xll_alert(text, "Warning", alert_warning, mb_iconwarning); }
 
+void alert_error_quietly(const char* text) noexcept
+{
+    try {
+        xll_alert_error(text);
+    }
+    catch (...) {
+    }
+}
+
 } // namespace xll
 
 namespace {
@@ -130,7 +139,7 @@ XLL_EXPORT(int, xll_alert_filter, (void))
         return 1;
     }
     catch (const std::exception& e) {
-        xll::xll_alert_error(e.what());
+        xll::alert_error_quietly(e.what());
     }
     catch (...) {
     }

@@ -23,26 +23,19 @@ const OPER12& clearing_macro()
     return name;
 }
 
-void tell(const char* text) noexcept
-{
-    try {
-        xll_alert_error(text);
-    }
-    catch (...) {
-    }
-}
-
 } // namespace
 
 namespace xll {
 
-int show_load_message()
+int show_status_message(const OPER12& text)
 {
-    Excel12(xlcMessage, OPER12(true), load_message());
+    Excel12(xlcMessage, OPER12(true), text);
     double now = Excel12(xlfNow).to_number();
     Excel12(xlcOnTime, OPER12(now + clearing_delay), clearing_macro());
     return 1;
 }
+
+int show_load_message() { return show_status_message(load_message()); }
 
 } // namespace xll
 
@@ -51,16 +44,7 @@ namespace {
 // The message with every failure told in an Error alert: 0 then, 1 when it was shown.
 int show_load_message_guarded() noexcept
 {
-    try {
-        return xll::show_load_message();
-    }
-    catch (const std::exception& e) {
-        tell(e.what());
-    }
-    catch (...) {
-        tell("The load message could not be shown.");
-    }
-    return 0;
+    return xll::guarded_macro("The load message could not be shown.", xll::show_load_message);
 }
 
 } // namespace
@@ -70,17 +54,10 @@ XLL_EXPORT(int, xai_LoadedMsg, (void)) { return show_load_message_guarded(); }
 // FALSE hands the status bar back to the host; the second argument is then ignored.
 XLL_EXPORT(int, xll_ClearMsg, (void))
 {
-    try {
+    return xll::guarded_macro("The status bar could not be cleared.", [] {
         xll::Excel12(xlcMessage, xll::OPER12(false), xll::OPER12(true));
         return 1;
-    }
-    catch (const std::exception& e) {
-        tell(e.what());
-    }
-    catch (...) {
-        tell("The status bar could not be cleared.");
-    }
-    return 0;
+    });
 }
 
 XLL_EXPORT(int, xll_macro, (void)) { return show_load_message_guarded(); }

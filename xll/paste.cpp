@@ -245,41 +245,8 @@ int paste_create_macro()
     return 1;
 }
 
-void tell(const char* text) noexcept
-{
-    try {
-        xll_alert_error(text);
-    }
-    catch (...) {
-    }
-}
-
 } // namespace
 
-XLL_EXPORT(int, xll_paste_basic, (void))
-{
-    try {
-        return paste_basic_macro();
-    }
-    catch (const std::exception& e) {
-        tell(e.what());
-    }
-    catch (...) {
-        tell("XLL.PASTE.BASIC failed.");
-    }
-    return 0;
-}
+XLL_EXPORT(int, xll_paste_basic, (void)) { return xll::guarded_macro("XLL.PASTE.BASIC failed.", paste_basic_macro); }
 
-XLL_EXPORT(int, xll_paste_create, (void))
-{
-    try {
-        return paste_create_macro();
-    }
-    catch (const std::exception& e) {
-        tell(e.what());
-    }
-    catch (...) {
-        tell("XLL.PASTE.CREATE failed.");
-    }
-    return 0;
-}
+XLL_EXPORT(int, xll_paste_create, (void)) { return xll::guarded_macro("XLL.PASTE.CREATE failed.", paste_create_macro); }

@@ -22,6 +22,20 @@ inline xstring WidenText(std::string_view bytes)
     return out;
 }
 
+// The first max units of text, one fewer where the cut would split a surrogate pair.
+inline xstring_view cut_units(xstring_view text, size_t max)
+{
+    if (text.size() <= max)
+        return text;
+    if (max > 0 && text[max - 1] >= 0xD800 && text[max - 1] <= 0xDBFF)
+        --max;
+    return text.substr(0, max);
+}
+
+// A zero-terminated worksheet argument as text; a null pointer is empty. Arguments may be longer
+// than a cell holds (a built statement), so no limit applies here.
+inline xstring_view argument_text(const XCHAR* s) { return s ? xstring_view(s) : xstring_view(); }
+
 // UTF-8 to UTF-16; a byte that does not start a valid sequence becomes U+FFFD.
 xstring utf8_to_xstring(std::string_view utf8);
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
