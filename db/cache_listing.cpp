@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "xll/text.h"
+
 namespace db {
 
 using xll::OPER12;
@@ -28,7 +30,7 @@ OPER12 cache_listing(const ResultCache& cache, bool labels)
         list(r, 3) = static_cast<double>(e.last_column) + 1;
         // A key longer than a cell holds is shown up to the cell's limit.
         auto cell_text = [](const xll::xstring& s) {
-            return xstring_view(s).substr(0, static_cast<size_t>(xll::limits<XLOPER12>::maxchars));
+            return xll::cut_units(s, static_cast<size_t>(xll::limits<XLOPER12>::maxchars));
         };
         list(r, 4) = cell_text(e.connection_string);
         list(r, 5) = cell_text(e.statement);

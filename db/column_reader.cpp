@@ -5,6 +5,7 @@
 
 #include "db/sql_diagnostics.h"
 #include "db/timestamp_text.h"
+#include "xll/text.h"
 
 namespace db {
 
@@ -17,19 +18,8 @@ using xll::xlerr;
 constexpr size_t buffer_units = 4096;
 constexpr size_t max_cell_text = static_cast<size_t>(xll::limits<XLOPER12>::maxchars);
 
-bool is_high_surrogate(XCHAR c) { return c >= 0xD800 && c <= 0xDBFF; }
-
-// The worksheet holds at most 32767 UTF-16 units in a cell: a longer text is cut there, and a
-// pair of surrogates is never split by the cut.
-xll::xstring_view cut_to_cell(xll::xstring_view s)
-{
-    if (s.size() <= max_cell_text)
-        return s;
-    size_t n = max_cell_text;
-    if (is_high_surrogate(s[n - 1]))
-        --n;
-    return s.substr(0, n);
-}
+// The worksheet holds at most 32767 UTF-16 units in a cell: a longer text is cut there.
+xll::xstring_view cut_to_cell(xll::xstring_view s) { return xll::cut_units(s, max_cell_text); }
 
 template <class T> bool read_fixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, T& value)
 {
@@ -105,7 +95,7 @@ bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, st
             return false;
         bool more = rc == SQL_SUCCESS_WITH_INFO &&
                     (indicator == SQL_NO_TOTAL || static_cast<size_t>(indicator) / sizeof(C) > room);
-        std::basic_string_view<C> piece(buffer.data(), more ? room : static_cast<size_t>(indicator) / sizeof(C));
+        std::basic_string_view<C> piece(buffer.data(), more ? room : piece_units(indicator, buffer.data(), room));
         if (first && !more) {
             text = piece;
             return true;

@@ -3,6 +3,7 @@
 // one SQLGetData (a few for long text).
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,16 @@ enum class ColumnKind {
 };
 
 ColumnKind column_kind(SQLSMALLINT sql_type);
+
+// The units a complete SQLGetData piece holds in a buffer of room units plus its terminator: the
+// indicator's count, never past the buffer. A driver that cannot tell the length (SQL_NO_TOTAL)
+// has still terminated what it wrote.
+template <class C> size_t piece_units(SQLLEN indicator, const C* buffer, size_t room)
+{
+    if (indicator >= 0)
+        return std::min(static_cast<size_t>(indicator) / sizeof(C), room);
+    return std::min(std::basic_string_view<C>(buffer, room).find(C{}), room);
+}
 
 class ColumnReader {
 public:

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "xll/text.h"
+
 namespace db {
 
 namespace {
@@ -27,12 +29,7 @@ template <size_t N> void append_zero_terminated(xstring& text, const SQLWCHAR (&
 // Keeps text within the error buffer without leaving half of a surrogate pair at the end.
 void cap(xstring& text)
 {
-    if (text.size() <= max_error_text)
-        return;
-    size_t n = max_error_text;
-    if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF)
-        --n;
-    text.resize(n);
+    text.resize(xll::cut_units(text, max_error_text).size());
 }
 
 DiagReader reader(SQLSMALLINT handle_type, SQLHANDLE handle)

@@ -1,7 +1,8 @@
 // Texts the subsystem writes or reads itself: the builders' SQL, the listings, the timestamp
-// text of drivers, and the byte road of 8-bit drivers.
+// text of drivers, the byte road of 8-bit drivers, and the pieces of long values.
 #include <gtest/gtest.h>
 
+#include "db/column_reader.h"
 #include "db/driver_text.h"
 #include "db/statement_builders.h"
 #include "db/timestamp_text.h"
@@ -113,6 +114,25 @@ TEST(DriverText, EightBitDriversGetAndGiveUtf8Bytes)
     db::DriverText wide;
     EXPECT_EQ(wide.outgoing(u("日本")), u("日本"));
     EXPECT_EQ(wide.incoming(units("\xC3\xBC"), scratch), units("\xC3\xBC"));
+}
+
+// A piece's length never reaches past the buffer, whatever the driver's indicator says.
+TEST(LongValues, PieceLengthStaysInsideTheBuffer)
+{
+    const char16_t buffer[9] = u"abc\0zzzz";
+    EXPECT_EQ(db::piece_units<char16_t>(6, buffer, 7), 3u);            // bytes, not units
+    EXPECT_EQ(db::piece_units<char16_t>(SQL_NO_TOTAL, buffer, 7), 3u); // up to the terminator
+    EXPECT_EQ(db::piece_units<char16_t>(1000, buffer, 7), 7u);
+    const char unterminated[4] = {'a', 'b', 'c', 'd'};
+    EXPECT_EQ(db::piece_units<char>(SQL_NO_TOTAL, unterminated, 4), 4u);
+}
+
+TEST(LongValues, CutsNeverSplitASurrogatePair)
+{
+    const xll::xstring text = u("ab") + xll::xstring{0xD83D, 0xDE00};
+    EXPECT_EQ(xll::cut_units(text, 3).size(), 2u);
+    EXPECT_EQ(xll::cut_units(text, 4).size(), 4u);
+    EXPECT_EQ(xll::cut_units(text, 1).size(), 1u);
 }
 
 } // namespace
