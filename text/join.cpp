@@ -33,10 +33,8 @@ XLL_EXPORT(LPXLOPER12, xll_zJoin, (LPXLOPER12 range, const XCHAR* delimiter))
         size_t count = array ? size(values) : 1;
         for (size_t i = 0; i < count; ++i) {
             const XLOPER12& element = array ? values.val.array.lparray[i] : values;
-            if (i == 0)
-                result = Excel12(xlfConcatenate, result, element).copy();
-            else
-                result = Excel12(xlfConcatenate, result, Excel12(xlfConcatenate, separator, element)).copy();
+            result = i == 0 ? Excel12(xlfConcatenate, result, element).copy()
+                            : Excel12(xlfConcatenate, result, separator, element).copy();
         }
     }
     catch (...) {
