@@ -1,6 +1,7 @@
 // zWebQuery: a web resource as a column of its non-empty lines, each read as a number where the
 // host's VALUE reads one, as zSplit does.
 #include <exception>
+#include <utility>
 
 #include "text/split.h"
 #include "web/body_text.h"
@@ -14,28 +15,19 @@ namespace {
 
 // The lines of the body with the empty ones dropped and the rest moved up in order. The column
 // keeps one row per line of the body, so the rows freed at the bottom stay nil.
-OPER12 non_empty_lines_first(const OPER12& lines)
+// The lines move over rather than being copied: a body may run to megabytes.
+OPER12 non_empty_lines_first(OPER12 lines)
 {
     size_t n = lines.is(xltypeMulti) ? lines.rows() : (lines.is(xltypeNil) || lines.is(xltypeMissing)) ? 0 : 1;
     OPER12 column(static_cast<int>(n), 1);
     size_t next = 0;
     for (size_t i = 0; i < n; ++i) {
-        const OPER12& line = lines(i, 0);
+        OPER12& line = lines(i, 0);
         if (line.is(xltypeStr) && line.text().empty())
             continue;
-        column(next++, 0) = line;
+        column(next++, 0) = std::move(line);
     }
     return column;
-}
-
-// The alert must not become a failure of its own inside the host's call.
-void tell(const char* text) noexcept
-{
-    try {
-        xll_alert_error(text);
-    }
-    catch (...) {
-    }
 }
 
 } // namespace
@@ -44,17 +36,16 @@ XLL_EXPORT(LPXLOPER12, xll_zWebQuery, (const XCHAR* url))
 {
     static OPER12 result;
     try {
-        web::HttpResult got = web::http_get(url ? xstring_view(url) : xstring_view());
+        web::HttpResult got = web::http_get(argument_text(url));
         if (got.outcome == web::HttpResult::Outcome::failed) {
             result = OPER12(1, 1);
             result(0, 0) = xstring_view(WidenText(web::no_internet));
         } else {
-            OPER12 lines = split_text(web::body_text(web::payload(got)), xstring_view(), XLL_T("\n"));
-            result = non_empty_lines_first(lines);
+            result = non_empty_lines_first(split_text(web::body_text(web::payload(got)), xstring_view(), XLL_T("\n")));
         }
     }
     catch (const std::exception& e) {
-        tell(e.what());
+        alert_error_quietly(e.what());
         result = xlerr::Value;
     }
     catch (...) {
