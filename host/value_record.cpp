@@ -25,8 +25,8 @@ template <class Char, class Units> std::unique_ptr<Char[]> counted_copy(const Un
 template <class X> struct width;
 
 template <> struct width<XLOPER12> {
-    static constexpr int sheet_rows = 1048576;
-    static constexpr int sheet_columns = 16384;
+    static constexpr int sheet_rows = xll::limits<XLOPER12>::maxrows + 1;
+    static constexpr int sheet_columns = xll::limits<XLOPER12>::maxcols + 1;
     static constexpr int array_rows = sheet_rows;
     static constexpr int array_columns = sheet_columns;
     static std::u16string read_text(const XCHAR* counted)
@@ -40,8 +40,8 @@ template <> struct width<XLOPER12> {
 };
 
 template <> struct width<XLOPER> {
-    static constexpr int sheet_rows = 65536;
-    static constexpr int sheet_columns = 256;
+    static constexpr int sheet_rows = xll::limits<XLOPER>::maxrows + 1;
+    static constexpr int sheet_columns = xll::limits<XLOPER>::maxcols + 1;
     static constexpr int array_rows = xll::limits<XLOPER>::maxrows;
     static constexpr int array_columns = xll::limits<XLOPER>::maxcols;
     static std::u16string read_text(const char* counted)
@@ -99,7 +99,8 @@ template <class X> Value value_from_record(const X& x)
         Value v = scalar_from_record(x, false);
         if (v.is_ref()) {
             const Ref& r = v.ref();
-            if (r.first_row < 0 || r.first_column < 0 || r.last_row < r.first_row || r.last_column < r.first_column)
+            if (r.first_row < 0 || r.first_column < 0 || r.last_row < r.first_row || r.last_column < r.first_column ||
+                r.last_row >= width<X>::sheet_rows || r.last_column >= width<X>::sheet_columns)
                 throw InvalidValueRecord("malformed reference");
         }
         return v;

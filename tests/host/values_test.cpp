@@ -72,6 +72,10 @@ TEST(ValueRecords, MalformedRecordsAreRejected)
     inverted.xltype = xltypeSRef;
     inverted.val.sref.ref = XLREF{5, 2, 0, 0};
     EXPECT_THROW(value_from_record(inverted), InvalidValueRecord);
+    XLOPER12 off_sheet{};
+    off_sheet.xltype = xltypeSRef;
+    off_sheet.val.sref.ref = XLREF12{0, 1048576, 0, 0}; // one row below the sheet
+    EXPECT_THROW(value_from_record(off_sheet), InvalidValueRecord);
 }
 
 TEST(ValueRecords, NarrowReferencesReachTheLastRowAndColumnOfTheirSheet)
