@@ -27,20 +27,6 @@ char param_kind(const Builtin& b, std::size_t index)
     return b.params[std::min(index, b.params.size() - 1)];
 }
 
-// The element of a lifted argument for result position (row, column), broadcasting single rows
-// and columns the way array formulas do; #N/A outside the argument's size.
-Value element_for(const Value& arg, int row, int column)
-{
-    if (!arg.is_array())
-        return arg;
-    const Array& a = arg.array();
-    const int r = a.rows == 1 ? 0 : row;
-    const int c = a.columns == 1 ? 0 : column;
-    if (r >= a.rows || c >= a.columns)
-        return ErrorCode::na;
-    return a.at(r, c);
-}
-
 Value apply(const Builtin& builtin, EvalContext& ctx, std::span<const Value> args)
 {
     try {
@@ -101,12 +87,19 @@ Value call_builtin(const Builtin& builtin, EvalContext& ctx, std::vector<Value> 
     }
     if (!lift)
         return apply(builtin, ctx, args);
+    if (static_cast<long long>(rows) * columns > max_range_cells)
+        return ErrorCode::num;
     Array result(rows, columns);
+    // Arguments taken whole are the same for every element: copied once, not once per element.
     std::vector<Value> element_args(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i)
+        if (param_kind(builtin, i) != 's')
+            element_args[i] = args[i];
     for (int r = 0; r < rows; ++r) {
         for (int c = 0; c < columns; ++c) {
             for (std::size_t i = 0; i < args.size(); ++i)
-                element_args[i] = param_kind(builtin, i) == 's' ? element_for(args[i], r, c) : args[i];
+                if (param_kind(builtin, i) == 's')
+                    element_args[i] = broadcast_element(args[i], r, c);
             Value v = apply(builtin, ctx, element_args);
             result.at(r, c) = v.is_array() ? first_element(v) : std::move(v);
         }

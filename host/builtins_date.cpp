@@ -68,7 +68,9 @@ Value weekday_fn(EvalContext&, std::span<const Value> args)
     const double serial = number_arg(args, 0);
     if (!date_from_serial(serial))
         return ErrorCode::num;
-    const int type = static_cast<int>(number_arg(args, 1, 1));
+    // Truncated as a number first: a type far outside int must not reach the conversion.
+    const double given = std::trunc(number_arg(args, 1, 1));
+    const int type = given >= 1 && given <= 3 ? static_cast<int>(given) : 0;
     // Serial 0 and 1 are a Saturday and a Sunday as the 1900 system counts them.
     const int sunday_based = static_cast<int>(static_cast<long long>(std::floor(serial) + 6) % 7); // 0 = Sunday
     switch (type) {

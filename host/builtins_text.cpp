@@ -166,7 +166,9 @@ Value rept_fn(EvalContext&, std::span<const Value> args)
 {
     const std::u16string text = text_arg(args, 0);
     const std::size_t n = count_arg(args, 1, 0);
-    if (!text.empty() && n > max_text_length / text.size())
+    if (text.empty())
+        return std::u16string(); // however many times: no loop of a billion empty appends
+    if (n > max_text_length / text.size())
         return ErrorCode::value;
     std::u16string out;
     out.reserve(text.size() * n);

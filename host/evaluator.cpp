@@ -20,18 +20,6 @@ Value operand(const Node& node, EvalContext& ctx)
     return v;
 }
 
-Value broadcast_element(const Value& v, int row, int column)
-{
-    if (!v.is_array())
-        return v;
-    const Array& a = v.array();
-    const int r = a.rows == 1 ? 0 : row;
-    const int c = a.columns == 1 ? 0 : column;
-    if (r >= a.rows || c >= a.columns)
-        return ErrorCode::na;
-    return a.at(r, c);
-}
-
 // Applies a scalar operation element by element when either side is an array.
 template <class Op>
 Value lift2(const Value& a, const Value& b, Op op)
@@ -40,6 +28,8 @@ Value lift2(const Value& a, const Value& b, Op op)
         return op(a, b);
     const int rows = std::max(a.is_array() ? a.array().rows : 1, b.is_array() ? b.array().rows : 1);
     const int columns = std::max(a.is_array() ? a.array().columns : 1, b.is_array() ? b.array().columns : 1);
+    if (static_cast<long long>(rows) * columns > max_range_cells)
+        return ErrorCode::num;
     Array out(rows, columns);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)

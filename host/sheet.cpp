@@ -212,8 +212,10 @@ void Sheet::calculate_from(CellAddress root, EvalContext& ctx)
 void Sheet::recalculate(EvalContext& ctx)
 {
     for (auto& [address, cell] : cells_)
-        if (cell.formula)
+        if (cell.formula && !cell.dirty) {
             cell.dirty = true;
+            --clean_formulas_;
+        }
     calculate(ctx);
 }
 

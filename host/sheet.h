@@ -20,8 +20,6 @@
 
 namespace zorvane::host {
 
-inline constexpr long long max_range_cells = 1 << 20;
-
 // Whether text can be a defined name: a letter, '_' or '\' first, then letters, digits, '.', '_'
 // or '\', at most 255 characters, and nothing that reads as a cell (A1 or R1C1) or a boolean.
 bool is_valid_defined_name(std::u16string_view name);

@@ -81,4 +81,16 @@ const Value& first_element(const Value& value)
     return value;
 }
 
+Value broadcast_element(const Value& v, int row, int column)
+{
+    if (!v.is_array())
+        return v;
+    const Array& a = v.array();
+    const int r = a.rows == 1 ? 0 : row;
+    const int c = a.columns == 1 ? 0 : column;
+    if (r >= a.rows || c >= a.columns)
+        return ErrorCode::na;
+    return a.at(r, c);
+}
+
 } // namespace zorvane::host

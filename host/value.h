@@ -106,4 +106,13 @@ bool is_known_error_code(int code);
 // The top-left element of an array, or the value itself.
 const Value& first_element(const Value& value);
 
+// The most cells a block of values may have: a larger range, or a larger result of arrays met
+// element by element, is #NUM! rather than an allocation the machine cannot give.
+inline constexpr long long max_range_cells = 1 << 20;
+
+// The element for result position (row, column) where arrays meet element by element: a single
+// row or column repeats, a position outside the array is #N/A, and a value that is no array
+// stands for every position.
+Value broadcast_element(const Value& v, int row, int column);
+
 } // namespace zorvane::host

@@ -44,6 +44,7 @@ TEST(Dates, SerialsAtTheBoundsOfThe1900System)
     EXPECT_EQ(ctx.eval("=DAY(\"2014-05-31\")"), Value(31.0)); // text goes through VALUE
     EXPECT_EQ(ctx.eval("=WEEKDAY(41790)"), Value(7.0));        // a Saturday
     EXPECT_EQ(ctx.eval("=WEEKDAY(1)"), Value(1.0));            // the 1900 system's Sunday
+    EXPECT_EQ(ctx.eval("=WEEKDAY(1,1E10)"), Value(ErrorCode::num)); // a type far outside int
 }
 
 TEST(Dates, TimesInWholeSecondsAndRounding)
@@ -155,6 +156,7 @@ TEST(Text, SearchFindLeftLenRept)
     EXPECT_EQ(ctx.eval("=LEN(REPT(\"ab\",3))"), Value(6.0));
     EXPECT_EQ(ctx.eval("=REPT(\"a\",32768)"), Value(ErrorCode::value));
     EXPECT_EQ(ctx.eval("=LEN(REPT(\"a\",32767))"), Value(32767.0));
+    EXPECT_EQ(ctx.eval("=REPT(\"\",1E9)"), Value(u"")); // at once, not a billion empty appends
 }
 
 TEST(Arrays, IndexRowsColumnsAndElementWiseFunctions)

@@ -25,6 +25,16 @@ public:
     Value at(const std::string& address) { return sheet.value(*parse_cell_address(address), *this); }
 };
 
+// Arrays met element by element may ask for more cells than any range may hold: 16383 columns
+// by 1048575 rows, through an operator and through a function's single-value parameters.
+TEST(Sheet, ArraysMeetingBeyondTheCellLimitAreNumNotAnAllocation)
+{
+    SheetContext ctx;
+    EXPECT_EQ(ctx.eval("=B1:XFD1+B2:B1048576"), Value(ErrorCode::num));
+    EXPECT_EQ(ctx.eval("=MID(B1:XFD1,B2:B1048576,1)"), Value(ErrorCode::num));
+    EXPECT_EQ(ctx.eval("=ROWS(B1:D1+B2:B4)"), Value(3.0)); // within the limit, as before
+}
+
 TEST(Sheet, CalculatesInEntryOrderReferencesFirst)
 {
     SheetContext ctx;
