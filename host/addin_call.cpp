@@ -157,44 +157,41 @@ Value convert_result(ArgType type, const DynResult& r, const AddinFree& free, Re
         return latin1_to_utf16(std::string_view(p + 1, static_cast<unsigned char>(p[0])));
     }
     case ArgType::oper12:
-    case ArgType::ref12: {
-        if (!pointer)
-            return ErrorCode::num;
-        auto* record = static_cast<XLOPER12*>(pointer);
-        Value value;
-        try {
-            value = value_from_record(*record);
-        } catch (const InvalidValueRecord&) {
-            value = ErrorCode::value;
-        }
-        if ((record->xltype & xlbitDLLFree) && free.free12)
-            free.free12(record);
-        else if (record->xltype & xlbitXLFree)
-            store.release(*record);
-        return value;
-    }
+    case ArgType::ref12:
+        return pointer ? take_returned_record(*static_cast<XLOPER12*>(pointer), free, store) : Value(ErrorCode::num);
     case ArgType::oper8:
-    case ArgType::ref8: {
-        if (!pointer)
-            return ErrorCode::num;
-        auto* record = static_cast<XLOPER*>(pointer);
-        Value value;
-        try {
-            value = value_from_record(*record);
-        } catch (const InvalidValueRecord&) {
-            value = ErrorCode::value;
-        }
-        if ((record->xltype & xlbitDLLFree) && free.free8)
-            free.free8(record);
-        else if (record->xltype & xlbitXLFree)
-            store.release(*record);
-        return value;
-    }
+    case ArgType::ref8:
+        return pointer ? take_returned_record(*static_cast<XLOPER*>(pointer), free, store) : Value(ErrorCode::num);
     }
     return ErrorCode::value;
 }
 
+template <class X> Value take_record(X& record, void(XLL_CALL* free)(X*), ResultStore& store)
+{
+    Value value;
+    try {
+        value = value_from_record(record);
+    } catch (const InvalidValueRecord&) {
+        value = ErrorCode::value;
+    }
+    if ((record.xltype & xlbitDLLFree) && free)
+        free(&record);
+    else if (record.xltype & xlbitXLFree)
+        store.release(record);
+    return value;
+}
+
 } // namespace
+
+Value take_returned_record(XLOPER12& record, const AddinFree& free, ResultStore& store)
+{
+    return take_record(record, free.free12, store);
+}
+
+Value take_returned_record(XLOPER& record, const AddinFree& free, ResultStore& store)
+{
+    return take_record(record, free.free8, store);
+}
 
 Value call_registration(const Registration& registration, std::vector<Value> args, EvalContext& ctx, const AddinFree& free,
                         ResultStore& store)

@@ -19,6 +19,12 @@ struct AddinFree {
     void(XLL_CALL* free8)(XLOPER*) = nullptr;
 };
 
+// A record the add-in returned, as a host value (#VALUE! when it is malformed), then given back:
+// to the add-in's free function when it carries xlbitDLLFree, to the store when the host handed
+// it out.
+Value take_returned_record(XLOPER12& record, const AddinFree& free, ResultStore& store);
+Value take_returned_record(XLOPER& record, const AddinFree& free, ResultStore& store);
+
 // Calls the registration's procedure. Missing trailing arguments are passed as omitted ones.
 // Rules for values that do not fit a code: a scalar code given an array takes its top-left
 // element; an error value given to a non-record code is the result, without calling; a null

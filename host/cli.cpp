@@ -219,11 +219,7 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out, st
         out.flush();
         err << "zorvane: " << e.what() << '\n';
         return 2;
-    } catch (const LoadError& e) {
-        out.flush();
-        err << "zorvane: " << e.what() << '\n';
-        return 1;
-    } catch (const std::exception& e) {
+    } catch (const std::exception& e) { // a load failure included
         out.flush();
         err << "zorvane: " << e.what() << '\n';
         return 1;

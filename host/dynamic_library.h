@@ -19,7 +19,6 @@ public:
 
     // The exported symbol of this exact name, or null.
     void* symbol(const std::string& name) const;
-    bool loaded() const { return handle_ != nullptr; }
     // The system's handle (dlopen's, or the module's base address on Windows).
     void* native_handle() const { return handle_; }
 

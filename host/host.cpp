@@ -120,10 +120,13 @@ std::string Host::addin_path() const
     return modules_.empty() ? std::string() : modules_.front()->path;
 }
 
+// Called for every cell that calls a registered function: a registration carries its module's own
+// path, so an exact match finds it without resolving paths on the file system again.
 AddinFree Host::free_for(const Registration& registration)
 {
-    if (Module* m = find_module(registration.module))
-        return m->free;
+    for (const auto& m : modules_)
+        if (m->path == registration.module)
+            return m->free;
     return {};
 }
 

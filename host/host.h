@@ -64,8 +64,6 @@ public:
     const Registry& registry() const { return registry_; }
     UiScript& ui() { return ui_; }
     const std::u16string& status_bar() const { return status_bar_; }
-    const OnTimeSchedule& schedule() const { return schedule_; }
-    const std::map<std::string, std::string>& key_bindings() const { return key_bindings_; }
     std::size_t outstanding_results() const { return results_.outstanding(); }
     std::string addin_path() const;
 

@@ -212,10 +212,7 @@ Value Host::register_function(std::vector<Value>& args)
         }
         if (answer == nullptr)
             return ErrorCode::value;
-        Value copy = value_from_record(*answer);
-        if ((answer->xltype & xlbitDLLFree) && module->free.free12)
-            module->free.free12(answer);
-        return copy;
+        return take_returned_record(*answer, module->free, results_);
     }
     // A command may leave its type text out: it takes nothing and returns an int.
     if (type_text.empty() && macro_type != MacroType::command)
