@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Builds the Linux add-in, host and tests into build/, or with --windows also both Windows builds
 # (Zorvane.xll, zorvane.exe and our XLCall32.dll) into build-win32/ and build-win64/. Warnings are
-# errors.
+# errors. Target names instead of --windows build only those targets of build/.
+#   scripts/build.sh [--windows | TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
 cmake -S . -B build -DZORVANE_WERROR=ON >/dev/null
+if [ $# -gt 0 ] && [ "$1" != "--windows" ]; then
+  cmake --build build -j"$jobs" --target "$@"
+  exit 0
+fi
 cmake --build build -j"$jobs"
 
 if [ "${1:-}" = "--windows" ]; then

@@ -10,7 +10,7 @@ exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/
 status=0
 while read -r line; do
   name=$(printf '%s' "$line" | sed -n 's/^"\{0,1\}\([^"= ]*\)"\{0,1\}.*/\1/p')
-  case "$line" in LIBRARY*|EXPORTS*|"") continue ;; esac
+  case "$line" in LIBRARY*|EXPORTS*|";"*|"") continue ;; esac
   if ! grep -qxF -- "$name" <<< "$exports"; then
     echo "$dll: export $name missing" >&2; status=1
   fi

@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh --linux
 mkdir -p build
 echo "Building (log in build/demo-build.log) ..." >&2
-if ! scripts/build.sh > build/demo-build.log 2>&1; then
+# The host and the add-in only: the demo needs no tests.
+if ! scripts/build.sh zorvane Zorvane > build/demo-build.log 2>&1; then
   tail -n 40 build/demo-build.log >&2
   exit 1
 fi

@@ -8,8 +8,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+[ $# -gt 1 ] || { echo "usage: $0 LINUX_BUILD WINDOWS_BUILD..." >&2; exit 2; }
 linux=$(cd "$1" && pwd); shift
-[ $# -gt 0 ] || { echo "usage: $0 LINUX_BUILD WINDOWS_BUILD..." >&2; exit 2; }
 
 export WINEPREFIX="$linux/wine-prefix" WINEARCH=win64 WINEDEBUG=-all
 # No browser or .NET engine: nothing here needs them, and their installers would ask.
