@@ -21,6 +21,13 @@ struct Run {
     int status = -1; // exit status, or -1 when the process did not exit normally
 };
 
+// The host's exit status when everything ran and a printed value is a failure (an error value as
+// the whole value, "#SQL Error ...", "#No internet", ...).
+inline constexpr int printed_failure_status = 3;
+
+// Whether the host ran everything it was given, whatever the values it printed.
+inline bool ran(const Run& r) { return r.status == 0 || r.status == printed_failure_status; }
+
 // Each argument is quoted for the shell; standard error goes to a temporary file.
 inline std::string shell_quote(const std::string& s)
 {
