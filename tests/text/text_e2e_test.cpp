@@ -69,4 +69,9 @@ TEST(AddinInfoE2E, VersionAndLocation)
     EXPECT_EQ(eval("=INDEX(zVersion(),2,1)"), "Zorvane.xll 1.0.0.3\n");
     EXPECT_EQ(eval("=LEFT(INDEX(zVersion(\"any\"),1,1),31)"), "Zorvane.xll 1.0.0.3 May of 2014\n");
     EXPECT_EQ(eval("=zFileLocation()"), test::addin_path() + "\n");
+
+    // The host's --version asks the add-in for its own.
+    auto r = test::run({test::host_path(), "--version"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(r.out.find('\n') + 1), "Zorvane.xll 1.0.0.3\n");
 }
