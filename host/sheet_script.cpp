@@ -222,6 +222,10 @@ private:
             emit(Value(host_.status_bar()));
             return;
         }
+        if (ascii_upper(what) == "SCREEN UPDATING") {
+            emit(Value(host_.screen_updating()));
+            return;
+        }
         if (print_sheet_detail(what))
             return;
         host_.sheet().calculate(host_);
