@@ -21,14 +21,15 @@ struct Shown {
     bool formatted = false; // a number shown through a number format
 };
 
-Shown shown(const Value& v, const std::u16string& number_format)
+// The cell at (row, column) of the block; its number format is looked up for a number only.
+Shown shown(const Value& v, const NumberFormatAt& number_format, int row, int column)
 {
     if (v.is_number()) {
         // No JSON reader, and no spreadsheet, takes infinity or NaN for a number.
         if (!std::isfinite(v.number()))
             return {Shown::Kind::error, std::string(error_name(ErrorCode::num)), false};
-        if (!number_format.empty()) {
-            if (auto text = format_number(v.number(), number_format))
+        if (const std::u16string code = number_format ? number_format(row, column) : std::u16string(); !code.empty()) {
+            if (auto text = format_number(v.number(), code))
                 return {Shown::Kind::number, utf16_to_utf8(*text), true};
         }
         return {Shown::Kind::number, general_number_text(v.number()), false};
@@ -47,10 +48,9 @@ class ShownBlock {
 public:
     ShownBlock(const Value& value, const NumberFormatAt& number_format)
     {
-        const auto format_at = [&](int r, int c) { return number_format ? number_format(r, c) : std::u16string(); };
         if (!value.is_array()) {
             rows_ = columns_ = 1;
-            cells_.push_back(shown(value, format_at(0, 0)));
+            cells_.push_back(shown(value, number_format, 0, 0));
             return;
         }
         const Array& a = value.array();
@@ -59,7 +59,7 @@ public:
         cells_.reserve(a.cells.size());
         for (int r = 0; r < a.rows; ++r)
             for (int c = 0; c < a.columns; ++c)
-                cells_.push_back(shown(a.at(r, c), format_at(r, c)));
+                cells_.push_back(shown(a.at(r, c), number_format, r, c));
     }
     int rows() const { return rows_; }
     int columns() const { return columns_; }
@@ -233,7 +233,7 @@ std::string json_records(const ShownBlock& block)
 
 std::string csv_field(const Value& value)
 {
-    return csv_text(shown(value, {}));
+    return csv_text(shown(value, {}, 0, 0));
 }
 
 std::string json_string(const std::string& utf8)

@@ -190,10 +190,11 @@ private:
     }
 
     // A range shows the top-left value of each cell; each cell's whole value tells whether it
-    // failed (a listing's row of data is no failure, a failed query in one of the cells is).
+    // failed (a listing's row of data is no failure, a failed query in one of the cells is). One
+    // cell shows its whole value, and a range too large to show is #NUM!.
     bool range_failed(const Ref& ref, const Value& shown)
     {
-        if (ref.rows() == 1 && ref.columns() == 1)
+        if (!shown.is_array() || (ref.rows() == 1 && ref.columns() == 1))
             return is_printed_failure(shown);
         for (int r = ref.first_row; r <= ref.last_row; ++r)
             for (int c = ref.first_column; c <= ref.last_column; ++c)

@@ -104,6 +104,11 @@ TEST(CommandLine, PrintedFailuresGiveStatusThreeAfterPrintingEverything)
     r = zorvane({"run", failing.path()});
     EXPECT_EQ(r.status, exit_failures_printed);
     EXPECT_EQ(r.out, "1\n#Cancelled after 5 rows\n1\n");
+    // A range too large to show is #NUM! as a whole, told without visiting its cells.
+    SheetFile huge("print A1:XFD1048576\n");
+    r = zorvane({"run", huge.path()});
+    EXPECT_EQ(r.status, exit_failures_printed);
+    EXPECT_EQ(r.out, "#NUM!\n");
     // A usage error still wins over the failures printed before it.
     SheetFile then_wrong("print =NA()\nprint =1+\n");
     EXPECT_EQ(zorvane({"run", then_wrong.path()}).status, exit_usage);
