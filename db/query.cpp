@@ -110,8 +110,13 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
             ColumnReader reader(calendar, connection.text());
             for (;;) {
                 rc = SQLFetch(stmt.get());
+                if (rc == SQL_NO_DATA)
+                    break;
+                // A failed fetch (a server gone, a value the driver cannot convert) is the result:
+                // the rows read so far are not the whole result and must not pass for it. Its
+                // records are the statement's.
                 if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
-                    break; // the end of the data, or a failure: the rows read so far stand
+                    CheckSqlDiagnostics(rc, stmt, SQL_NULL_HDBC, connection.text());
                 OPER12* cells = array.row(fetched + offset);
                 for (size_t j = 0; j < n; ++j)
                     reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].kind, columns[j].sql_type, cells[j]);

@@ -57,4 +57,21 @@ TEST_F(Postgres, GuidIsTextAndTimestampKeepsItsFraction)
     EXPECT_EQ(show(v(0, 2)), "");
 }
 
+// The driver reads through a cursor, a hundred rows a round trip: the row that divides by zero
+// fails the fetch of its round, after rows have already arrived. The failure is the result.
+TEST_F(Postgres, FetchFailingMidResultShowsItsDiagnosticsNotTheRowsSoFar)
+{
+    std::string cs = PostgresDb::fresh_connection_string() + "UseDeclareFetch=1;Fetch=100;";
+    auto q = db::run_query(u(cs), u("SELECT 1 / (250 - g) FROM generate_series(1, 400) AS g"), true, calendar);
+    std::string text = show(q.value);
+    EXPECT_EQ(text.rfind("#SQL Error 22012:1:", 0), 0u) << text;
+    EXPECT_NE(text.find("division by zero"), std::string::npos) << text;
+    EXPECT_EQ(q.last_row, 200); // the header and the two rounds read before the failure
+
+    // The end of the data is still the normal end.
+    auto whole = db::run_query(u(cs), u("SELECT g FROM generate_series(1, 250) AS g"), false, calendar);
+    ASSERT_EQ(whole.value.rows(), 250u) << show(whole.value);
+    EXPECT_EQ(whole.value(249, 0), 250.0);
+}
+
 } // namespace
