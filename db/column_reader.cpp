@@ -1,10 +1,12 @@
 #include "db/column_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "db/sql_diagnostics.h"
 #include "db/timestamp_text.h"
+#include "db/value_text.h"
 #include "xll/text.h"
 
 namespace db {
@@ -21,36 +23,21 @@ constexpr size_t max_cell_text = static_cast<size_t>(xll::limits<XLOPER12>::maxc
 // The worksheet holds at most 32767 UTF-16 units in a cell: a longer text is cut there.
 xll::xstring_view cut_to_cell(xll::xstring_view s) { return xll::cut_units(s, max_cell_text); }
 
-template <class T> bool read_fixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, T& value)
-{
-    SQLLEN indicator = 0;
-    CheckSqlResult(SQLGetData(statement, column, c_type, &value, sizeof(value), &indicator));
-    return indicator != SQL_NULL_DATA;
-}
-
-
 } // namespace
 
 ColumnKind column_kind(SQLSMALLINT sql_type)
 {
     switch (sql_type) {
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_LONGVARCHAR:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-    case SQL_WLONGVARCHAR:
-    case SQL_GUID: return ColumnKind::text;
     case SQL_NUMERIC:
     case SQL_DECIMAL:
     case SQL_FLOAT:
     case SQL_REAL:
-    case SQL_DOUBLE: return ColumnKind::number;
+    case SQL_DOUBLE:
     case SQL_INTEGER:
     case SQL_SMALLINT:
     case SQL_TINYINT:
-    case SQL_BIT: return ColumnKind::integer;
-    case SQL_BIGINT: return ColumnKind::big_integer;
+    case SQL_BIT:
+    case SQL_BIGINT: return ColumnKind::number;
     case SQL_DATE:
     case SQL_TYPE_DATE: return ColumnKind::date;
     case SQL_TIME:
@@ -61,9 +48,10 @@ ColumnKind column_kind(SQLSMALLINT sql_type)
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY: return ColumnKind::binary;
     default:
-        if (sql_type >= 101 && sql_type <= 113)
-            return ColumnKind::interval;
-        return ColumnKind::type_code;
+        // Character types, GUIDs, intervals, and whatever a driver has of its own: the driver's
+        // text of the value says what it is, where its type code or an interval's first field
+        // would be a number that is not the value.
+        return ColumnKind::text;
     }
 }
 
@@ -119,115 +107,108 @@ bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, st
 
 } // namespace
 
-bool ColumnReader::read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text)
+bool ColumnReader::fetch(SQLHSTMT statement, SQLUSMALLINT column)
 {
-    bool cut = false;
+    fetched_bytes_ = {};
+    fetched_units_ = {};
+    narrow_.clear();
     if (driver_text_.transcoded()) {
         // An 8-bit driver's text is read as the bytes it is: the driver manager's own conversion
         // to UTF-16 would only pass through Latin-1 (and cost a conversion per value).
-        std::string_view bytes;
-        if (!read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, (max_cell_text + 1) * 4, bytes, cut))
-            return false;
-        DriverText::decode_bytes(bytes, decoded_, cut);
-        text = cut_to_cell(decoded_);
-        return true;
+        return read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, (max_cell_text + 1) * 4,
+                           fetched_bytes_, fetched_cut_);
     }
     // One unit past the limit shows whether the cut splits a surrogate pair.
-    if (!read_pieces(statement, column, SQL_C_WCHAR, buffer_, text_, max_cell_text + 1, text, cut))
-        return false;
-    text = cut_to_cell(text);
-    return true;
+    return read_pieces(statement, column, SQL_C_WCHAR, buffer_, text_, max_cell_text + 1, fetched_units_,
+                       fetched_cut_);
 }
 
-bool ColumnReader::read_ascii(SQLHSTMT statement, SQLUSMALLINT column, std::string_view& text)
+std::string_view ColumnReader::ascii()
 {
-    bool cut = false;
     if (driver_text_.transcoded())
-        return read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, max_cell_text + 1, text, cut);
-    xll::xstring_view wide;
-    if (!read_pieces(statement, column, SQL_C_WCHAR, buffer_, text_, max_cell_text + 1, wide, cut))
-        return false;
-    narrow_.assign(wide.size(), '?'); // anything beyond ASCII is no digit anyway
-    for (size_t i = 0; i < wide.size(); ++i)
-        if (wide[i] < 0x80)
-            narrow_[i] = static_cast<char>(wide[i]);
-    text = narrow_;
-    return true;
+        return fetched_bytes_;
+    if (narrow_.empty() && !fetched_units_.empty()) {
+        narrow_.assign(fetched_units_.size(), '\x7f');
+        for (size_t i = 0; i < fetched_units_.size(); ++i)
+            if (fetched_units_[i] < 0x80)
+                narrow_[i] = static_cast<char>(fetched_units_[i]);
+    }
+    return narrow_;
 }
 
-void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT sql_type, OPER12& cell)
+xll::xstring_view ColumnReader::text()
 {
-    switch (kind) {
-    case ColumnKind::text: {
-        xll::xstring_view text;
-        if (read_text(statement, column, text))
-            cell = text;
-        else
+    if (!driver_text_.transcoded())
+        return cut_to_cell(fetched_units_);
+    DriverText::decode_bytes(fetched_bytes_, decoded_, fetched_cut_);
+    return cut_to_cell(decoded_);
+}
+
+void ColumnReader::number(OPER12& cell)
+{
+    std::string_view s = ascii();
+    if (auto v = decimal_number(s))
+        cell = std::isfinite(*v) ? OPER12(*v) : OPER12(xlerr::Num);
+    else if (names_non_finite(s))
+        cell = xlerr::Num;
+    else
+        cell = xlerr::NA;
+}
+
+void ColumnReader::date(OPER12& cell)
+{
+    std::string_view s = ascii(), rest;
+    auto d = leading_date(s, rest);
+    if (d && rest.empty() && in_worksheet_calendar(d->year))
+        cell = calendar_.date(d->year, d->month, d->day);
+    else
+        cell = text(); // a day the worksheet's dates cannot show keeps the database's text
+}
+
+void ColumnReader::time(OPER12& cell)
+{
+    if (auto t = clock_time(ascii()))
+        cell = calendar_.time(t->hour, t->minute, t->second);
+    else
+        cell = text(); // a duration beyond the day, as some servers' TIME holds
+}
+
+void ColumnReader::timestamp(OPER12& cell)
+{
+    std::string_view s = ascii();
+    TimestampParts p = parse_timestamp_text(s);
+    // Years the worksheet's DATE would move (below 1900 it counts from 1900), and eras it does
+    // not know, keep the database's text.
+    if (!in_worksheet_calendar(static_cast<int>(std::clamp(p.year, -1L, 10000L))) ||
+        (s.size() > 3 && s.substr(s.size() - 3) == " BC")) {
+        cell = text();
+        return;
+    }
+    double day = calendar_.date(static_cast<double>(p.year), static_cast<double>(p.month), static_cast<double>(p.day));
+    double time = calendar_.time(static_cast<double>(p.hour), static_cast<double>(p.minute), p.second);
+    cell = day + time;
+}
+
+void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT, OPER12& cell)
+{
+    if (kind == ColumnKind::binary) {
+        cell = true;
+        return;
+    }
+    if (!fetch(statement, column)) {
+        if (kind == ColumnKind::text)
             cell = xll::xstring_view();
-        return;
-    }
-    case ColumnKind::number: {
-        double v = 0;
-        if (read_fixed(statement, column, SQL_C_DOUBLE, v))
-            cell = v;
         else
             cell = xlerr::NA;
         return;
     }
-    case ColumnKind::integer: {
-        SQLINTEGER v = 0;
-        if (read_fixed(statement, column, SQL_C_LONG, v))
-            cell = static_cast<double>(v);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::big_integer: {
-        SQLBIGINT v = 0;
-        if (read_fixed(statement, column, SQL_C_SBIGINT, v))
-            cell = static_cast<double>(v);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::date: {
-        DATE_STRUCT d{};
-        if (read_fixed(statement, column, SQL_C_DATE, d))
-            cell = calendar_.date(d.year, d.month, d.day);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::time: {
-        TIME_STRUCT t{};
-        if (read_fixed(statement, column, SQL_C_TIME, t))
-            cell = calendar_.time(t.hour, t.minute, t.second);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::timestamp_text: {
-        std::string_view text;
-        if (!read_ascii(statement, column, text)) {
-            cell = xlerr::NA;
-            return;
-        }
-        TimestampParts p = parse_timestamp_text(text);
-        double day = calendar_.date(static_cast<double>(p.year), static_cast<double>(p.month), static_cast<double>(p.day));
-        double time = calendar_.time(static_cast<double>(p.hour), static_cast<double>(p.minute), p.second);
-        cell = day + time;
-        return;
-    }
-    case ColumnKind::interval: {
-        TIMESTAMP_STRUCT ts{};
-        if (read_fixed(statement, column, SQL_C_TYPE_TIMESTAMP, ts))
-            cell = static_cast<double>(ts.year);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::binary: cell = true; return;
-    case ColumnKind::type_code: cell = static_cast<double>(sql_type); return;
+    switch (kind) {
+    case ColumnKind::text: cell = text(); return;
+    case ColumnKind::number: number(cell); return;
+    case ColumnKind::date: date(cell); return;
+    case ColumnKind::time: time(cell); return;
+    case ColumnKind::timestamp_text: timestamp(cell); return;
+    case ColumnKind::binary: return;
     }
 }
 

@@ -19,7 +19,7 @@ constexpr size_t max_rows = static_cast<size_t>(xll::limits<XLOPER12>::maxrows);
 
 struct Column {
     SQLSMALLINT sql_type = 0;
-    ColumnKind kind = ColumnKind::type_code;
+    ColumnKind kind = ColumnKind::text;
 };
 
 // The result array grows geometrically while rows arrive and is cut to its real height at the

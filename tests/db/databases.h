@@ -19,6 +19,7 @@ struct SqliteDb {
     static constexpr const char* numeric_type = "NUMERIC(12,2)";
     static constexpr const char* binary_type = "BLOB";
     static constexpr const char* timestamp_type = "TIMESTAMP";
+    static constexpr const char* big_integer_type = "INTEGER"; // SQLite's INTEGER is 64-bit
 };
 
 struct PostgresDb {
@@ -31,6 +32,7 @@ struct PostgresDb {
     static constexpr const char* numeric_type = "NUMERIC(12,2)";
     static constexpr const char* binary_type = "BYTEA";
     static constexpr const char* timestamp_type = "TIMESTAMP";
+    static constexpr const char* big_integer_type = "BIGINT";
 
     // Stops the shared cluster at once, as a crash would; restart brings it back on its port.
     static void stop();

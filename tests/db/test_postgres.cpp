@@ -57,6 +57,20 @@ TEST_F(Postgres, GuidIsTextAndTimestampKeepsItsFraction)
     EXPECT_EQ(show(v(0, 2)), "");
 }
 
+// NaN and the infinities have no cell of their own: each is #NUM!, its neighbours stand.
+TEST_F(Postgres, NonFiniteNumbersAreNumErrorsInTheirOwnCells)
+{
+    auto cs = u(PostgresDb::fresh_connection_string());
+    auto v = db::run_query(cs,
+                           u("SELECT CAST('NaN' AS numeric), CAST('Infinity' AS double precision), "
+                             "CAST('-Infinity' AS real), CAST('NaN' AS double precision), 1.5"),
+                           false, calendar)
+                 .value;
+    for (size_t c : {0, 1, 2, 3})
+        EXPECT_EQ(show(v(0, c)), "<err 36>") << c;
+    EXPECT_EQ(v(0, 4), 1.5);
+}
+
 // The driver reads through a cursor, a hundred rows a round trip: the row that divides by zero
 // fails the fetch of its round, after rows have already arrived. The failure is the result.
 TEST_F(Postgres, FetchFailingMidResultShowsItsDiagnosticsNotTheRowsSoFar)
