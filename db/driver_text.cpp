@@ -47,6 +47,53 @@ void DriverText::decode_bytes(std::string_view bytes, xll::xstring& out, bool cu
         out[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
 }
 
+xll::xstring DriverText::attribute(xll::xstring_view connection_string, std::string_view keyword)
+{
+    auto same_keyword = [&](xll::xstring_view key) {
+        if (key.size() != keyword.size())
+            return false;
+        for (size_t i = 0; i < key.size(); ++i) {
+            XCHAR c = key[i];
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<XCHAR>(c - 'a' + 'A');
+            char k = keyword[i];
+            if (k >= 'a' && k <= 'z')
+                k = static_cast<char>(k - 'a' + 'A');
+            if (c != static_cast<XCHAR>(static_cast<unsigned char>(k)))
+                return false;
+        }
+        return true;
+    };
+    size_t i = 0;
+    while (i < connection_string.size()) {
+        size_t equals = connection_string.find(XCHAR('='), i);
+        if (equals == xll::xstring_view::npos)
+            break;
+        xll::xstring_view key = connection_string.substr(i, equals - i);
+        size_t start = equals + 1;
+        size_t end;
+        xll::xstring value;
+        if (start < connection_string.size() && connection_string[start] == '{') {
+            // A braced value runs to its closing brace, semicolons included.
+            end = connection_string.find(XCHAR('}'), start + 1);
+            if (end == xll::xstring_view::npos)
+                end = connection_string.size();
+            value = connection_string.substr(start + 1, end - start - 1);
+            end = connection_string.find(XCHAR(';'), end);
+        }
+        else {
+            end = connection_string.find(XCHAR(';'), start);
+            value = connection_string.substr(start, (end == xll::xstring_view::npos ? connection_string.size() : end) - start);
+        }
+        if (same_keyword(key))
+            return value;
+        if (end == xll::xstring_view::npos)
+            break;
+        i = end + 1;
+    }
+    return {};
+}
+
 xll::xstring_view DriverText::incoming(xll::xstring_view text, xll::xstring& scratch, bool cut) const
 {
     if (!bytes_as_units_)

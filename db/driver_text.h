@@ -17,6 +17,10 @@ class DriverText {
 public:
     DriverText() = default;
 
+    // How the manager will carry the text of the driver a connection string names, known before
+    // connecting so that the connection string itself goes the right way: through the manager's
+    // narrowing, a non-ASCII file name would open (and create) another file (platform file).
+    static DriverText before_connecting(SQLHENV environment, xll::xstring_view connection_string);
     // Asks a connected connection how the manager carries its text (platform file).
     static DriverText probe(SQLHDBC connection);
     // A connection whose text travels as UTF-8 bytes in Latin-1 units.
@@ -38,6 +42,10 @@ public:
     // Worksheet text of a driver's 8-bit text: UTF-8 when it is, otherwise one character per byte.
     // When the text was cut to a buffer, a character cut in half at its end is dropped.
     static void decode_bytes(std::string_view bytes, xll::xstring& out, bool cut = false);
+
+    // The value of a keyword of a connection string, as the driver manager reads it: keywords in
+    // any case, values in braces or not; empty when absent.
+    static xll::xstring attribute(xll::xstring_view connection_string, std::string_view keyword);
 
 private:
     bool bytes_as_units_ = false;

@@ -1,11 +1,117 @@
 // unixODBC: a driver without wide entry points gets each UTF-16 unit as one Latin-1 byte (a unit
-// beyond Latin-1 becomes its low byte), and its bytes come back one unit each. Echoing a text
-// with a character beyond Latin-1 through SQLNativeSqlW shows which road the connection takes.
+// beyond Latin-1 becomes its low byte), and its bytes come back one unit each. Before connecting,
+// the driver's library tells which road its text takes; once connected, echoing a text with a
+// character beyond Latin-1 through SQLNativeSqlW shows it.
 #include "db/driver_text.h"
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "xll/text.h"
 
 namespace db {
+
+namespace {
+
+std::string lower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// The library of an installed driver, from its entry in the manager's list of drivers.
+std::string driver_library(SQLHENV environment, const std::string& driver)
+{
+    SQLCHAR name[256], attributes[4096];
+    SQLSMALLINT name_length = 0, attributes_length = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(SQLDrivers(environment, direction, name, sizeof name, &name_length, attributes,
+                                    sizeof attributes, &attributes_length))) {
+        direction = SQL_FETCH_NEXT;
+        if (lower(reinterpret_cast<const char*>(name)) != lower(driver))
+            continue;
+        // Attributes come as "key=value" texts, each ended by a zero, the list by another.
+        for (const char* a = reinterpret_cast<const char*>(attributes); *a; a += std::char_traits<char>::length(a) + 1) {
+            std::string pair(a);
+            size_t eq = pair.find('=');
+            if (eq != std::string::npos && lower(pair.substr(0, eq)) == "driver")
+                return pair.substr(eq + 1);
+        }
+    }
+    return {};
+}
+
+// The driver a data source names.
+std::string source_driver(SQLHENV environment, const std::string& source)
+{
+    SQLCHAR name[256], driver[256];
+    SQLSMALLINT name_length = 0, driver_length = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(SQLDataSources(environment, direction, name, sizeof name, &name_length, driver,
+                                        sizeof driver, &driver_length))) {
+        direction = SQL_FETCH_NEXT;
+        if (lower(reinterpret_cast<const char*>(name)) == lower(source))
+            return reinterpret_cast<const char*>(driver);
+    }
+    return {};
+}
+
+// Whether a driver library has the wide connect, where the manager looks for it as unixODBC does:
+// a bare file name in the manager's own driver folder when the loader's path does not find it.
+std::optional<bool> has_wide_connect(const std::string& library)
+{
+    void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (!handle && library.find('/') == std::string::npos) {
+        Dl_info manager{};
+        if (dladdr(reinterpret_cast<void*>(&SQLAllocHandle), &manager) && manager.dli_fname) {
+            std::string folder(manager.dli_fname);
+            folder.erase(folder.rfind('/') + 1);
+            handle = dlopen((folder + "odbc/" + library).c_str(), RTLD_LAZY | RTLD_LOCAL);
+        }
+    }
+    if (!handle)
+        return std::nullopt;
+    bool wide = dlsym(handle, "SQLDriverConnectW") != nullptr;
+    dlclose(handle);
+    return wide;
+}
+
+} // namespace
+
+DriverText DriverText::before_connecting(SQLHENV environment, xll::xstring_view connection_string)
+{
+    std::string driver = xll::xstring_to_utf8(attribute(connection_string, "DRIVER"));
+    if (driver.empty()) {
+        std::string source = xll::xstring_to_utf8(attribute(connection_string, "DSN"));
+        if (source.empty() && !attribute(connection_string, "FILEDSN").empty())
+            return DriverText();
+        driver = source_driver(environment, source.empty() ? "Default" : source);
+    }
+    if (driver.empty())
+        return DriverText(); // no driver the manager could load either: the string goes as it is
+
+    // Looking a driver up reads the manager's configuration and loads its library: once per
+    // driver and process is enough.
+    static std::mutex mutex;
+    static std::map<std::string, bool> known; // driver -> text goes as bytes
+    std::lock_guard<std::mutex> lock(mutex);
+    auto found = known.find(driver);
+    if (found == known.end()) {
+        std::string library = driver.find('/') != std::string::npos ? driver : driver_library(environment, driver);
+        std::optional<bool> wide = library.empty() ? std::nullopt : has_wide_connect(library);
+        if (!wide)
+            return DriverText(); // not cached: the configuration may yet change
+        found = known.emplace(driver, !*wide).first;
+    }
+    return found->second ? bytes_as_units() : DriverText();
+}
 
 DriverText DriverText::probe(SQLHDBC connection)
 {

@@ -4,6 +4,8 @@
 
 namespace db {
 
+DriverText DriverText::before_connecting(SQLHENV, xll::xstring_view) { return DriverText(); }
+
 DriverText DriverText::probe(SQLHDBC) { return DriverText(); }
 
 } // namespace db

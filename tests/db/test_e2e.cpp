@@ -2,7 +2,10 @@
 // its LEN, status bar and clock, and zS / zSQLDate building a WHERE clause.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "databases.h"
@@ -102,6 +105,31 @@ TEST_F(ThroughHost, SixtyFourBitIntegersSumsAndProductsShowTheDatabasesValues)
                      "=" + statement("SELECT SUM(amount), COUNT(*), AVG(amount) FROM orders") + "\n"
                      "-8841000000000,3,-2947000000000\n"
                      "#N/A,#N/A,#N/A\n#N/A,#N/A,#N/A\n#N/A,#N/A,#N/A\n#N/A,#N/A,#N/A\n");
+}
+
+// Connecting opens the file the user named and no other: no Latin-1 twin of a non-ASCII name.
+TEST_F(ThroughHost, NonAsciiDatabaseNameTouchesThatFileAlone)
+{
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("zorvane-e2e-names-" + std::to_string(getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string file = (folder / "tÿpes-ü.db").string();
+    ASSERT_TRUE(executed("Driver=SQLite3;Database=" + file, "CREATE TABLE t (a INTEGER)"));
+    ASSERT_TRUE(executed("Driver=SQLite3;Database=" + file, "INSERT INTO t VALUES (42)"));
+    auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        return names;
+    };
+    ASSERT_EQ(listing(), std::vector<std::string>{"tÿpes-ü.db"});
+    cs = "Driver=SQLite3;Database=" + file;
+    auto v = values({"=INDEX(" + statement("SELECT a FROM t") + ",1,1)"});
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_EQ(v[0], "42");
+    EXPECT_EQ(listing(), std::vector<std::string>{"tÿpes-ü.db"});
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(ThroughHost, WhereClauseBuiltInCellsFindsNonAsciiNames)

@@ -1,7 +1,11 @@
 // The statement road against real drivers, each test written once and run per driver.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <regex>
+#include <vector>
 
 #include "databases.h"
 #include "db/query.h"
@@ -9,6 +13,7 @@
 
 using namespace test;
 using xll::OPER12;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -273,6 +278,30 @@ TEST(SqliteQuery, ResultFillsTheWorksheetsRowsAndNotOneMore)
     auto over = db::run_query(cs, sql, true, calendar);
     EXPECT_EQ(show(over.value), "file: oper\nline: 439\nfunction: XOPER<struct xloper12>::realloc\n"
                                 "ensure: \"r <= xll::limits<X>::maxrows\" failed");
+}
+
+// SQLite's driver reads its connection string as 8-bit text: a non-ASCII file name reaches it as
+// the UTF-8 the file system holds, and no Latin-1 twin of the file is ever created, whichever way
+// the connection string spells the driver.
+TEST(SqliteQuery, NonAsciiDatabaseNameOpensThatFileAlone)
+{
+    StubCalendar calendar;
+    int n = 0;
+    for (std::string driver : {"Driver=SQLite3;", "DRIVER={SQLite3};", "driver=sqlite3;"}) {
+        fs::path folder = fs::temp_directory_path() / ("zorvane-names-" + std::to_string(getpid()) + "-" + std::to_string(++n));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const std::string file = (folder / "tÿpes-ü.db").string();
+        auto cs = u(driver + "Database=" + file);
+        ASSERT_TRUE(executed(cs, "CREATE TABLE t (a INTEGER)")) << driver;
+        ASSERT_TRUE(executed(cs, "INSERT INTO t VALUES (7)")) << driver;
+        EXPECT_EQ(db::run_query(cs, u("SELECT a FROM t"), false, calendar).value(0, 0), 7.0) << driver;
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"tÿpes-ü.db"}) << driver;
+        fs::remove_all(folder);
+    }
 }
 
 // The driver's text form of a timestamp is read at fixed positions; a date alone has no time part.

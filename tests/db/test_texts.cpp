@@ -180,6 +180,17 @@ TEST(DriverText, EightBitDriversGetAndGiveUtf8Bytes)
     EXPECT_EQ(wide.incoming(units("\xC3\xBC"), scratch), units("\xC3\xBC"));
 }
 
+TEST(DriverText, ConnectionStringAttributesAsTheManagerReadsThem)
+{
+    auto driver = [](const std::string& cs) { return s(db::DriverText::attribute(u(cs), "DRIVER")); };
+    EXPECT_EQ(driver("Driver=SQLite3;Database=/data/tÿpes-ü.db"), "SQLite3");
+    EXPECT_EQ(driver("database=x;DRIVER={PostgreSQL Unicode};Server=h"), "PostgreSQL Unicode");
+    EXPECT_EQ(driver("Pwd={a;Driver=evil};driver=MariaDB Unicode"), "MariaDB Unicode"); // braces hide semicolons
+    EXPECT_EQ(driver("DSN=shop;Uid=me"), "");
+    EXPECT_EQ(driver("Driver="), "");
+    EXPECT_EQ(driver("no attributes at all"), "");
+}
+
 // A piece's length never reaches past the buffer, whatever the driver's indicator says.
 TEST(LongValues, PieceLengthStaysInsideTheBuffer)
 {
