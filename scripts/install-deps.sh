@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config libgtest-dev
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
+  mariadb-server mariadb-client odbc-mariadb
   libboost1.81-dev nlohmann-json3-dev libcurl4-openssl-dev
   python3 python3-pyodbc sqlite3 openssl ca-certificates
 )

@@ -3,9 +3,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 #include "db/query.h"
@@ -39,7 +41,7 @@ struct TempFolder {
     }
 };
 
-// The server refuses to run as root: as root, the cluster belongs to an unprivileged account
+// The servers refuse to run as root: as root, the cluster belongs to an unprivileged account
 // (nobody, or one made for the purpose where nobody is missing).
 struct ServerAccount {
     std::string prefix; // command prefix that runs as the account
@@ -64,7 +66,7 @@ ServerAccount server_account()
         pw = getpwnam(name);
     }
     if (!pw)
-        throw std::runtime_error("no unprivileged account to run the PostgreSQL server");
+        throw std::runtime_error("no unprivileged account to run the database servers");
     a.uid = pw->pw_uid;
     a.gid = pw->pw_gid;
     a.prefix = std::string("runuser -u ") + name + " --";
@@ -148,6 +150,109 @@ struct PostgresCluster {
     }
 };
 
+const char* const mariadb_server = "/usr/sbin/mariadbd";
+
+// A throwaway MariaDB server: its own data folder and socket in a temporary folder, TCP on a free
+// loopback port only, a user with a password for the driver; shut down and removed at exit.
+struct MariaServer {
+    TempFolder folder;
+    ServerAccount account;
+    int port = 0;
+    std::string user = "zorvane";
+    std::string password = "Zorvane-Secret-1";
+    bool running = false;
+    std::string failure;
+
+    MariaServer()
+    {
+        try {
+            start();
+        }
+        catch (const std::exception& e) {
+            failure = e.what();
+            stop();
+        }
+    }
+    ~MariaServer() { stop(); }
+
+    std::string socket() const { return (folder.path / "socket").string(); }
+
+    std::string client(const std::string& database = "") const
+    {
+        return "mariadb --no-defaults --socket=" + shell_quote(socket()) + " --user=root" +
+               (database.empty() ? "" : " --database=" + shell_quote(database));
+    }
+
+    void stop()
+    {
+        if (!running)
+            return;
+        run({"sh", "-c", "mariadb-admin --no-defaults --socket=" + shell_quote(socket()) +
+                             " --user=root shutdown >/dev/null 2>&1"});
+        // The server is gone once its pid file is.
+        for (int i = 0; i < 600 && fs::exists(folder.path / "pid"); ++i)
+            usleep(100000);
+        running = false;
+    }
+
+    void start()
+    {
+        account = server_account();
+        if (account.as_other && chown(folder.path.c_str(), account.uid, account.gid) != 0)
+            throw std::runtime_error("cannot hand the server folder to the server account");
+        std::string data = shell_quote((folder.path / "data").string());
+        Run init = run({"sh", "-c",
+                        command(account, "mariadb-install-db --no-defaults --datadir=" + data +
+                                             " --auth-root-authentication-method=normal --skip-test-db") +
+                            " 2>&1"});
+        if (init.status != 0)
+            throw std::runtime_error("mariadb-install-db failed: " + init.out);
+        port = static_cast<int>(closed_port());
+        std::string options = " --no-defaults --datadir=" + data + " --port=" + std::to_string(port) +
+                              " --bind-address=127.0.0.1 --skip-name-resolve --socket=" + shell_quote(socket()) +
+                              " --pid-file=" + shell_quote((folder.path / "pid").string()) +
+                              " --log-error=" + shell_quote((folder.path / "log").string()) +
+                              " --innodb-buffer-pool-size=32M --innodb-log-file-size=16M"
+                              " --character-set-server=utf8mb4 --collation-server=utf8mb4_bin"
+                              " --max-recursive-iterations=10000000"; // 1000 by default, silently
+        // The server stays in the foreground of a shell of its own that nothing waits for.
+        Run launched = run({"sh", "-c", command(account, std::string(mariadb_server) + options) + " >/dev/null 2>&1 &"});
+        if (launched.status != 0)
+            throw std::runtime_error("mariadbd did not start");
+        running = true;
+        bool up = false;
+        for (int i = 0; i < 600 && !up; ++i) {
+            up = run({"sh", "-c", "mariadb-admin --no-defaults --socket=" + shell_quote(socket()) +
+                                      " --user=root ping >/dev/null 2>&1"})
+                     .status == 0;
+            if (!up)
+                usleep(100000);
+        }
+        if (!up)
+            throw std::runtime_error("mariadbd did not answer within 60 s: " + log());
+        Run grant = run({"sh", "-c", client() + " -e " +
+                                         shell_quote("CREATE USER '" + user + "'@'127.0.0.1' IDENTIFIED BY '" +
+                                                     password + "'; GRANT ALL ON *.* TO '" + user + "'@'127.0.0.1';") +
+                                         " 2>&1"});
+        if (grant.status != 0)
+            throw std::runtime_error("cannot make the test user: " + grant.out);
+    }
+
+    std::string log() const
+    {
+        std::ifstream in(folder.path / "log");
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+};
+
+MariaServer& maria()
+{
+    static MariaServer m;
+    return m;
+}
+
 PostgresCluster& cluster()
 {
     static PostgresCluster c;
@@ -207,6 +312,44 @@ void PostgresDb::restart()
 int PostgresDb::port() { return cluster().port; }
 std::string PostgresDb::user() { return cluster().user; }
 std::string PostgresDb::password() { return cluster().password; }
+
+bool in_ci()
+{
+    const char* ci = std::getenv("CI");
+    return ci && *ci && std::string(ci) != "false" && std::string(ci) != "0";
+}
+
+std::string MariaDb::unavailable()
+{
+    if (!fs::exists(mariadb_server))
+        return std::string("the MariaDB server is missing (") + mariadb_server + "); install mariadb-server";
+    auto& m = maria();
+    return m.running ? std::string() : "the MariaDB test server did not start: " + m.failure;
+}
+
+std::string MariaDb::fresh_connection_string()
+{
+    std::string name = "zt" + std::to_string(next_number());
+    StubCalendar calendar;
+    db::QueryResult q =
+        db::run_query(xll::utf8_to_xstring(connection_string("mysql", port(), password())),
+                      u("CREATE DATABASE " + name + " CHARACTER SET utf8mb4 COLLATE utf8mb4_bin"), false, calendar);
+    if (q.value.is(xltypeStr))
+        throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
+    return connection_string(name, port(), password());
+}
+
+int MariaDb::port() { return maria().port; }
+std::string MariaDb::user() { return maria().user; }
+std::string MariaDb::password() { return maria().password; }
+
+std::string MariaDb::connection_string(const std::string& database, int port, const std::string& password)
+{
+    return "Driver=MariaDB Unicode;Server=127.0.0.1;Port=" + std::to_string(port) + ";Database=" + database +
+           ";Uid=" + user() + ";Pwd=" + password + ";";
+}
+
+std::string MariaDb::client_command(const std::string& database) { return maria().client(database); }
 
 std::string PostgresDb::connection_string(const std::string& database, int port, const std::string& password)
 {

@@ -13,8 +13,7 @@ class Postgres : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (auto why = PostgresDb::unavailable(); !why.empty())
-            GTEST_SKIP() << why;
+        ZORVANE_REQUIRE_DATABASE(PostgresDb);
     }
     std::string run_text(const std::string& cs, const std::string& sql)
     {

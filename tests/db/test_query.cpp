@@ -21,8 +21,7 @@ template <class Db> class Query : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (auto why = Db::unavailable(); !why.empty())
-            GTEST_SKIP() << Db::name << ": " << why;
+        ZORVANE_REQUIRE_DATABASE(Db);
         cs = u(Db::fresh_connection_string());
     }
 
@@ -37,7 +36,7 @@ protected:
     StubCalendar calendar;
 };
 
-using Drivers = ::testing::Types<SqliteDb, PostgresDb>;
+using Drivers = ::testing::Types<SqliteDb, PostgresDb, MariaDb>;
 struct DriverNames {
     template <class T> static std::string GetName(int) { return T::name; }
 };

@@ -70,8 +70,7 @@ protected:
 // the failed fetch's diagnostics, and after a restart the next query works.
 TEST_F(DatabaseFaults, ServerStoppedInTheMiddleOfALargeFetch)
 {
-    if (auto why = PostgresDb::unavailable(); !why.empty())
-        GTEST_SKIP() << why;
+    ZORVANE_REQUIRE_DATABASE(PostgresDb);
     const int total = 2000000;
     std::string cs = PostgresDb::fresh_connection_string() + "UseDeclareFetch=1;Fetch=1000;";
     auto host = std::async(std::launch::async, [&] {
@@ -100,8 +99,7 @@ TEST_F(DatabaseFaults, ServerStoppedInTheMiddleOfALargeFetch)
 
 TEST_F(DatabaseFaults, WrongPasswordIsTheServersDiagnostic)
 {
-    if (auto why = PostgresDb::unavailable(); !why.empty())
-        GTEST_SKIP() << why;
+    ZORVANE_REQUIRE_DATABASE(PostgresDb);
     auto r = eval_csv({statement(PostgresDb::connection_string("postgres", PostgresDb::port(), "wrong"), "SELECT 1")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.rfind("\"#SQL Error ", 0), 0u) << r.out;
