@@ -55,6 +55,33 @@ ColumnKind column_kind(SQLSMALLINT sql_type)
     }
 }
 
+bool names_a_number_type(std::string_view type_name)
+{
+    std::string upper(type_name);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    auto has = [&](const char* part) { return upper.find(part) != std::string::npos; };
+    if (has("CHAR") || has("CLOB") || has("TEXT"))
+        return false;
+    return has("INT") || has("REAL") || has("FLOA") || has("DOUB") || has("DEC") || has("NUM");
+}
+
+ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type)
+{
+    ColumnKind kind = column_kind(sql_type);
+    if (sql_type != SQL_CHAR && sql_type != SQL_VARCHAR && sql_type != SQL_LONGVARCHAR)
+        return kind;
+    SQLWCHAR name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLColAttributeW(statement, column, SQL_DESC_TYPE_NAME, name, sizeof name, &length, nullptr)))
+        return kind;
+    std::string ascii;
+    for (size_t i = 0; i < std::size(name) - 1 && name[i]; ++i)
+        ascii += name[i] < 0x80 ? static_cast<char>(name[i]) : '?';
+    return names_a_number_type(ascii) ? ColumnKind::number : kind;
+}
+
 ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
     : calendar_(calendar), driver_text_(driver_text), buffer_(buffer_units), bytes_buffer_(buffer_units)
 {
@@ -152,7 +179,9 @@ void ColumnReader::number(OPER12& cell)
     else if (names_non_finite(s))
         cell = xlerr::Num;
     else
-        cell = xlerr::NA;
+        cell = text(); // not a number (SQLite keeps any value in any column, PostgreSQL's money
+                       // is "$12.50"): the text it is, never a number read from its start
+
 }
 
 void ColumnReader::date(OPER12& cell)

@@ -28,6 +28,14 @@ enum class ColumnKind {
 
 ColumnKind column_kind(SQLSMALLINT sql_type);
 
+// The kind of result column (from 1): by its SQL type, and for a column the driver calls
+// character data, by the type name it was declared with. SQLite's driver describes a column
+// declared DECIMAL(10,2) as VARCHAR although SQLite stores numbers in it; such a name (one that
+// names a number and no text, as SQLite's own affinity rules read names) makes it a number
+// column, whose texts that are no number still show as they are.
+ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type);
+bool names_a_number_type(std::string_view type_name);
+
 // The units a complete SQLGetData piece holds in a buffer of room units plus its terminator: the
 // indicator's count, never past the buffer. A driver that cannot tell the length (SQL_NO_TOTAL)
 // has still terminated what it wrote.
