@@ -309,6 +309,17 @@ void PostgresDb::restart()
     c.launch();
 }
 
+std::vector<std::string> PostgresDb::client_command(const std::string& database)
+{
+    return {std::string(pg_bin) + "/psql", "-X", "-q", "-A", "-t", "-F", "\x1f", "-R", "\x1e", "-P", "null=\x01",
+            "-h", "127.0.0.1", "-p", std::to_string(port()), "-U", user(), "-d", database};
+}
+
+std::string PostgresDb::client_environment()
+{
+    return "PGPASSWORD=" + shell_quote(password()) + " PGCLIENTENCODING=UTF8";
+}
+
 int PostgresDb::port() { return cluster().port; }
 std::string PostgresDb::user() { return cluster().user; }
 std::string PostgresDb::password() { return cluster().password; }
@@ -349,7 +360,11 @@ std::string MariaDb::connection_string(const std::string& database, int port, co
            ";Uid=" + user() + ";Pwd=" + password + ";";
 }
 
-std::string MariaDb::client_command(const std::string& database) { return maria().client(database); }
+std::vector<std::string> MariaDb::client_command(const std::string& database)
+{
+    return {"mariadb", "--no-defaults", "--socket=" + maria().socket(), "--user=root", "--database=" + database,
+            "--batch", "--skip-column-names", "--default-character-set=utf8mb4"};
+}
 
 std::string PostgresDb::connection_string(const std::string& database, int port, const std::string& password)
 {

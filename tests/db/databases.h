@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace test {
 
@@ -48,6 +49,10 @@ struct PostgresDb {
     // A connection string to one database of the cluster as its user; port and password are
     // given so that those tests can get either wrong on purpose.
     static std::string connection_string(const std::string& database, int port, const std::string& password);
+    // The cluster's own client (psql) for one database, unaligned: fields end with \x1f, rows with
+    // \x1e, NULL is \x01. Its reading of a statement's result.
+    static std::vector<std::string> client_command(const std::string& database);
+    static std::string client_environment();
 };
 
 struct MariaDb {
@@ -68,8 +73,9 @@ struct MariaDb {
     static std::string user();
     static std::string password();
     static std::string connection_string(const std::string& database, int port, const std::string& password);
-    // The server's own client over its socket, as root: its reading of a statement's result.
-    static std::string client_command(const std::string& database);
+    // The server's own client over its socket, as root, in batch mode: its reading of a
+    // statement's result.
+    static std::vector<std::string> client_command(const std::string& database);
 };
 
 // Skips a test whose database cannot be had here, and fails it in CI (CI set in the environment),
