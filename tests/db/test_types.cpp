@@ -392,7 +392,7 @@ void write_type_table(const char* engine, const std::vector<Column>& columns, co
     if (!file || !*file)
         return;
     std::ofstream out(file, std::ios::app);
-    out << "\n" << engine << "\n\n| Column type | A value becomes | NULL becomes |\n|---|---|---|\n";
+    out << "\n#### " << engine << "\n\n| Column type | A value becomes | NULL becomes |\n|---|---|---|\n";
     for (size_t c = 0; c < columns.size(); ++c)
         out << "| `" << columns[c].type << "` | " << outcomes[c].summary(columns[c].reading) << " | "
             << outcomes[c].null << " |\n";
