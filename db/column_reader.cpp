@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "db/sql_diagnostics.h"
@@ -67,10 +68,11 @@ bool names_a_number_type(std::string_view type_name)
     return has("INT") || has("REAL") || has("FLOA") || has("DOUB") || has("DEC") || has("NUM");
 }
 
-ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type)
+ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type, const DriverText& driver_text)
 {
     ColumnKind kind = column_kind(sql_type);
-    if (sql_type != SQL_CHAR && sql_type != SQL_VARCHAR && sql_type != SQL_LONGVARCHAR)
+    if (!driver_text.values_typed_each() ||
+        (sql_type != SQL_CHAR && sql_type != SQL_VARCHAR && sql_type != SQL_LONGVARCHAR))
         return kind;
     SQLWCHAR name[64] = {};
     SQLSMALLINT length = 0;
@@ -79,7 +81,16 @@ ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_
     std::string ascii;
     for (size_t i = 0; i < std::size(name) - 1 && name[i]; ++i)
         ascii += name[i] < 0x80 ? static_cast<char>(name[i]) : '?';
-    return names_a_number_type(ascii) ? ColumnKind::number : kind;
+    if (names_a_number_type(ascii))
+        return ColumnKind::number;
+    if (ascii == "varchar") {
+        // The guess has no length; a declared VARCHAR(n) has its n.
+        SQLLEN precision = -1;
+        if (SQL_SUCCEEDED(SQLColAttributeW(statement, column, SQL_DESC_PRECISION, nullptr, 0, nullptr, &precision)) &&
+            precision == 0)
+            return ColumnKind::number;
+    }
+    return kind;
 }
 
 ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
@@ -171,7 +182,7 @@ xll::xstring_view ColumnReader::text()
     return cut_to_cell(decoded_);
 }
 
-void ColumnReader::number(OPER12& cell)
+bool ColumnReader::number_cell(OPER12& cell)
 {
     std::string_view s = ascii();
     if (auto v = decimal_number(s))
@@ -179,27 +190,40 @@ void ColumnReader::number(OPER12& cell)
     else if (names_non_finite(s))
         cell = xlerr::Num;
     else
-        cell = text(); // not a number (SQLite keeps any value in any column, PostgreSQL's money
-                       // is "$12.50"): the text it is, never a number read from its start
+        return false;
+    return true;
+}
 
+void ColumnReader::number(OPER12& cell)
+{
+    // Not a number (SQLite keeps any value in any column, PostgreSQL's money is "$12.50"): the
+    // text it is, never a number read from its start.
+    if (!number_cell(cell))
+        cell = text();
 }
 
 void ColumnReader::date(OPER12& cell)
 {
     std::string_view s = ascii(), rest;
-    auto d = leading_date(s, rest);
-    if (d && rest.empty() && in_worksheet_calendar(d->year))
-        cell = calendar_.date(d->year, d->month, d->day);
-    else
-        cell = text(); // a day the worksheet's dates cannot show keeps the database's text
+    if (auto d = leading_date(s, rest); d && in_worksheet_calendar(d->year)) {
+        std::optional<ClockTime> t;
+        if (rest.empty() || ((rest[0] == ' ' || rest[0] == 'T') && (t = clock_time(rest.substr(1))))) {
+            cell = calendar_.date(d->year, d->month, d->day) + (t ? calendar_.time(t->hour, t->minute, t->second) : 0);
+            return;
+        }
+    }
+    // A number SQLite keeps in a DATE column stays that number; a day the worksheet's dates cannot
+    // show, and anything else, keeps the database's text.
+    if (!number_cell(cell))
+        cell = text();
 }
 
 void ColumnReader::time(OPER12& cell)
 {
     if (auto t = clock_time(ascii()))
         cell = calendar_.time(t->hour, t->minute, t->second);
-    else
-        cell = text(); // a duration beyond the day, as some servers' TIME holds
+    else if (!number_cell(cell))
+        cell = text(); // a duration beyond the day (MariaDB's TIME), or any other text
 }
 
 void ColumnReader::timestamp(OPER12& cell)

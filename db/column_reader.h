@@ -28,12 +28,14 @@ enum class ColumnKind {
 
 ColumnKind column_kind(SQLSMALLINT sql_type);
 
-// The kind of result column (from 1): by its SQL type, and for a column the driver calls
-// character data, by the type name it was declared with. SQLite's driver describes a column
-// declared DECIMAL(10,2) as VARCHAR although SQLite stores numbers in it; such a name (one that
-// names a number and no text, as SQLite's own affinity rules read names) makes it a number
-// column, whose texts that are no number still show as they are.
-ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type);
+// The kind of result column (from 1): by its SQL type, and for SQLite, whose driver describes
+// some number columns as character data, by the type name they were declared with. A column
+// declared DECIMAL(10,2) is described as VARCHAR although SQLite stores numbers in it; such a
+// name (one that names a number and no text, as SQLite's own affinity rules read names) makes it
+// a number column, whose texts that are no number still show as they are. So does the VARCHAR the
+// driver guesses for a column without a declared type, or a computed one, whose first row held
+// text or NULL: its later numbers are numbers.
+ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type, const DriverText& driver_text);
 bool names_a_number_type(std::string_view type_name);
 
 // The units a complete SQLGetData piece holds in a buffer of room units plus its terminator: the
@@ -64,6 +66,8 @@ private:
     // The value as worksheet text, cut to a cell's length.
     xll::xstring_view text();
 
+    // The value as a number, or #NUM! for a non-finite one; false when its text is no number.
+    bool number_cell(xll::OPER12& cell);
     void number(xll::OPER12& cell);
     void date(xll::OPER12& cell);
     void time(xll::OPER12& cell);

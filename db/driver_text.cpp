@@ -1,5 +1,7 @@
 #include "db/driver_text.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "xll/text.h"
@@ -45,6 +47,20 @@ void DriverText::decode_bytes(std::string_view bytes, xll::xstring& out, bool cu
     out.resize(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i)
         out[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
+}
+
+DriverText DriverText::probe(SQLHDBC connection)
+{
+    DriverText t;
+    t.bytes_as_units_ = manager_narrows(connection);
+    SQLWCHAR name[32] = {};
+    SQLSMALLINT length = 0;
+    if (SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {
+        static const char sqlite[] = "SQLite";
+        t.values_typed_each_ = std::equal(std::begin(sqlite), std::end(sqlite), name,
+                                          [](char a, SQLWCHAR b) { return static_cast<SQLWCHAR>(a) == b; });
+    }
+    return t;
 }
 
 xll::xstring DriverText::attribute(xll::xstring_view connection_string, std::string_view keyword)

@@ -113,7 +113,7 @@ DriverText DriverText::before_connecting(SQLHENV environment, xll::xstring_view 
     return found->second ? bytes_as_units() : DriverText();
 }
 
-DriverText DriverText::probe(SQLHDBC connection)
+bool DriverText::manager_narrows(SQLHDBC connection)
 {
     // The SQLite driver ends its copy by writing a zero at the last position of the room offered
     // -- in the *input*, which for an 8-bit driver is the manager's converted copy of the sample
@@ -126,10 +126,8 @@ DriverText DriverText::probe(SQLHDBC connection)
     SQLINTEGER length = 0;
     SQLRETURN rc = SQLNativeSqlW(connection, sample, sample_length, echo, 16, &length);
     if (!SQL_SUCCEEDED(rc))
-        return DriverText(); // no way to tell: trust the wide road
-    if (length == sample_length && std::equal(sample, sample + sample_length, echo))
-        return DriverText();
-    return bytes_as_units();
+        return false; // no way to tell: trust the wide road
+    return !(length == sample_length && std::equal(sample, sample + sample_length, echo));
 }
 
 } // namespace db

@@ -6,6 +6,6 @@ namespace db {
 
 DriverText DriverText::before_connecting(SQLHENV, xll::xstring_view) { return DriverText(); }
 
-DriverText DriverText::probe(SQLHDBC) { return DriverText(); }
+bool DriverText::manager_narrows(SQLHDBC) { return false; }
 
 } // namespace db

@@ -94,7 +94,8 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
                 SQLULEN size = 0;
                 SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length,
                                 &columns[j].sql_type, &size, &decimals, &nullable);
-                columns[j].kind = column_kind(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].sql_type);
+                columns[j].kind =
+                    column_kind(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].sql_type, connection.text());
                 if (headers) {
                     xll::xstring scratch;
                     q.value(0, j) = connection.text().incoming(xll::xstring_view(worksheet_text(name)), scratch);

@@ -101,11 +101,15 @@ std::optional<CivilDate> leading_date(std::string_view text, std::string_view& r
 
 std::optional<ClockTime> clock_time(std::string_view text)
 {
-    if (text.size() < 8 || text[2] != ':' || text[5] != ':')
+    if (text.size() < 5 || text[2] != ':')
         return std::nullopt;
     ClockTime t{two_digits(text, 0), two_digits(text, 3), 0};
+    if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59)
+        return std::nullopt;
+    if (text.size() == 5)
+        return t;
     int second = two_digits(text, 6);
-    if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59 || second < 0 || second > 59)
+    if (text.size() < 8 || text[5] != ':' || second < 0 || second > 59)
         return std::nullopt;
     t.second = second;
     if (text.size() > 8) {

@@ -32,7 +32,8 @@ struct ClockTime {
 // time, a zone) is left in rest.
 std::optional<CivilDate> leading_date(std::string_view text, std::string_view& rest);
 
-// "HH:MM:SS" with an optional fraction of any length, the hours from 0 to 23: a time of day.
+// "HH:MM" or "HH:MM:SS" with an optional fraction of any length, the hours from 0 to 23: a time
+// of day.
 std::optional<ClockTime> clock_time(std::string_view text);
 
 // Whether the worksheet's date numbers reach the day: 1900-01-01 to 9999-12-31. Before or after,

@@ -153,8 +153,18 @@ TEST(ValueText, DatesAndTimesOnlyInTheirExactForms)
     EXPECT_EQ(clock->minute, 45);
     EXPECT_EQ(clock->second, 10.123456);
     EXPECT_EQ(db::clock_time("23:59:59.999999")->second, 59.999999);
+    EXPECT_EQ(db::clock_time("12:34")->minute, 34); // SQLite's driver takes times without seconds
     for (const char* t : {"24:00:00", "-838:59:59", "12:60:00", "12:00:60", "12:00:00.", "12:00:00x", "1:02:03"})
         EXPECT_FALSE(db::clock_time(t)) << t;
+}
+
+// SQLite's affinity rules, read from the name a column was declared with.
+TEST(ValueText, SqliteTypeNamesThatNameNumbers)
+{
+    for (const char* n : {"DECIMAL", "numeric", "INT8", "MEDIUMINT", "Float", "DOUBLE", "REAL", "money_num"})
+        EXPECT_TRUE(db::names_a_number_type(n)) << n;
+    for (const char* n : {"varchar", "TEXT", "CLOB", "CHARINT", "BLOB", "", "DATE", "BOOLEAN"})
+        EXPECT_FALSE(db::names_a_number_type(n)) << n;
 }
 
 xll::xstring units(const std::string& bytes)
