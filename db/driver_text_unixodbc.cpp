@@ -26,39 +26,40 @@ std::string lower(std::string s)
     return s;
 }
 
-// The library of an installed driver, from its entry in the manager's list of drivers.
-std::string driver_library(SQLHENV environment, const std::string& driver)
+// The drivers and the data sources are listed by calls of one shape: a name and a second field
+// per entry (a driver's attributes, a data source's driver).
+using ManagerList = SQLRETURN (*)(SQLHENV, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*, SQLCHAR*, SQLSMALLINT,
+                                  SQLSMALLINT*);
+
+// The second field of the entry of that name, in any case; empty when none is.
+std::string listed(SQLHENV environment, ManagerList list, const std::string& wanted)
 {
-    SQLCHAR name[256], attributes[4096];
-    SQLSMALLINT name_length = 0, attributes_length = 0;
+    SQLCHAR name[256], field[4096];
+    SQLSMALLINT name_length = 0, field_length = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDrivers(environment, direction, name, sizeof name, &name_length, attributes,
-                                    sizeof attributes, &attributes_length))) {
+    while (SQL_SUCCEEDED(list(environment, direction, name, sizeof name, &name_length, field, sizeof field, &field_length))) {
         direction = SQL_FETCH_NEXT;
-        if (lower(reinterpret_cast<const char*>(name)) != lower(driver))
-            continue;
-        // Attributes come as "key=value" texts, each ended by a zero, the list by another.
-        for (const char* a = reinterpret_cast<const char*>(attributes); *a; a += std::char_traits<char>::length(a) + 1) {
-            std::string pair(a);
-            size_t eq = pair.find('=');
-            if (eq != std::string::npos && lower(pair.substr(0, eq)) == "driver")
-                return pair.substr(eq + 1);
-        }
+        if (lower(reinterpret_cast<const char*>(name)) == lower(wanted))
+            return std::string(reinterpret_cast<const char*>(field),
+                               std::clamp<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(field_length, 0)), 0, sizeof field - 1));
     }
     return {};
 }
 
-// The driver a data source names.
-std::string source_driver(SQLHENV environment, const std::string& source)
+// The library of an installed driver, from its attributes in the manager's list of drivers:
+// "key=value" texts, each ended by a zero.
+std::string driver_library(SQLHENV environment, const std::string& driver)
 {
-    SQLCHAR name[256], driver[256];
-    SQLSMALLINT name_length = 0, driver_length = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDataSources(environment, direction, name, sizeof name, &name_length, driver,
-                                        sizeof driver, &driver_length))) {
-        direction = SQL_FETCH_NEXT;
-        if (lower(reinterpret_cast<const char*>(name)) == lower(source))
-            return reinterpret_cast<const char*>(driver);
+    std::string attributes = listed(environment, SQLDrivers, driver);
+    for (size_t start = 0; start < attributes.size();) {
+        size_t end = attributes.find('\0', start);
+        std::string pair = attributes.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        size_t eq = pair.find('=');
+        if (eq != std::string::npos && lower(pair.substr(0, eq)) == "driver")
+            return pair.substr(eq + 1);
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
     }
     return {};
 }
@@ -92,7 +93,8 @@ DriverText DriverText::before_connecting(SQLHENV environment, xll::xstring_view 
         std::string source = xll::xstring_to_utf8(attribute(connection_string, "DSN"));
         if (source.empty() && !attribute(connection_string, "FILEDSN").empty())
             return DriverText();
-        driver = source_driver(environment, source.empty() ? "Default" : source);
+        std::string named = listed(environment, SQLDataSources, source.empty() ? "Default" : source);
+        driver = named.substr(0, named.find('\0'));
     }
     if (driver.empty())
         return DriverText(); // no driver the manager could load either: the string goes as it is

@@ -79,7 +79,9 @@ std::string command(const ServerAccount& a, const std::string& cmd)
     return a.prefix.empty() ? cmd : a.prefix + " " + cmd;
 }
 
-struct PostgresCluster {
+// What every throwaway server has: its folder, its account, its loopback port and test user, and
+// why it did not start, if it did not.
+struct TestServer {
     TempFolder folder;
     ServerAccount account;
     int port = 0;
@@ -88,15 +90,21 @@ struct PostgresCluster {
     bool running = false;
     std::string failure;
 
-    PostgresCluster()
+    // Runs start, keeping its failure for unavailable(); stop then cleans up what was started.
+    template <class Server> static void launch_or_note(Server& server)
     {
         try {
-            start();
+            server.start();
         }
         catch (const std::exception& e) {
-            failure = e.what();
+            server.failure = e.what();
+            server.stop();
         }
     }
+};
+
+struct PostgresCluster : TestServer {
+    PostgresCluster() { launch_or_note(*this); }
     ~PostgresCluster() { stop(); }
 
     // A fast shutdown: the server ends every session at once, so clients in the middle of a query
@@ -154,25 +162,8 @@ const char* const mariadb_server = "/usr/sbin/mariadbd";
 
 // A throwaway MariaDB server: its own data folder and socket in a temporary folder, TCP on a free
 // loopback port only, a user with a password for the driver; shut down and removed at exit.
-struct MariaServer {
-    TempFolder folder;
-    ServerAccount account;
-    int port = 0;
-    std::string user = "zorvane";
-    std::string password = "Zorvane-Secret-1";
-    bool running = false;
-    std::string failure;
-
-    MariaServer()
-    {
-        try {
-            start();
-        }
-        catch (const std::exception& e) {
-            failure = e.what();
-            stop();
-        }
-    }
+struct MariaServer : TestServer {
+    MariaServer() { launch_or_note(*this); }
     ~MariaServer() { stop(); }
 
     std::string socket() const { return (folder.path / "socket").string(); }
@@ -265,6 +256,15 @@ TempFolder& sqlite_folder()
     return f;
 }
 
+// Runs CREATE DATABASE through the driver, on a connection to a database the server has.
+void create_database(const std::string& existing, const std::string& statement)
+{
+    StubCalendar calendar;
+    db::QueryResult q = db::run_query(xll::utf8_to_xstring(existing), u(statement), false, calendar);
+    if (q.value.is(xltypeStr))
+        throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
+}
+
 int next_number()
 {
     static int n = 0;
@@ -292,11 +292,7 @@ std::string PostgresDb::unavailable()
 std::string PostgresDb::fresh_connection_string()
 {
     std::string name = "zt" + std::to_string(next_number());
-    StubCalendar calendar;
-    db::QueryResult q = db::run_query(xll::utf8_to_xstring(connection_string("postgres", port(), password())),
-                                      u("CREATE DATABASE " + name + " ENCODING 'UTF8'"), false, calendar);
-    if (q.value.is(xltypeStr))
-        throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
+    create_database(connection_string("postgres", port(), password()), "CREATE DATABASE " + name + " ENCODING 'UTF8'");
     return connection_string(name, port(), password());
 }
 
@@ -341,12 +337,8 @@ std::string MariaDb::unavailable()
 std::string MariaDb::fresh_connection_string()
 {
     std::string name = "zt" + std::to_string(next_number());
-    StubCalendar calendar;
-    db::QueryResult q =
-        db::run_query(xll::utf8_to_xstring(connection_string("mysql", port(), password())),
-                      u("CREATE DATABASE " + name + " CHARACTER SET utf8mb4 COLLATE utf8mb4_bin"), false, calendar);
-    if (q.value.is(xltypeStr))
-        throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
+    create_database(connection_string("mysql", port(), password()),
+                    "CREATE DATABASE " + name + " CHARACTER SET utf8mb4 COLLATE utf8mb4_bin");
     return connection_string(name, port(), password());
 }
 

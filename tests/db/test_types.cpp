@@ -81,6 +81,20 @@ std::string from_hex(const std::string& hex)
 
 // ---- the engines' own readings ----
 
+// The rows of a client's output, each cell read by cell().
+template <class Cell> ReferenceRows rows_of(const std::string& out, char row_end, char cell_end, Cell cell)
+{
+    ReferenceRows rows;
+    for (const auto& line : split(out, row_end)) {
+        if (line.empty())
+            continue;
+        auto& row = rows.emplace_back();
+        for (const auto& text : split(line, cell_end))
+            row.push_back(cell(text));
+    }
+    return rows;
+}
+
 ReferenceRows python_sqlite3(const std::string& file, const std::string& sql)
 {
     static const char* script = R"(
@@ -98,20 +112,13 @@ for row in con.execute(sys.argv[2]):
 )";
     Run r = run({"python3", "-c", script, file, sql});
     EXPECT_EQ(r.status, 0) << r.err;
-    ReferenceRows rows;
-    for (const auto& line : split(r.out, '\n')) {
-        if (line.empty())
-            continue;
-        auto& row = rows.emplace_back();
-        for (const auto& cell : split(line, '\x1f')) {
-            Reference ref;
-            ref.storage = cell[0];
-            ref.null = ref.storage == 'n';
-            ref.text = ref.storage == 't' || ref.storage == 'b' ? from_hex(cell.substr(1)) : cell.substr(1);
-            row.push_back(ref);
-        }
-    }
-    return rows;
+    return rows_of(r.out, '\n', '\x1f', [](const std::string& cell) {
+        Reference ref;
+        ref.storage = cell[0];
+        ref.null = ref.storage == 'n';
+        ref.text = ref.storage == 't' || ref.storage == 'b' ? from_hex(cell.substr(1)) : cell.substr(1);
+        return ref;
+    });
 }
 
 ReferenceRows psql(const std::string& database, const std::string& sql)
@@ -123,13 +130,9 @@ ReferenceRows psql(const std::string& database, const std::string& sql)
     std::string out = r.out;
     if (!out.empty() && out.back() == '\n')
         out.pop_back();
-    ReferenceRows rows;
-    for (const auto& line : split(out, '\x1e')) {
-        auto& row = rows.emplace_back();
-        for (const auto& cell : split(line, '\x1f'))
-            row.push_back(cell == "\x01" ? Reference{true, 'n', ""} : Reference{false, 't', cell});
-    }
-    return rows;
+    return rows_of(out, '\x1e', '\x1f', [](const std::string& cell) {
+        return cell == "\x01" ? Reference{true, 'n', ""} : Reference{false, 't', cell};
+    });
 }
 
 // Batch mode escapes what would break its lines and writes NULL as NULL (no value of the matrix
@@ -140,29 +143,20 @@ ReferenceRows mariadb_client(const std::string& database, const std::string& sql
     argv.insert(argv.end(), {"-e", sql});
     Run r = run(argv);
     EXPECT_EQ(r.status, 0) << r.err;
-    ReferenceRows rows;
-    for (const auto& line : split(r.out, '\n')) {
-        if (line.empty())
-            continue;
-        auto& row = rows.emplace_back();
-        for (const auto& cell : split(line, '\t')) {
-            if (cell == "NULL") {
-                row.push_back({true, 'n', ""});
+    return rows_of(r.out, '\n', '\t', [](const std::string& cell) {
+        if (cell == "NULL")
+            return Reference{true, 'n', ""};
+        std::string text;
+        for (size_t i = 0; i < cell.size(); ++i) {
+            if (cell[i] != '\\' || i + 1 == cell.size()) {
+                text += cell[i];
                 continue;
             }
-            std::string text;
-            for (size_t i = 0; i < cell.size(); ++i) {
-                if (cell[i] != '\\' || i + 1 == cell.size()) {
-                    text += cell[i];
-                    continue;
-                }
-                char e = cell[++i];
-                text += e == 'n' ? '\n' : e == 't' ? '\t' : e == '0' ? '\0' : e;
-            }
-            row.push_back({false, 't', text});
+            char e = cell[++i];
+            text += e == 'n' ? '\n' : e == 't' ? '\t' : e == '0' ? '\0' : e;
         }
-    }
-    return rows;
+        return Reference{false, 't', text};
+    });
 }
 
 // ---- what a cell can hold of a reading ----
