@@ -17,7 +17,8 @@ namespace {
 using xll::OPER12;
 using xll::xlerr;
 
-// Most values fit at once; longer ones are read on in pieces of this size.
+// Most values fit in the first piece; longer ones are read on in pieces of the buffer's size.
+constexpr size_t first_piece_units = 256;
 constexpr size_t buffer_units = 4096;
 constexpr size_t max_cell_text = static_cast<size_t>(xll::limits<XLOPER12>::maxchars);
 
@@ -100,18 +101,21 @@ ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
 
 namespace {
 
-// Reads a character value in pieces of the buffer's size, keeping at most `wanted` units. The
-// common single piece is left in the buffer and viewed there; longer values collect in `whole`.
-// False for NULL; `cut` tells whether reading stopped before the value's end.
+// Reads a character value in pieces, keeping at most `wanted` units. The first piece is offered
+// `first_units` of the buffer: most values are short, and a driver may fill all the room it is
+// offered (SQLite's pads it with zeros). Later pieces get the whole buffer. The common single
+// piece is left in the buffer and viewed there; longer values collect in `whole`. False for NULL;
+// `cut` tells whether reading stopped before the value's end.
 template <class C>
 bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, std::vector<C>& buffer,
                  std::basic_string<C>& whole, size_t wanted, std::basic_string_view<C>& text, bool& cut)
 {
-    const SQLLEN bytes = static_cast<SQLLEN>(buffer.size() * sizeof(C));
-    const size_t room = buffer.size() - 1; // the driver always writes a terminator
+    size_t units = std::min(first_piece_units, buffer.size());
     cut = false;
     bool first = true;
     for (;;) {
+        const SQLLEN bytes = static_cast<SQLLEN>(units * sizeof(C));
+        const size_t room = units - 1; // the driver always writes a terminator
         SQLLEN indicator = 0;
         SQLRETURN rc = SQLGetData(statement, column, c_type, buffer.data(), bytes, &indicator);
         if (rc == SQL_NO_DATA) // every piece has been read
@@ -136,6 +140,7 @@ bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, st
         }
         if (!more)
             break;
+        units = buffer.size();
     }
     if (first)
         whole.clear();

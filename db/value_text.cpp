@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -66,6 +67,17 @@ int days_in_month(int y, int m)
 
 std::optional<double> decimal_number(std::string_view text)
 {
+    // Integers of up to 18 digits, the most common values, are exact in 64 bits and need no more.
+    const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
+    const size_t digits = text.size() - sign;
+    if (digits > 0 && digits <= 18 && (text[sign] != '0' || digits == 1)) {
+        std::uint64_t v = 0;
+        size_t i = sign;
+        for (; i < text.size() && is_digit(text[i]); ++i)
+            v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
+        if (i == text.size())
+            return sign ? -static_cast<double>(v) : static_cast<double>(v);
+    }
     if (!decimal_grammar(text))
         return std::nullopt;
     double value = 0;
