@@ -66,15 +66,18 @@ std::string driver_library(SQLHENV environment, const std::string& driver)
 
 // Whether a driver library has the wide connect, where the manager looks for it as unixODBC does:
 // a bare file name in the manager's own driver folder when the loader's path does not find it.
+// The library stays loaded: the manager loads it for the connection anyway, and a driver whose
+// start-up keeps state (psqlODBC's) must not be unloaded and loaded again under it.
 std::optional<bool> has_wide_connect(const std::string& library)
 {
-    void* handle = dlopen(library.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    constexpr int mode = RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE;
+    void* handle = dlopen(library.c_str(), mode);
     if (!handle && library.find('/') == std::string::npos) {
         Dl_info manager{};
         if (dladdr(reinterpret_cast<void*>(&SQLAllocHandle), &manager) && manager.dli_fname) {
             std::string folder(manager.dli_fname);
             folder.erase(folder.rfind('/') + 1);
-            handle = dlopen((folder + "odbc/" + library).c_str(), RTLD_LAZY | RTLD_LOCAL);
+            handle = dlopen((folder + "odbc/" + library).c_str(), mode);
         }
     }
     if (!handle)
