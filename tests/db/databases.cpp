@@ -192,8 +192,14 @@ struct MariaServer : TestServer {
         if (account.as_other && chown(folder.path.c_str(), account.uid, account.gid) != 0)
             throw std::runtime_error("cannot hand the server folder to the server account");
         std::string data = shell_quote((folder.path / "data").string());
+        // Temporary tables of a server's own: servers started side by side (one per test program)
+        // would otherwise meet in the shared temporary folder under the same names.
+        fs::create_directory(folder.path / "tmp");
+        if (account.as_other && chown((folder.path / "tmp").c_str(), account.uid, account.gid) != 0)
+            throw std::runtime_error("cannot hand the temporary folder to the server account");
+        const std::string tmp = "env TMPDIR=" + shell_quote((folder.path / "tmp").string()) + " ";
         Run init = run({"sh", "-c",
-                        command(account, "mariadb-install-db --no-defaults --datadir=" + data +
+                        command(account, tmp + "mariadb-install-db --no-defaults --datadir=" + data +
                                              " --auth-root-authentication-method=normal --skip-test-db") +
                             " 2>&1"});
         if (init.status != 0)
@@ -201,13 +207,14 @@ struct MariaServer : TestServer {
         port = static_cast<int>(closed_port());
         std::string options = " --no-defaults --datadir=" + data + " --port=" + std::to_string(port) +
                               " --bind-address=127.0.0.1 --skip-name-resolve --socket=" + shell_quote(socket()) +
+                              " --tmpdir=" + shell_quote((folder.path / "tmp").string()) +
                               " --pid-file=" + shell_quote((folder.path / "pid").string()) +
                               " --log-error=" + shell_quote((folder.path / "log").string()) +
                               " --innodb-buffer-pool-size=32M --innodb-log-file-size=16M"
                               " --character-set-server=utf8mb4 --collation-server=utf8mb4_bin"
                               " --max-recursive-iterations=10000000"; // 1000 by default, silently
         // The server stays in the foreground of a shell of its own that nothing waits for.
-        Run launched = run({"sh", "-c", command(account, std::string(mariadb_server) + options) + " >/dev/null 2>&1 &"});
+        Run launched = run({"sh", "-c", command(account, tmp + mariadb_server + options) + " >/dev/null 2>&1 &"});
         if (launched.status != 0)
             throw std::runtime_error("mariadbd did not start");
         running = true;
