@@ -1,10 +1,13 @@
 #include "db/column_reader.h"
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <string>
 
 #include "db/sql_diagnostics.h"
 #include "db/timestamp_text.h"
+#include "db/value_text.h"
 #include "xll/text.h"
 
 namespace db {
@@ -14,43 +17,29 @@ namespace {
 using xll::OPER12;
 using xll::xlerr;
 
-// Most values fit at once; longer ones are read on in pieces of this size.
+// Most values fit in the first piece; longer ones are read on in pieces of the buffer's size.
+constexpr size_t first_piece_units = 256;
 constexpr size_t buffer_units = 4096;
 constexpr size_t max_cell_text = static_cast<size_t>(xll::limits<XLOPER12>::maxchars);
 
 // The worksheet holds at most 32767 UTF-16 units in a cell: a longer text is cut there.
 xll::xstring_view cut_to_cell(xll::xstring_view s) { return xll::cut_units(s, max_cell_text); }
 
-template <class T> bool read_fixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, T& value)
-{
-    SQLLEN indicator = 0;
-    CheckSqlResult(SQLGetData(statement, column, c_type, &value, sizeof(value), &indicator));
-    return indicator != SQL_NULL_DATA;
-}
-
-
 } // namespace
 
 ColumnKind column_kind(SQLSMALLINT sql_type)
 {
     switch (sql_type) {
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_LONGVARCHAR:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-    case SQL_WLONGVARCHAR:
-    case SQL_GUID: return ColumnKind::text;
     case SQL_NUMERIC:
     case SQL_DECIMAL:
     case SQL_FLOAT:
     case SQL_REAL:
-    case SQL_DOUBLE: return ColumnKind::number;
+    case SQL_DOUBLE:
     case SQL_INTEGER:
     case SQL_SMALLINT:
     case SQL_TINYINT:
-    case SQL_BIT: return ColumnKind::integer;
-    case SQL_BIGINT: return ColumnKind::big_integer;
+    case SQL_BIT:
+    case SQL_BIGINT: return ColumnKind::number;
     case SQL_DATE:
     case SQL_TYPE_DATE: return ColumnKind::date;
     case SQL_TIME:
@@ -61,10 +50,48 @@ ColumnKind column_kind(SQLSMALLINT sql_type)
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY: return ColumnKind::binary;
     default:
-        if (sql_type >= 101 && sql_type <= 113)
-            return ColumnKind::interval;
-        return ColumnKind::type_code;
+        // Character types, GUIDs, intervals, and whatever a driver has of its own: the driver's
+        // text of the value says what it is, where its type code or an interval's first field
+        // would be a number that is not the value.
+        return ColumnKind::text;
     }
+}
+
+bool names_a_number_type(std::string_view type_name)
+{
+    std::string upper(type_name);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    auto has = [&](const char* part) { return upper.find(part) != std::string::npos; };
+    if (has("CHAR") || has("CLOB") || has("TEXT"))
+        return false;
+    return has("INT") || has("REAL") || has("FLOA") || has("DOUB") || has("DEC") || has("NUM");
+}
+
+ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type, const DriverText& driver_text)
+{
+    ColumnKind kind = column_kind(sql_type);
+    if (!driver_text.values_typed_each() ||
+        (sql_type != SQL_CHAR && sql_type != SQL_VARCHAR && sql_type != SQL_LONGVARCHAR))
+        return kind;
+    SQLWCHAR name[64] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLColAttributeW(statement, column, SQL_DESC_TYPE_NAME, name, sizeof name, &length, nullptr)))
+        return kind;
+    std::string ascii;
+    for (size_t i = 0; i < std::size(name) - 1 && name[i]; ++i)
+        ascii += name[i] < 0x80 ? static_cast<char>(name[i]) : '?';
+    if (names_a_number_type(ascii))
+        return ColumnKind::number;
+    if (ascii == "varchar") {
+        // The guess has no length; a declared VARCHAR(n) has its n.
+        SQLLEN precision = -1;
+        if (SQL_SUCCEEDED(SQLColAttributeW(statement, column, SQL_DESC_PRECISION, nullptr, 0, nullptr, &precision)) &&
+            precision == 0)
+            return ColumnKind::number;
+    }
+    return kind;
 }
 
 ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
@@ -74,18 +101,21 @@ ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
 
 namespace {
 
-// Reads a character value in pieces of the buffer's size, keeping at most `wanted` units. The
-// common single piece is left in the buffer and viewed there; longer values collect in `whole`.
-// False for NULL; `cut` tells whether reading stopped before the value's end.
+// Reads a character value in pieces, keeping at most `wanted` units. The first piece is offered
+// `first_units` of the buffer: most values are short, and a driver may fill all the room it is
+// offered (SQLite's pads it with zeros). Later pieces get the whole buffer. The common single
+// piece is left in the buffer and viewed there; longer values collect in `whole`. False for NULL;
+// `cut` tells whether reading stopped before the value's end.
 template <class C>
 bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, std::vector<C>& buffer,
                  std::basic_string<C>& whole, size_t wanted, std::basic_string_view<C>& text, bool& cut)
 {
-    const SQLLEN bytes = static_cast<SQLLEN>(buffer.size() * sizeof(C));
-    const size_t room = buffer.size() - 1; // the driver always writes a terminator
+    size_t units = std::min(first_piece_units, buffer.size());
     cut = false;
     bool first = true;
     for (;;) {
+        const SQLLEN bytes = static_cast<SQLLEN>(units * sizeof(C));
+        const size_t room = units - 1; // the driver always writes a terminator
         SQLLEN indicator = 0;
         SQLRETURN rc = SQLGetData(statement, column, c_type, buffer.data(), bytes, &indicator);
         if (rc == SQL_NO_DATA) // every piece has been read
@@ -110,6 +140,7 @@ bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, st
         }
         if (!more)
             break;
+        units = buffer.size();
     }
     if (first)
         whole.clear();
@@ -119,115 +150,123 @@ bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, st
 
 } // namespace
 
-bool ColumnReader::read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text)
+bool ColumnReader::fetch(SQLHSTMT statement, SQLUSMALLINT column)
 {
-    bool cut = false;
+    fetched_bytes_ = {};
+    fetched_units_ = {};
+    narrow_.clear();
     if (driver_text_.transcoded()) {
         // An 8-bit driver's text is read as the bytes it is: the driver manager's own conversion
         // to UTF-16 would only pass through Latin-1 (and cost a conversion per value).
-        std::string_view bytes;
-        if (!read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, (max_cell_text + 1) * 4, bytes, cut))
-            return false;
-        DriverText::decode_bytes(bytes, decoded_, cut);
-        text = cut_to_cell(decoded_);
-        return true;
+        return read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, (max_cell_text + 1) * 4,
+                           fetched_bytes_, fetched_cut_);
     }
     // One unit past the limit shows whether the cut splits a surrogate pair.
-    if (!read_pieces(statement, column, SQL_C_WCHAR, buffer_, text_, max_cell_text + 1, text, cut))
-        return false;
-    text = cut_to_cell(text);
-    return true;
+    return read_pieces(statement, column, SQL_C_WCHAR, buffer_, text_, max_cell_text + 1, fetched_units_,
+                       fetched_cut_);
 }
 
-bool ColumnReader::read_ascii(SQLHSTMT statement, SQLUSMALLINT column, std::string_view& text)
+std::string_view ColumnReader::ascii()
 {
-    bool cut = false;
     if (driver_text_.transcoded())
-        return read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, max_cell_text + 1, text, cut);
-    xll::xstring_view wide;
-    if (!read_pieces(statement, column, SQL_C_WCHAR, buffer_, text_, max_cell_text + 1, wide, cut))
+        return fetched_bytes_;
+    if (narrow_.empty() && !fetched_units_.empty()) {
+        narrow_.assign(fetched_units_.size(), '\x7f');
+        for (size_t i = 0; i < fetched_units_.size(); ++i)
+            if (fetched_units_[i] < 0x80)
+                narrow_[i] = static_cast<char>(fetched_units_[i]);
+    }
+    return narrow_;
+}
+
+xll::xstring_view ColumnReader::text()
+{
+    if (!driver_text_.transcoded())
+        return cut_to_cell(fetched_units_);
+    DriverText::decode_bytes(fetched_bytes_, decoded_, fetched_cut_);
+    return cut_to_cell(decoded_);
+}
+
+bool ColumnReader::number_cell(OPER12& cell)
+{
+    std::string_view s = ascii();
+    if (auto v = decimal_number(s))
+        cell = std::isfinite(*v) ? OPER12(*v) : OPER12(xlerr::Num);
+    else if (names_non_finite(s))
+        cell = xlerr::Num;
+    else
         return false;
-    narrow_.assign(wide.size(), '?'); // anything beyond ASCII is no digit anyway
-    for (size_t i = 0; i < wide.size(); ++i)
-        if (wide[i] < 0x80)
-            narrow_[i] = static_cast<char>(wide[i]);
-    text = narrow_;
     return true;
 }
 
-void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT sql_type, OPER12& cell)
+void ColumnReader::number(OPER12& cell)
 {
-    switch (kind) {
-    case ColumnKind::text: {
-        xll::xstring_view text;
-        if (read_text(statement, column, text))
-            cell = text;
-        else
-            cell = xll::xstring_view();
-        return;
-    }
-    case ColumnKind::number: {
-        double v = 0;
-        if (read_fixed(statement, column, SQL_C_DOUBLE, v))
-            cell = v;
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::integer: {
-        SQLINTEGER v = 0;
-        if (read_fixed(statement, column, SQL_C_LONG, v))
-            cell = static_cast<double>(v);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::big_integer: {
-        SQLBIGINT v = 0;
-        if (read_fixed(statement, column, SQL_C_SBIGINT, v))
-            cell = static_cast<double>(v);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::date: {
-        DATE_STRUCT d{};
-        if (read_fixed(statement, column, SQL_C_DATE, d))
-            cell = calendar_.date(d.year, d.month, d.day);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::time: {
-        TIME_STRUCT t{};
-        if (read_fixed(statement, column, SQL_C_TIME, t))
-            cell = calendar_.time(t.hour, t.minute, t.second);
-        else
-            cell = xlerr::NA;
-        return;
-    }
-    case ColumnKind::timestamp_text: {
-        std::string_view text;
-        if (!read_ascii(statement, column, text)) {
-            cell = xlerr::NA;
+    // Not a number (SQLite keeps any value in any column, PostgreSQL's money is "$12.50"): the
+    // text it is, never a number read from its start.
+    if (!number_cell(cell))
+        cell = text();
+}
+
+void ColumnReader::date(OPER12& cell)
+{
+    std::string_view s = ascii(), rest;
+    if (auto d = leading_date(s, rest); d && in_worksheet_calendar(d->year)) {
+        std::optional<ClockTime> t;
+        if (rest.empty() || ((rest[0] == ' ' || rest[0] == 'T') && (t = clock_time(rest.substr(1))))) {
+            cell = calendar_.date(d->year, d->month, d->day) + (t ? calendar_.time(t->hour, t->minute, t->second) : 0);
             return;
         }
-        TimestampParts p = parse_timestamp_text(text);
-        double day = calendar_.date(static_cast<double>(p.year), static_cast<double>(p.month), static_cast<double>(p.day));
-        double time = calendar_.time(static_cast<double>(p.hour), static_cast<double>(p.minute), p.second);
-        cell = day + time;
+    }
+    // A number SQLite keeps in a DATE column stays that number; a day the worksheet's dates cannot
+    // show, and anything else, keeps the database's text.
+    if (!number_cell(cell))
+        cell = text();
+}
+
+void ColumnReader::time(OPER12& cell)
+{
+    if (auto t = clock_time(ascii()))
+        cell = calendar_.time(t->hour, t->minute, t->second);
+    else if (!number_cell(cell))
+        cell = text(); // a duration beyond the day (MariaDB's TIME), or any other text
+}
+
+void ColumnReader::timestamp(OPER12& cell)
+{
+    std::string_view s = ascii();
+    TimestampParts p = parse_timestamp_text(s);
+    // Years the worksheet's DATE would move (below 1900 it counts from 1900), and eras it does
+    // not know, keep the database's text.
+    if (!in_worksheet_calendar(static_cast<int>(std::clamp(p.year, -1L, 10000L))) ||
+        (s.size() > 3 && s.substr(s.size() - 3) == " BC")) {
+        cell = text();
         return;
     }
-    case ColumnKind::interval: {
-        TIMESTAMP_STRUCT ts{};
-        if (read_fixed(statement, column, SQL_C_TYPE_TIMESTAMP, ts))
-            cell = static_cast<double>(ts.year);
+    double day = calendar_.date(static_cast<double>(p.year), static_cast<double>(p.month), static_cast<double>(p.day));
+    double time = calendar_.time(static_cast<double>(p.hour), static_cast<double>(p.minute), p.second);
+    cell = day + time;
+}
+
+void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT, OPER12& cell)
+{
+    if (kind == ColumnKind::binary) {
+        cell = true;
+        return;
+    }
+    if (!fetch(statement, column)) {
+        if (kind == ColumnKind::text)
+            cell = xll::xstring_view();
         else
             cell = xlerr::NA;
         return;
     }
-    case ColumnKind::binary: cell = true; return;
-    case ColumnKind::type_code: cell = static_cast<double>(sql_type); return;
+    switch (kind) {
+    case ColumnKind::text: cell = text(); return;
+    case ColumnKind::number: number(cell); return;
+    case ColumnKind::date: date(cell); return;
+    case ColumnKind::time: time(cell); return;
+    case ColumnKind::timestamp_text: timestamp(cell); return;
+    case ColumnKind::binary: return;
     }
 }
 

@@ -15,21 +15,28 @@
 
 namespace db {
 
-// What a column's values become.
+// What a column's values become. Every value but a binary one is read as the driver's text and
+// converted here (value_text.h): no C type of the driver's choosing can wrap or cut it.
 enum class ColumnKind {
-    text,           // character types and GUID: UTF-16 text, NULL as empty text
-    number,         // exact and approximate numerics as a double, NULL as #N/A
-    integer,        // 32-bit and smaller integers
-    big_integer,    // 64-bit integers, read whole
+    text,           // character types, GUIDs, intervals and types without a reading of their own
+    number,         // exact and approximate numerics: the nearest double of the database's text
     date,           // a date number from DATE(year, month, day)
     time,           // a fraction of a day from TIME(hour, minute, second)
     timestamp_text, // the driver's timestamp text, as DATE + TIME of its parts
-    interval,       // intervals: the first field of the timestamp record (the year)
     binary,         // never read: TRUE
-    type_code,      // anything else: the SQL type code itself
 };
 
 ColumnKind column_kind(SQLSMALLINT sql_type);
+
+// The kind of result column (from 1): by its SQL type, and for SQLite, whose driver describes
+// some number columns as character data, by the type name they were declared with. A column
+// declared DECIMAL(10,2) is described as VARCHAR although SQLite stores numbers in it; such a
+// name (one that names a number and no text, as SQLite's own affinity rules read names) makes it
+// a number column, whose texts that are no number still show as they are. So does the VARCHAR the
+// driver guesses for a column without a declared type, or a computed one, whose first row held
+// text or NULL: its later numbers are numbers.
+ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type, const DriverText& driver_text);
+bool names_a_number_type(std::string_view type_name);
 
 // The units a complete SQLGetData piece holds in a buffer of room units plus its terminator: the
 // indicator's count, never past the buffer. A driver that cannot tell the length (SQL_NO_TOTAL)
@@ -50,12 +57,21 @@ public:
     void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT sql_type, xll::OPER12& cell);
 
 private:
-    // Reads the whole character value, at most the worksheet's limit of it; false for NULL. The
-    // view points into the reader's buffers and lives until the next read.
-    bool read_text(SQLHSTMT statement, SQLUSMALLINT column, xll::xstring_view& text);
+    // Reads the whole value as the driver's text, at most what a cell can show of it; false for
+    // NULL. Until the next read, ascii() and text() give it.
+    bool fetch(SQLHSTMT statement, SQLUSMALLINT column);
+    // The value for the number, date and time readers: a character beyond ASCII becomes one that
+    // none of them accepts.
+    std::string_view ascii();
+    // The value as worksheet text, cut to a cell's length.
+    xll::xstring_view text();
 
-    // Reads a value meant to be ASCII (a timestamp's text) as bytes; false for NULL.
-    bool read_ascii(SQLHSTMT statement, SQLUSMALLINT column, std::string_view& text);
+    // The value as a number, or #NUM! for a non-finite one; false when its text is no number.
+    bool number_cell(xll::OPER12& cell);
+    void number(xll::OPER12& cell);
+    void date(xll::OPER12& cell);
+    void time(xll::OPER12& cell);
+    void timestamp(xll::OPER12& cell);
 
     Calendar& calendar_;
     const DriverText& driver_text_;
@@ -63,6 +79,10 @@ private:
     std::vector<char> bytes_buffer_;
     xll::xstring text_, decoded_;
     std::string bytes_, narrow_;
+    // The value fetched last: bytes from an 8-bit driver, else UTF-16 units.
+    std::string_view fetched_bytes_;
+    xll::xstring_view fetched_units_;
+    bool fetched_cut_ = false;
 };
 
 } // namespace db

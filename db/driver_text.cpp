@@ -1,5 +1,7 @@
 #include "db/driver_text.h"
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "xll/text.h"
@@ -45,6 +47,67 @@ void DriverText::decode_bytes(std::string_view bytes, xll::xstring& out, bool cu
     out.resize(bytes.size());
     for (size_t i = 0; i < bytes.size(); ++i)
         out[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
+}
+
+DriverText DriverText::probe(SQLHDBC connection)
+{
+    DriverText t;
+    t.bytes_as_units_ = manager_narrows(connection);
+    SQLWCHAR name[32] = {};
+    SQLSMALLINT length = 0;
+    if (SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {
+        static const char sqlite[] = "SQLite";
+        t.values_typed_each_ = std::equal(std::begin(sqlite), std::end(sqlite), name,
+                                          [](char a, SQLWCHAR b) { return static_cast<SQLWCHAR>(a) == b; });
+    }
+    return t;
+}
+
+xll::xstring DriverText::attribute(xll::xstring_view connection_string, std::string_view keyword)
+{
+    auto same_keyword = [&](xll::xstring_view key) {
+        if (key.size() != keyword.size())
+            return false;
+        for (size_t i = 0; i < key.size(); ++i) {
+            XCHAR c = key[i];
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<XCHAR>(c - 'a' + 'A');
+            char k = keyword[i];
+            if (k >= 'a' && k <= 'z')
+                k = static_cast<char>(k - 'a' + 'A');
+            if (c != static_cast<XCHAR>(static_cast<unsigned char>(k)))
+                return false;
+        }
+        return true;
+    };
+    size_t i = 0;
+    while (i < connection_string.size()) {
+        size_t equals = connection_string.find(XCHAR('='), i);
+        if (equals == xll::xstring_view::npos)
+            break;
+        xll::xstring_view key = connection_string.substr(i, equals - i);
+        size_t start = equals + 1;
+        size_t end;
+        xll::xstring value;
+        if (start < connection_string.size() && connection_string[start] == '{') {
+            // A braced value runs to its closing brace, semicolons included.
+            end = connection_string.find(XCHAR('}'), start + 1);
+            if (end == xll::xstring_view::npos)
+                end = connection_string.size();
+            value = connection_string.substr(start + 1, end - start - 1);
+            end = connection_string.find(XCHAR(';'), end);
+        }
+        else {
+            end = connection_string.find(XCHAR(';'), start);
+            value = connection_string.substr(start, (end == xll::xstring_view::npos ? connection_string.size() : end) - start);
+        }
+        if (same_keyword(key))
+            return value;
+        if (end == xll::xstring_view::npos)
+            break;
+        i = end + 1;
+    }
+    return {};
 }
 
 xll::xstring_view DriverText::incoming(xll::xstring_view text, xll::xstring& scratch, bool cut) const

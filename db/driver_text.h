@@ -17,7 +17,12 @@ class DriverText {
 public:
     DriverText() = default;
 
-    // Asks a connected connection how the manager carries its text (platform file).
+    // How the manager will carry the text of the driver a connection string names, known before
+    // connecting so that the connection string itself goes the right way: through the manager's
+    // narrowing, a non-ASCII file name would open (and create) another file (platform file).
+    static DriverText before_connecting(SQLHENV environment, xll::xstring_view connection_string);
+    // Asks a connected connection how the manager carries its text, and whether its values carry
+    // their own types.
     static DriverText probe(SQLHDBC connection);
     // A connection whose text travels as UTF-8 bytes in Latin-1 units.
     static DriverText bytes_as_units()
@@ -28,6 +33,9 @@ public:
     }
 
     bool transcoded() const { return bytes_as_units_; }
+    // SQLite keeps any value in any column, and its driver describes a column without a declared
+    // type, or a computed one, by the first row's value.
+    bool values_typed_each() const { return values_typed_each_; }
 
     // The text to hand the wide entry points.
     xll::xstring outgoing(xll::xstring_view text) const;
@@ -39,8 +47,16 @@ public:
     // When the text was cut to a buffer, a character cut in half at its end is dropped.
     static void decode_bytes(std::string_view bytes, xll::xstring& out, bool cut = false);
 
+    // The value of a keyword of a connection string, as the driver manager reads it: keywords in
+    // any case, values in braces or not; empty when absent.
+    static xll::xstring attribute(xll::xstring_view connection_string, std::string_view keyword);
+
 private:
+    // Whether the manager narrows this connection's UTF-16 to Latin-1 bytes (platform file).
+    static bool manager_narrows(SQLHDBC connection);
+
     bool bytes_as_units_ = false;
+    bool values_typed_each_ = false;
 };
 
 } // namespace db

@@ -4,6 +4,8 @@
 
 namespace db {
 
-DriverText DriverText::probe(SQLHDBC) { return DriverText(); }
+DriverText DriverText::before_connecting(SQLHENV, xll::xstring_view) { return DriverText(); }
+
+bool DriverText::manager_narrows(SQLHDBC) { return false; }
 
 } // namespace db

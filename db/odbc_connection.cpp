@@ -23,21 +23,14 @@ SQLRETURN OdbcConnection::Connect()
 {
     if (connection_string_.empty())
         return SQL_SUCCESS;
-    SQLRETURN rc = driver_connect(connection_string_);
+    // The connection string takes the road its driver reads: sent through the manager's Latin-1
+    // narrowing first, a non-ASCII file name would have opened (and created) another file.
+    text_ = DriverText::before_connecting(environment_.get(), connection_string_);
+    SQLRETURN rc = driver_connect(text_.outgoing(connection_string_));
     connected_ = sql_succeeded(rc);
     connection_.set_connected(connected_);
-    if (!connected_)
-        return rc;
-    text_ = DriverText::probe(connection_.get());
-    // The driver read a non-ASCII connection string through the manager's Latin-1: say it again
-    // in the bytes it understands.
-    xll::xstring resent = text_.outgoing(connection_string_);
-    if (resent != connection_string_) {
-        SQLDisconnect(connection_.get());
-        rc = driver_connect(resent);
-        connected_ = sql_succeeded(rc);
-        connection_.set_connected(connected_);
-    }
+    if (connected_)
+        text_ = DriverText::probe(connection_.get());
     return rc;
 }
 

@@ -19,7 +19,7 @@ constexpr size_t max_rows = static_cast<size_t>(xll::limits<XLOPER12>::maxrows);
 
 struct Column {
     SQLSMALLINT sql_type = 0;
-    ColumnKind kind = ColumnKind::type_code;
+    ColumnKind kind = ColumnKind::text;
 };
 
 // The result array grows geometrically while rows arrive and is cut to its real height at the
@@ -94,7 +94,8 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
                 SQLULEN size = 0;
                 SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length,
                                 &columns[j].sql_type, &size, &decimals, &nullable);
-                columns[j].kind = column_kind(columns[j].sql_type);
+                columns[j].kind =
+                    column_kind(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].sql_type, connection.text());
                 if (headers) {
                     xll::xstring scratch;
                     q.value(0, j) = connection.text().incoming(xll::xstring_view(worksheet_text(name)), scratch);
@@ -110,8 +111,13 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
             ColumnReader reader(calendar, connection.text());
             for (;;) {
                 rc = SQLFetch(stmt.get());
+                if (rc == SQL_NO_DATA)
+                    break;
+                // A failed fetch (a server gone, a value the driver cannot convert) is the result:
+                // the rows read so far are not the whole result and must not pass for it. Its
+                // records are the statement's.
                 if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
-                    break; // the end of the data, or a failure: the rows read so far stand
+                    CheckSqlDiagnostics(rc, stmt, SQL_NULL_HDBC, connection.text());
                 OPER12* cells = array.row(fetched + offset);
                 for (size_t j = 0; j < n; ++j)
                     reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].kind, columns[j].sql_type, cells[j]);

@@ -55,7 +55,8 @@ TimestampParts parse_timestamp_text(std::string_view text)
     p.day = to_long(part(text, 8, 2));
     p.hour = to_long(part(text, 11, 2));
     p.minute = to_long(part(text, 14, 2));
-    p.second = to_double(part(text, 17, 6));
+    // All the fraction a driver gives: microseconds are part of the value.
+    p.second = to_double(part(text, 17, std::string_view::npos));
     return p;
 }
 

@@ -1,7 +1,8 @@
-// The parts of a driver's timestamp text ("YYYY-MM-DD hh:mm:ss[.fff]"), read at their fixed
-// positions. Failures carry the texts users have always seen for them: "invalid string position"
-// for a part that starts past the end, "invalid stol argument" / "stol argument out of range"
-// and "invalid stod argument" / "stod argument out of range" for a part that is not a number.
+// The parts of a driver's timestamp text ("YYYY-MM-DD hh:mm:ss[.ffffff]"), read at their fixed
+// positions, the seconds with all their fraction. Failures carry the texts users have always seen
+// for them: "invalid string position" for a part that starts past the end, "invalid stol
+// argument" / "stol argument out of range" and "invalid stod argument" / "stod argument out of
+// range" for a part that is not a number.
 #pragma once
 
 #include <string_view>

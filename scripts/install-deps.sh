@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config libgtest-dev
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql
+  mariadb-server mariadb-client odbc-mariadb
   libboost1.81-dev nlohmann-json3-dev libcurl4-openssl-dev
   python3 python3-pyodbc sqlite3 openssl ca-certificates
 )
@@ -16,6 +17,9 @@ packages=(
   # ODBC32 bridges to the unixODBC library and the Linux drivers of the matching architecture
   # (the libraries only: the unixodbc programs of two architectures cannot sit side by side).
   wine wine64 wine32:i386 libodbc2:i386 libodbcinst2:i386 libsqliteodbc:i386 odbc-postgresql:i386
+  # The i386 odbc-mariadb replaces the amd64 one: wine-test.sh unpacks it beside the build
+  # (scripts/odbc-i386-mariadb.sh); the client library it needs installs side by side.
+  libmariadb3:i386
   # Fuzz targets (clang's libFuzzer and sanitizer runtimes) and the memcheck run.
   clang libclang-rt-14-dev valgrind
 )

@@ -43,12 +43,18 @@ for build in "$@"; do
   for file in zorvane.exe Zorvane.xll XLCall32.dll tests/host_dyncall_tests.exe; do
     [ -f "$build/$file" ] || { echo "$build/$file is missing: build it first (scripts/build.sh --windows)" >&2; exit 1; }
   done
+  # A 32-bit build reaches the i386 drivers; the i386 MariaDB driver cannot be installed beside
+  # the amd64 one, so it comes unpacked, with a driver list of its own for Wine's process alone.
+  odbc_ini=""
+  if grep -q 'mingw-i686' "$build/CMakeCache.txt" 2>/dev/null && [ ! -e /usr/lib/i386-linux-gnu/odbc/libmaodbc.so ]; then
+    odbc_ini=$("$root/scripts/odbc-i386-mariadb.sh" "$linux/odbc-i386") || { echo "no 32-bit MariaDB driver" >&2; status=1; }
+  fi
   # The tests run the host as a Linux program: this wrapper gives them its output through files.
   wrapper="$build/zorvane-wine"
   cat >"$wrapper" <<WRAPPER
 #!/bin/sh
 out=\$(mktemp) err=\$(mktemp)
-wine '$build/zorvane.exe' "\$@" >"\$out" 2>"\$err" </dev/null
+${odbc_ini:+ODBCSYSINI='$odbc_ini' }wine '$build/zorvane.exe' "\$@" >"\$out" 2>"\$err" </dev/null
 status=\$?
 cat "\$out"; cat "\$err" >&2
 rm -f "\$out" "\$err"

@@ -3,9 +3,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 #include "db/query.h"
@@ -39,7 +41,7 @@ struct TempFolder {
     }
 };
 
-// The server refuses to run as root: as root, the cluster belongs to an unprivileged account
+// The servers refuse to run as root: as root, the cluster belongs to an unprivileged account
 // (nobody, or one made for the purpose where nobody is missing).
 struct ServerAccount {
     std::string prefix; // command prefix that runs as the account
@@ -64,7 +66,7 @@ ServerAccount server_account()
         pw = getpwnam(name);
     }
     if (!pw)
-        throw std::runtime_error("no unprivileged account to run the PostgreSQL server");
+        throw std::runtime_error("no unprivileged account to run the database servers");
     a.uid = pw->pw_uid;
     a.gid = pw->pw_gid;
     a.prefix = std::string("runuser -u ") + name + " --";
@@ -77,7 +79,9 @@ std::string command(const ServerAccount& a, const std::string& cmd)
     return a.prefix.empty() ? cmd : a.prefix + " " + cmd;
 }
 
-struct PostgresCluster {
+// What every throwaway server has: its folder, its account, its loopback port and test user, and
+// why it did not start, if it did not.
+struct TestServer {
     TempFolder folder;
     ServerAccount account;
     int port = 0;
@@ -86,15 +90,21 @@ struct PostgresCluster {
     bool running = false;
     std::string failure;
 
-    PostgresCluster()
+    // Runs start, keeping its failure for unavailable(); stop then cleans up what was started.
+    template <class Server> static void launch_or_note(Server& server)
     {
         try {
-            start();
+            server.start();
         }
         catch (const std::exception& e) {
-            failure = e.what();
+            server.failure = e.what();
+            server.stop();
         }
     }
+};
+
+struct PostgresCluster : TestServer {
+    PostgresCluster() { launch_or_note(*this); }
     ~PostgresCluster() { stop(); }
 
     // A fast shutdown: the server ends every session at once, so clients in the middle of a query
@@ -148,6 +158,99 @@ struct PostgresCluster {
     }
 };
 
+const char* const mariadb_server = "/usr/sbin/mariadbd";
+
+// A throwaway MariaDB server: its own data folder and socket in a temporary folder, TCP on a free
+// loopback port only, a user with a password for the driver; shut down and removed at exit.
+struct MariaServer : TestServer {
+    MariaServer() { launch_or_note(*this); }
+    ~MariaServer() { stop(); }
+
+    std::string socket() const { return (folder.path / "socket").string(); }
+
+    std::string client(const std::string& database = "") const
+    {
+        return "mariadb --no-defaults --socket=" + shell_quote(socket()) + " --user=root" +
+               (database.empty() ? "" : " --database=" + shell_quote(database));
+    }
+
+    void stop()
+    {
+        if (!running)
+            return;
+        run({"sh", "-c", "mariadb-admin --no-defaults --socket=" + shell_quote(socket()) +
+                             " --user=root shutdown >/dev/null 2>&1"});
+        // The server is gone once its pid file is.
+        for (int i = 0; i < 600 && fs::exists(folder.path / "pid"); ++i)
+            usleep(100000);
+        running = false;
+    }
+
+    void start()
+    {
+        account = server_account();
+        if (account.as_other && chown(folder.path.c_str(), account.uid, account.gid) != 0)
+            throw std::runtime_error("cannot hand the server folder to the server account");
+        std::string data = shell_quote((folder.path / "data").string());
+        // Temporary tables of a server's own: servers started side by side (one per test program)
+        // would otherwise meet in the shared temporary folder under the same names.
+        fs::create_directory(folder.path / "tmp");
+        if (account.as_other && chown((folder.path / "tmp").c_str(), account.uid, account.gid) != 0)
+            throw std::runtime_error("cannot hand the temporary folder to the server account");
+        const std::string tmp = "env TMPDIR=" + shell_quote((folder.path / "tmp").string()) + " ";
+        Run init = run({"sh", "-c",
+                        command(account, tmp + "mariadb-install-db --no-defaults --datadir=" + data +
+                                             " --auth-root-authentication-method=normal --skip-test-db") +
+                            " 2>&1"});
+        if (init.status != 0)
+            throw std::runtime_error("mariadb-install-db failed: " + init.out);
+        port = static_cast<int>(closed_port());
+        std::string options = " --no-defaults --datadir=" + data + " --port=" + std::to_string(port) +
+                              " --bind-address=127.0.0.1 --skip-name-resolve --socket=" + shell_quote(socket()) +
+                              " --tmpdir=" + shell_quote((folder.path / "tmp").string()) +
+                              " --pid-file=" + shell_quote((folder.path / "pid").string()) +
+                              " --log-error=" + shell_quote((folder.path / "log").string()) +
+                              " --innodb-buffer-pool-size=32M --innodb-log-file-size=16M"
+                              " --character-set-server=utf8mb4 --collation-server=utf8mb4_bin"
+                              " --max-recursive-iterations=10000000"; // 1000 by default, silently
+        // The server stays in the foreground of a shell of its own that nothing waits for.
+        Run launched = run({"sh", "-c", command(account, tmp + mariadb_server + options) + " >/dev/null 2>&1 &"});
+        if (launched.status != 0)
+            throw std::runtime_error("mariadbd did not start");
+        running = true;
+        bool up = false;
+        for (int i = 0; i < 600 && !up; ++i) {
+            up = run({"sh", "-c", "mariadb-admin --no-defaults --socket=" + shell_quote(socket()) +
+                                      " --user=root ping >/dev/null 2>&1"})
+                     .status == 0;
+            if (!up)
+                usleep(100000);
+        }
+        if (!up)
+            throw std::runtime_error("mariadbd did not answer within 60 s: " + log());
+        Run grant = run({"sh", "-c", client() + " -e " +
+                                         shell_quote("CREATE USER '" + user + "'@'127.0.0.1' IDENTIFIED BY '" +
+                                                     password + "'; GRANT ALL ON *.* TO '" + user + "'@'127.0.0.1';") +
+                                         " 2>&1"});
+        if (grant.status != 0)
+            throw std::runtime_error("cannot make the test user: " + grant.out);
+    }
+
+    std::string log() const
+    {
+        std::ifstream in(folder.path / "log");
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+};
+
+MariaServer& maria()
+{
+    static MariaServer m;
+    return m;
+}
+
 PostgresCluster& cluster()
 {
     static PostgresCluster c;
@@ -158,6 +261,15 @@ TempFolder& sqlite_folder()
 {
     static TempFolder f;
     return f;
+}
+
+// Runs CREATE DATABASE through the driver, on a connection to a database the server has.
+void create_database(const std::string& existing, const std::string& statement)
+{
+    StubCalendar calendar;
+    db::QueryResult q = db::run_query(xll::utf8_to_xstring(existing), u(statement), false, calendar);
+    if (q.value.is(xltypeStr))
+        throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
 }
 
 int next_number()
@@ -187,11 +299,7 @@ std::string PostgresDb::unavailable()
 std::string PostgresDb::fresh_connection_string()
 {
     std::string name = "zt" + std::to_string(next_number());
-    StubCalendar calendar;
-    db::QueryResult q = db::run_query(xll::utf8_to_xstring(connection_string("postgres", port(), password())),
-                                      u("CREATE DATABASE " + name + " ENCODING 'UTF8'"), false, calendar);
-    if (q.value.is(xltypeStr))
-        throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
+    create_database(connection_string("postgres", port(), password()), "CREATE DATABASE " + name + " ENCODING 'UTF8'");
     return connection_string(name, port(), password());
 }
 
@@ -204,9 +312,58 @@ void PostgresDb::restart()
     c.launch();
 }
 
+std::vector<std::string> PostgresDb::client_command(const std::string& database)
+{
+    return {std::string(pg_bin) + "/psql", "-X", "-q", "-A", "-t", "-F", "\x1f", "-R", "\x1e", "-P", "null=\x01",
+            "-h", "127.0.0.1", "-p", std::to_string(port()), "-U", user(), "-d", database};
+}
+
+std::string PostgresDb::client_environment()
+{
+    return "PGPASSWORD=" + shell_quote(password()) + " PGCLIENTENCODING=UTF8";
+}
+
 int PostgresDb::port() { return cluster().port; }
 std::string PostgresDb::user() { return cluster().user; }
 std::string PostgresDb::password() { return cluster().password; }
+
+bool in_ci()
+{
+    const char* ci = std::getenv("CI");
+    return ci && *ci && std::string(ci) != "false" && std::string(ci) != "0";
+}
+
+std::string MariaDb::unavailable()
+{
+    if (!fs::exists(mariadb_server))
+        return std::string("the MariaDB server is missing (") + mariadb_server + "); install mariadb-server";
+    auto& m = maria();
+    return m.running ? std::string() : "the MariaDB test server did not start: " + m.failure;
+}
+
+std::string MariaDb::fresh_connection_string()
+{
+    std::string name = "zt" + std::to_string(next_number());
+    create_database(connection_string("mysql", port(), password()),
+                    "CREATE DATABASE " + name + " CHARACTER SET utf8mb4 COLLATE utf8mb4_bin");
+    return connection_string(name, port(), password());
+}
+
+int MariaDb::port() { return maria().port; }
+std::string MariaDb::user() { return maria().user; }
+std::string MariaDb::password() { return maria().password; }
+
+std::string MariaDb::connection_string(const std::string& database, int port, const std::string& password)
+{
+    return "Driver=MariaDB Unicode;Server=127.0.0.1;Port=" + std::to_string(port) + ";Database=" + database +
+           ";Uid=" + user() + ";Pwd=" + password + ";";
+}
+
+std::vector<std::string> MariaDb::client_command(const std::string& database)
+{
+    return {"mariadb", "--no-defaults", "--socket=" + maria().socket(), "--user=root", "--database=" + database,
+            "--batch", "--skip-column-names", "--default-character-set=utf8mb4"};
+}
 
 std::string PostgresDb::connection_string(const std::string& database, int port, const std::string& password)
 {

@@ -13,8 +13,7 @@ class Postgres : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (auto why = PostgresDb::unavailable(); !why.empty())
-            GTEST_SKIP() << why;
+        ZORVANE_REQUIRE_DATABASE(PostgresDb);
     }
     std::string run_text(const std::string& cs, const std::string& sql)
     {
@@ -55,6 +54,37 @@ TEST_F(Postgres, GuidIsTextAndTimestampKeepsItsFraction)
     EXPECT_EQ(show(v(0, 0)), "123E4567-E89B-12D3-A456-426614174000"); // the driver's text form
     EXPECT_DOUBLE_EQ(v(0, 1).val.num, 20140305.0 + (13 * 3600 + 45 * 60 + 10.5) / 86400.0);
     EXPECT_EQ(show(v(0, 2)), "");
+}
+
+// NaN and the infinities have no cell of their own: each is #NUM!, its neighbours stand.
+TEST_F(Postgres, NonFiniteNumbersAreNumErrorsInTheirOwnCells)
+{
+    auto cs = u(PostgresDb::fresh_connection_string());
+    auto v = db::run_query(cs,
+                           u("SELECT CAST('NaN' AS numeric), CAST('Infinity' AS double precision), "
+                             "CAST('-Infinity' AS real), CAST('NaN' AS double precision), 1.5"),
+                           false, calendar)
+                 .value;
+    for (size_t c : {0, 1, 2, 3})
+        EXPECT_EQ(show(v(0, c)), "<err 36>") << c;
+    EXPECT_EQ(v(0, 4), 1.5);
+}
+
+// The driver reads through a cursor, a hundred rows a round trip: the row that divides by zero
+// fails the fetch of its round, after rows have already arrived. The failure is the result.
+TEST_F(Postgres, FetchFailingMidResultShowsItsDiagnosticsNotTheRowsSoFar)
+{
+    std::string cs = PostgresDb::fresh_connection_string() + "UseDeclareFetch=1;Fetch=100;";
+    auto q = db::run_query(u(cs), u("SELECT 1 / (250 - g) FROM generate_series(1, 400) AS g"), true, calendar);
+    std::string text = show(q.value);
+    EXPECT_EQ(text.rfind("#SQL Error 22012:1:", 0), 0u) << text;
+    EXPECT_NE(text.find("division by zero"), std::string::npos) << text;
+    EXPECT_EQ(q.last_row, 200); // the header and the two rounds read before the failure
+
+    // The end of the data is still the normal end.
+    auto whole = db::run_query(u(cs), u("SELECT g FROM generate_series(1, 250) AS g"), false, calendar);
+    ASSERT_EQ(whole.value.rows(), 250u) << show(whole.value);
+    EXPECT_EQ(whole.value(249, 0), 250.0);
 }
 
 } // namespace

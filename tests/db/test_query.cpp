@@ -1,7 +1,11 @@
 // The statement road against real drivers, each test written once and run per driver.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <regex>
+#include <vector>
 
 #include "databases.h"
 #include "db/query.h"
@@ -9,6 +13,7 @@
 
 using namespace test;
 using xll::OPER12;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -16,8 +21,7 @@ template <class Db> class Query : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (auto why = Db::unavailable(); !why.empty())
-            GTEST_SKIP() << Db::name << ": " << why;
+        ZORVANE_REQUIRE_DATABASE(Db);
         cs = u(Db::fresh_connection_string());
     }
 
@@ -32,7 +36,7 @@ protected:
     StubCalendar calendar;
 };
 
-using Drivers = ::testing::Types<SqliteDb, PostgresDb>;
+using Drivers = ::testing::Types<SqliteDb, PostgresDb, MariaDb>;
 struct DriverNames {
     template <class T> static std::string GetName(int) { return T::name; }
 };
@@ -139,17 +143,50 @@ TYPED_TEST(Query, DatesTimesAndTimestampsBecomeDateNumbers)
     ASSERT_TRUE(executed(this->cs, "CREATE TABLE t (k INTEGER, d DATE, t TIME, ts " +
                                        this->type(TypeParam::timestamp_type) + ")"));
     ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (1, '2014-03-05', '13:45:10', '2014-03-05 13:45:10')"));
-    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (2, '1899-12-31', '00:00:01', '1900-02-28 23:59:59')"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (2, '1900-01-01', '00:00:01', '1900-02-28 23:59:59.25')"));
     ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (3, NULL, NULL, NULL)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (4, '1899-12-31', '23:59:59', '1000-06-15 08:00:00')"));
     OPER12 v = this->run("SELECT d, t, ts FROM t ORDER BY k");
     EXPECT_EQ(v(0, 0), 20140305.0);
     EXPECT_DOUBLE_EQ(v(0, 1).val.num, (13 * 3600 + 45 * 60 + 10) / 86400.0);
     EXPECT_DOUBLE_EQ(v(0, 2).val.num, 20140305.0 + (13 * 3600 + 45 * 60 + 10) / 86400.0);
-    EXPECT_EQ(v(1, 0), 18991231.0);
+    EXPECT_EQ(v(1, 0), 19000101.0);
     EXPECT_DOUBLE_EQ(v(1, 1).val.num, 1 / 86400.0);
-    EXPECT_DOUBLE_EQ(v(1, 2).val.num, 19000228.0 + (23 * 3600 + 59 * 60 + 59) / 86400.0);
+    EXPECT_DOUBLE_EQ(v(1, 2).val.num, 19000228.0 + (23 * 3600 + 59 * 60 + 59.25) / 86400.0);
     for (size_t c = 0; c < 3; ++c)
         EXPECT_TRUE(is_na(v(2, c))) << c << ": " << show(v(2, c));
+    // Before 1900 the worksheet's DATE counts from 1900 (1899 would be 3799): such a day keeps the
+    // database's text instead of becoming another day's number.
+    EXPECT_EQ(show(v(3, 0)), "1899-12-31");
+    EXPECT_EQ(show(v(3, 2)).substr(0, 19), "1000-06-15 08:00:00");
+}
+
+// 64-bit values, their aggregates and computed columns: each the database's number, however the
+// driver declares the column (SQLite's says INTEGER, 32 bits, for all of them).
+TYPED_TEST(Query, SixtyFourBitValuesAggregatesAndComputedColumnsAreExact)
+{
+    ASSERT_TRUE(executed(this->cs, "CREATE TABLE t (k INTEGER, v " + this->type(TypeParam::big_integer_type) +
+                                       ", qty INTEGER, price " + this->type(TypeParam::numeric_type) + ")"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (1, 150000000000, 2, 3)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (2, -9000000000000, 3, 46.62)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (3, 9000000000, 1, 0.5)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (4, 9223372036854775807, 0, 0)"));
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t VALUES (5, -9223372036854775808, 0, 0)"));
+    OPER12 v = this->run("SELECT v, qty * price FROM t ORDER BY k");
+    EXPECT_EQ(v(0, 0), 150000000000.0);
+    EXPECT_EQ(v(1, 0), -9000000000000.0);
+    EXPECT_EQ(v(2, 0), 9000000000.0);
+    EXPECT_EQ(v(3, 0), 9223372036854775807.0); // the nearest double, 2^63
+    EXPECT_EQ(v(4, 0), -9223372036854775808.0);
+    EXPECT_EQ(v(0, 1), 6.0);
+    EXPECT_EQ(v(1, 1), 139.86);
+    EXPECT_EQ(v(2, 1), 0.5);
+
+    OPER12 a = this->run("SELECT SUM(v), COUNT(*), AVG(v), MAX(v) - MIN(v) FROM t WHERE k <= 3");
+    EXPECT_EQ(a(0, 0), -8841000000000.0);
+    EXPECT_EQ(a(0, 1), 3.0);
+    EXPECT_EQ(a(0, 2), -2947000000000.0);
+    EXPECT_EQ(a(0, 3), 9150000000000.0);
 }
 
 TYPED_TEST(Query, NonAsciiTextRoundTripsThroughTablesStatementsAndNames)
@@ -240,6 +277,30 @@ TEST(SqliteQuery, ResultFillsTheWorksheetsRowsAndNotOneMore)
     auto over = db::run_query(cs, sql, true, calendar);
     EXPECT_EQ(show(over.value), "file: oper\nline: 439\nfunction: XOPER<struct xloper12>::realloc\n"
                                 "ensure: \"r <= xll::limits<X>::maxrows\" failed");
+}
+
+// SQLite's driver reads its connection string as 8-bit text: a non-ASCII file name reaches it as
+// the UTF-8 the file system holds, and no Latin-1 twin of the file is ever created, whichever way
+// the connection string spells the driver.
+TEST(SqliteQuery, NonAsciiDatabaseNameOpensThatFileAlone)
+{
+    StubCalendar calendar;
+    int n = 0;
+    for (std::string driver : {"Driver=SQLite3;", "DRIVER={SQLite3};", "driver=sqlite3;"}) {
+        fs::path folder = fs::temp_directory_path() / ("zorvane-names-" + std::to_string(getpid()) + "-" + std::to_string(++n));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        const std::string file = (folder / "tÿpes-ü.db").string();
+        auto cs = u(driver + "Database=" + file);
+        ASSERT_TRUE(executed(cs, "CREATE TABLE t (a INTEGER)")) << driver;
+        ASSERT_TRUE(executed(cs, "INSERT INTO t VALUES (7)")) << driver;
+        EXPECT_EQ(db::run_query(cs, u("SELECT a FROM t"), false, calendar).value(0, 0), 7.0) << driver;
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, std::vector<std::string>{"tÿpes-ü.db"}) << driver;
+        fs::remove_all(folder);
+    }
 }
 
 // The driver's text form of a timestamp is read at fixed positions; a date alone has no time part.

@@ -2,10 +2,14 @@
 // text of drivers, the byte road of 8-bit drivers, and the pieces of long values.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "db/column_reader.h"
 #include "db/driver_text.h"
 #include "db/statement_builders.h"
 #include "db/timestamp_text.h"
+#include "db/value_text.h"
 #include "db_test.h"
 
 using namespace test;
@@ -80,7 +84,8 @@ TEST(TimestampText, PartsAreReadAtTheirPositions)
     EXPECT_EQ(p.hour, 13);
     EXPECT_EQ(p.minute, 45);
     EXPECT_EQ(p.second, 10.25);
-    EXPECT_EQ(db::parse_timestamp_text("2014-03-05 13:45:10.123456789").second, 10.123); // six characters of seconds
+    EXPECT_EQ(db::parse_timestamp_text("2014-03-05 13:45:10.123456").second, 10.123456); // microseconds stay
+    EXPECT_EQ(db::parse_timestamp_text("2014-03-05 13:45:10.5+01").second, 10.5);        // a zone is not seconds
 }
 
 TEST(TimestampText, FailuresKeepTheirTexts)
@@ -91,6 +96,75 @@ TEST(TimestampText, FailuresKeepTheirTexts)
     EXPECT_EQ(parse_failure("yyyy-03-05 13:45:10"), "invalid stol argument");
     EXPECT_EQ(parse_failure("2014-03-05 13:45:1e999"), "stod argument out of range");
     EXPECT_EQ(parse_failure(""), "invalid stol argument");
+}
+
+// Numbers are read from the database's text: the nearest double of exactly that text, or nothing.
+TEST(ValueText, DecimalNumbersAreTheNearestDoubleOfTheWholeText)
+{
+    auto n = [](const char* t) { return db::decimal_number(t); };
+    EXPECT_EQ(n("150000000000"), 150000000000.0);
+    EXPECT_EQ(n("-9000000000000"), -9000000000000.0);
+    EXPECT_EQ(n("9223372036854775807"), 9223372036854775808.0);
+    EXPECT_EQ(n("-9223372036854775808"), -9223372036854775808.0);
+    EXPECT_EQ(n("18446744073709551615"), 18446744073709551616.0);
+    EXPECT_EQ(n("9007199254740993"), 9007199254740992.0); // 2^53+1: its nearest double, ties to even
+    EXPECT_EQ(n("12345678901.1234567890"), 12345678901.123456789);
+    EXPECT_EQ(n("0.30000000000000004"), 0.1 + 0.2);
+    EXPECT_EQ(n("1.0e+308"), 1e308);
+    EXPECT_EQ(n("1.7976931348623157E308"), 1.7976931348623157e308);
+    EXPECT_EQ(n("5e-324"), 5e-324); // the least subnormal is a value, not an underflow
+    EXPECT_EQ(n("1e-400"), 0.0);
+    EXPECT_EQ(n("1e400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(n("-1e400"), -std::numeric_limits<double>::infinity());
+    auto negative_zero = n("-0");
+    ASSERT_TRUE(negative_zero);
+    EXPECT_TRUE(std::signbit(*negative_zero));
+    EXPECT_TRUE(std::signbit(*n("-0.0")));
+
+    for (const char* t : {"", "-", "+5", " 12", "12 ", "12abc", "0x1A", "007", ".5", "5.", "1e", "1e+", "1,5",
+                          "NaN", "Inf", "$12.50", "1 000"})
+        EXPECT_FALSE(n(t)) << t;
+    for (const char* t : {"NaN", "Infinity", "-Infinity", "Inf", "-Inf"})
+        EXPECT_TRUE(db::names_non_finite(t)) << t;
+    for (const char* t : {"nan", "inf", "Infinite", "infinity"})
+        EXPECT_FALSE(db::names_non_finite(t)) << t;
+}
+
+TEST(ValueText, DatesAndTimesOnlyInTheirExactForms)
+{
+    std::string_view rest;
+    auto d = db::leading_date("2000-02-29", rest);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->year * 10000 + d->month * 100 + d->day, 20000229);
+    EXPECT_TRUE(rest.empty());
+    ASSERT_TRUE(db::leading_date("9999-12-31 23:59:59", rest));
+    EXPECT_EQ(rest, " 23:59:59");
+    for (const char* t : {"1900-02-29", "2014-02-30", "2014-13-01", "2014-00-10", "2014-5-3", "2014/05/31",
+                          "20140531", "0000-00-00", "not a date", ""})
+        EXPECT_FALSE(db::leading_date(t, rest)) << t;
+    EXPECT_FALSE(db::in_worksheet_calendar(1899));
+    EXPECT_TRUE(db::in_worksheet_calendar(1900));
+    EXPECT_TRUE(db::in_worksheet_calendar(9999));
+    EXPECT_FALSE(db::in_worksheet_calendar(10000));
+
+    auto clock = db::clock_time("13:45:10.123456");
+    ASSERT_TRUE(clock);
+    EXPECT_EQ(clock->hour, 13);
+    EXPECT_EQ(clock->minute, 45);
+    EXPECT_EQ(clock->second, 10.123456);
+    EXPECT_EQ(db::clock_time("23:59:59.999999")->second, 59.999999);
+    EXPECT_EQ(db::clock_time("12:34")->minute, 34); // SQLite's driver takes times without seconds
+    for (const char* t : {"24:00:00", "-838:59:59", "12:60:00", "12:00:60", "12:00:00.", "12:00:00x", "1:02:03"})
+        EXPECT_FALSE(db::clock_time(t)) << t;
+}
+
+// SQLite's affinity rules, read from the name a column was declared with.
+TEST(ValueText, SqliteTypeNamesThatNameNumbers)
+{
+    for (const char* n : {"DECIMAL", "numeric", "INT8", "MEDIUMINT", "Float", "DOUBLE", "REAL", "money_num"})
+        EXPECT_TRUE(db::names_a_number_type(n)) << n;
+    for (const char* n : {"varchar", "TEXT", "CLOB", "CHARINT", "BLOB", "", "DATE", "BOOLEAN"})
+        EXPECT_FALSE(db::names_a_number_type(n)) << n;
 }
 
 xll::xstring units(const std::string& bytes)
@@ -114,6 +188,17 @@ TEST(DriverText, EightBitDriversGetAndGiveUtf8Bytes)
     db::DriverText wide;
     EXPECT_EQ(wide.outgoing(u("日本")), u("日本"));
     EXPECT_EQ(wide.incoming(units("\xC3\xBC"), scratch), units("\xC3\xBC"));
+}
+
+TEST(DriverText, ConnectionStringAttributesAsTheManagerReadsThem)
+{
+    auto driver = [](const std::string& cs) { return s(db::DriverText::attribute(u(cs), "DRIVER")); };
+    EXPECT_EQ(driver("Driver=SQLite3;Database=/data/tÿpes-ü.db"), "SQLite3");
+    EXPECT_EQ(driver("database=x;DRIVER={PostgreSQL Unicode};Server=h"), "PostgreSQL Unicode");
+    EXPECT_EQ(driver("Pwd={a;Driver=evil};driver=MariaDB Unicode"), "MariaDB Unicode"); // braces hide semicolons
+    EXPECT_EQ(driver("DSN=shop;Uid=me"), "");
+    EXPECT_EQ(driver("Driver="), "");
+    EXPECT_EQ(driver("no attributes at all"), "");
 }
 
 // A piece's length never reaches past the buffer, whatever the driver's indicator says.

@@ -17,8 +17,7 @@ class PostgresThroughHost : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (auto why = PostgresDb::unavailable(); !why.empty())
-            GTEST_SKIP() << why;
+        ZORVANE_REQUIRE_DATABASE(PostgresDb);
         cs = PostgresDb::fresh_connection_string();
     }
 
