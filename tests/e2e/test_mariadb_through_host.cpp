@@ -55,6 +55,6 @@ TEST_F(MariaDbThroughHost, TypedColumnsWideIntegersNonAsciiTextAndHeaders)
 TEST_F(MariaDbThroughHost, ServerErrorsAreTextsInTheCell)
 {
     auto r = eval_csv({"=LEFT(" + statement("SELECT nothing FROM nowhere") + ",16)"});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, printed_failure_status) << r.err;
     EXPECT_EQ(r.out, "#SQL Error S0002\n"); // the ODBC 2.x state the manager reports for 42S02
 }

@@ -86,7 +86,7 @@ TEST_F(DatabaseFaults, ServerStoppedInTheMiddleOfALargeFetch)
     PostgresDb::restart();
     ASSERT_TRUE(fetching) << "the query ended before the server could be stopped";
 
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, printed_failure_status) << r.err;
     // One cell, CSV-quoted for its line feeds: "#SQL Error " and the driver's records.
     EXPECT_EQ(r.out.rfind("\"#SQL Error ", 0), 0u) << r.out.substr(0, 200) << r.err;
     EXPECT_TRUE(std::regex_search(r.out, std::regex("^\"#SQL Error [0-9A-Z]{5}:1:"))) << r.out.substr(0, 200);
