@@ -1,6 +1,7 @@
 #include "host/cli.h"
 
 #include "host/errors.h"
+#include "host/escape_key.h"
 #include "host/evaluator.h"
 #include "host/formula_parser.h"
 #include "host/host.h"
@@ -30,6 +31,7 @@ const char* const usage_text =
     "  --now 'YYYY-MM-DD HH:MM:SS'  start the host clock there (default: local time)\n"
     "  --alert ok|cancel     the default answer to message boxes\n"
     "  --version-12=on|off   off plays a host without the wide interface\n"
+    "  --status              show every change of the status bar on standard error\n"
     "  --csv, --json         output format (default: an aligned grid for eval, CSV for run)\n";
 
 struct CommandLine {
@@ -83,6 +85,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args)
             if (on != "ON" && on != "OFF")
                 throw UsageError("--version-12 takes on or off");
             cl.host.version12 = on == "ON";
+        } else if (a == "--status") {
+            cl.host.show_status = true;
         } else if (a == "--csv") {
             cl.format = OutputFormat::csv;
         } else if (a == "--json") {
@@ -206,6 +210,9 @@ int run_command_line(const std::vector<std::string>& args, std::ostream& out, st
             cl.host.start_time = local_time_serial();
         Host host(cl.host, err);
         host.load_addin(cl.addin.empty() ? default_addin() : cl.addin);
+        // While formulas calculate, Ctrl-C is the spreadsheet's Esc.
+        if (cl.command == "eval" || cl.command == "run")
+            handle_interrupts();
         int status = 0;
         if (cl.command == "eval")
             status = eval_command(host, cl, out);
