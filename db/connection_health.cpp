@@ -6,24 +6,31 @@ namespace db {
 
 namespace {
 
-// The statement that tries a session of this server, or null where the driver's own attribute
-// answers truly (MariaDB's connector asks the server) or there is no server to lose (SQLite).
-const XCHAR* check_statement(std::u16string_view dbms)
-{
-    if (dbms == u"PostgreSQL" || dbms == u"Microsoft SQL Server" || dbms == u"MySQL")
-        return XLL_T("SELECT 1");
-    if (dbms == u"Oracle")
-        return XLL_T("SELECT 1 FROM DUAL");
-    return nullptr;
-}
+// What a server's driver needs beyond the ODBC calls to check and to tidy a kept session.
+struct Dialect {
+    // A statement that tries the session and changes nothing, for servers whose drivers learn of
+    // a lost session only by using it; null where the dead-connection attribute answers truly
+    // (MariaDB's connector asks the server) or there is no server to lose (SQLite).
+    const XCHAR* check = nullptr;
+    // A statement that ends a transaction the user's statement began, for drivers that take
+    // SQLEndTran in autocommit mode as having nothing to do (SQLite's); null where it works.
+    const XCHAR* rollback = nullptr;
+};
 
-std::u16string dbms_name(SQLHDBC connection)
+Dialect dialect(SQLHDBC connection)
 {
     SQLWCHAR name[64] = {};
     SQLSMALLINT length = 0;
     if (!SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof name, &length)))
         return {};
-    return std::u16string(reinterpret_cast<const char16_t*>(name));
+    const std::u16string_view dbms(reinterpret_cast<const char16_t*>(name));
+    if (dbms == u"PostgreSQL" || dbms == u"Microsoft SQL Server" || dbms == u"MySQL")
+        return {XLL_T("SELECT 1"), nullptr};
+    if (dbms == u"Oracle")
+        return {XLL_T("SELECT 1 FROM DUAL"), nullptr};
+    if (dbms == u"SQLite")
+        return {nullptr, XLL_T("ROLLBACK")};
+    return {};
 }
 
 enum class Answer { alive, dead, unknown };
@@ -36,6 +43,18 @@ Answer driver_says(SQLHDBC connection)
     return dead == SQL_CD_TRUE ? Answer::dead : Answer::alive;
 }
 
+// Runs a statement of ours on the check handle; whether it succeeded.
+bool run_own(OdbcConnection& connection, OdbcStatement& check, const XCHAR* statement)
+{
+    SQLHANDLE handle = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection.handle(), &handle)))
+        return false;
+    check.adopt(handle);
+    const bool done = SQL_SUCCEEDED(SQLExecDirectW(check.get(), sql_text(statement), SQL_NTS));
+    check.release();
+    return done;
+}
+
 } // namespace
 
 bool still_alive(OdbcConnection& connection, OdbcStatement& check)
@@ -45,16 +64,10 @@ bool still_alive(OdbcConnection& connection, OdbcStatement& check)
     const Answer answer = driver_says(connection.handle());
     if (answer == Answer::dead)
         return false;
-    const XCHAR* probe = check_statement(dbms_name(connection.handle()));
-    if (!probe)
+    const Dialect d = dialect(connection.handle());
+    if (!d.check)
         return answer == Answer::alive;
-    SQLHANDLE handle = SQL_NULL_HSTMT;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection.handle(), &handle)))
-        return false;
-    check.adopt(handle);
-    const bool answered = SQL_SUCCEEDED(SQLExecDirectW(check.get(), sql_text(probe), SQL_NTS));
-    check.release();
-    return answered;
+    return run_own(connection, check, d.check);
 }
 
 bool ready_to_keep(OdbcConnection& connection, OdbcStatement& check, bool query_failed)
@@ -67,6 +80,9 @@ bool ready_to_keep(OdbcConnection& connection, OdbcStatement& check, bool query_
         return false;
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection.handle(), SQL_ROLLBACK)))
         return false;
+    // Its failure says only that no transaction was open.
+    if (const XCHAR* rollback = dialect(connection.handle()).rollback)
+        run_own(connection, check, rollback);
     // A failure may have been the session's end; a connection in doubt is not kept.
     return !query_failed || still_alive(connection, check);
 }
