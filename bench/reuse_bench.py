@@ -88,14 +88,15 @@ class Cluster:
                                       "-d", "postgres", "-q", "-c", sql], check=True, capture_output=True)
 
 
+def timed(cmd):
+    """Seconds of wall time the process took, and what it printed."""
+    t0 = time.perf_counter()
+    out = subprocess.run(cmd, check=True, capture_output=True, text=True).stdout
+    return time.perf_counter() - t0, out
+
+
 def best_wall(cmd):
-    best, out = None, ""
-    for _ in range(REPEAT):
-        t0 = time.perf_counter()
-        out = subprocess.run(cmd, check=True, capture_output=True, text=True).stdout
-        elapsed = time.perf_counter() - t0
-        best = elapsed if best is None else min(best, elapsed)
-    return best, out
+    return min(timed(cmd) for _ in range(REPEAT))
 
 
 def median(values):
@@ -150,9 +151,7 @@ def main():
             order = [("kept", [host, "run", kept]), ("py", [PYODBC_PYTHON, peer, cs, str(QUERIES)])]
             times = {}
             for name, cmd in (order if r % 2 else order[::-1]):
-                t0 = time.perf_counter()
-                out = subprocess.run(cmd, check=True, capture_output=True, text=True).stdout
-                times[name] = time.perf_counter() - t0
+                times[name], out = timed(cmd)
                 if name == "kept" and not out.startswith("name %d" % QUERIES):
                     sys.exit("unexpected result: %r" % out[:80])
             if r == 0:

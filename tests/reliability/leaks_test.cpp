@@ -121,42 +121,41 @@ TEST_F(Leaks, FailingQueriesLeaveDescriptorsAndMemoryFlat)
     });
 }
 
-// Kept connections: half the queries go to one SQLite file, the others cycle through more files
-// than are kept, so that connections are closed and opened all the time; every thousandth round
-// clears the cache, which closes them all.
-TEST_F(Leaks, KeptSqliteConnectionsLeaveDescriptorsAndMemoryFlat)
+// Queries on kept connections, each a statement not asked before, on the string that
+// `connection_string` gives for the round; clearing the cache every `clear_every` rounds closes
+// every kept connection, and the next query opens one again.
+static void kept_connection_rounds(const std::function<const xll::xstring&(int)>& connection_string, int clear_every)
 {
-    std::vector<xll::xstring> files;
-    for (int k = 0; k < 6; ++k)
-        files.push_back(xll::utf8_to_xstring("Driver=SQLite3;Database=" + (folder / ("kept-" + std::to_string(k) + ".sqlite")).string()));
     expect_flat([&](int i) {
-        const xll::xstring& cs = i % 2 ? files[0] : files[static_cast<size_t>(i / 2) % files.size()];
         xll::xstring sql = xll::utf8_to_xstring("SELECT " + std::to_string(i));
-        LPXLOPER12 r = zstatement(cs.c_str(), sql.c_str(), 0);
+        LPXLOPER12 r = zstatement(connection_string(i).c_str(), sql.c_str(), 0);
         ASSERT_TRUE(r && xll::base_type(r->xltype) == xltypeMulti);
-        if (i % 1000 == 999)
+        if (i % clear_every == clear_every - 1)
             zcache_clear(0);
         mock::host().calls.clear();
     });
     zcache_clear(0);
 }
 
-// The same over a server: one session serves ten thousand queries, each checked before its
-// statement goes out; every five hundredth round clears the cache and the next opens a new one.
+// Half the queries go to one SQLite file, the others cycle through more files than are kept, so
+// that connections are closed and opened all the time.
+TEST_F(Leaks, KeptSqliteConnectionsLeaveDescriptorsAndMemoryFlat)
+{
+    std::vector<xll::xstring> files;
+    for (int k = 0; k < 6; ++k)
+        files.push_back(xll::utf8_to_xstring("Driver=SQLite3;Database=" + (folder / ("kept-" + std::to_string(k) + ".sqlite")).string()));
+    kept_connection_rounds([&](int i) -> const xll::xstring& { return i % 2 ? files[0] : files[static_cast<size_t>(i / 2) % files.size()]; },
+                           1000);
+}
+
+// The same over a server: one session serves the queries, each checked before its statement goes
+// out.
 TEST_F(Leaks, KeptPostgresConnectionLeavesDescriptorsAndMemoryFlat)
 {
     if (auto why = test::PostgresDb::unavailable(); !why.empty())
         GTEST_SKIP() << why;
     const xll::xstring cs = xll::utf8_to_xstring(test::PostgresDb::fresh_connection_string());
-    expect_flat([&](int i) {
-        xll::xstring sql = xll::utf8_to_xstring("SELECT " + std::to_string(i));
-        LPXLOPER12 r = zstatement(cs.c_str(), sql.c_str(), 0);
-        ASSERT_TRUE(r && xll::base_type(r->xltype) == xltypeMulti);
-        if (i % 500 == 499)
-            zcache_clear(0);
-        mock::host().calls.clear();
-    });
-    zcache_clear(0);
+    kept_connection_rounds([&](int) -> const xll::xstring& { return cs; }, 500);
 }
 
 // Each round stores a fresh result (a statement never asked before), lists the cache and, every
