@@ -7,13 +7,9 @@
 
 #include "databases.h"
 #include "db/connection_pool.h"
-#include "db/statement_call.h"
-#include "xll/xlcall.h"
 #include "db/watched_query.h"
 #include "db_test.h"
 #include "fake_watch_host.h"
-
-extern "C" LPXLOPER12 zcache_clear(short) __asm__("\"?zCache_Clear\"");
 
 using namespace test;
 using namespace std::chrono_literals;
@@ -104,7 +100,6 @@ TYPED_TEST(KeptConnection, TheNextQueryWithTheSameStringContinuesTheSession)
     EXPECT_EQ(this->pool.size(), 1u);
     EXPECT_EQ(this->value("SELECT count(*) FROM mark"), "<num 0.000000>");
     EXPECT_EQ(this->pool.size(), 1u);
-    EXPECT_TRUE(this->host.statuses.empty()) << "quick queries show nothing";
 }
 
 // Autocommit stays on and a transaction the statement left open ends with the call, as it did when
@@ -146,16 +141,6 @@ protected:
     int round = 0;
 };
 
-TEST_F(KeptPostgres, OneBlankMoreIsAnotherConnection)
-{
-    const std::string first = pid();
-    EXPECT_EQ(pid(), first);
-    const std::string other = pid(cs + " ");
-    EXPECT_NE(other, first);
-    EXPECT_EQ(pid(cs + " "), other);
-    EXPECT_EQ(pool.size(), 2u);
-}
-
 // The server restarts between two calls: the kept session is found dead before the statement goes
 // out, and the statement runs once, on a new session.
 TEST_F(KeptPostgres, ServerRestartedBetweenTwoCalls)
@@ -185,31 +170,6 @@ TEST_F(KeptPostgres, SessionEndedWhileItsStatementRuns)
     EXPECT_EQ(show(slept.result.value).rfind("#SQL Error ", 0), 0u) << show(slept.result.value);
     EXPECT_EQ(pool.size(), 0u);
     EXPECT_NE(pid(), victim);
-}
-
-// The worksheet functions share the process-wide pool; clearing the cache closes its connections,
-// as the server sees.
-TEST(KeptConnections, ClearingTheCacheClosesThem)
-{
-    if (auto why = PostgresDb::unavailable(); !why.empty())
-        GTEST_SKIP() << why;
-    const std::string cs = PostgresDb::fresh_connection_string();
-    const std::string database = cs.substr(cs.find("Database=") + 9, cs.find(';', cs.find("Database=")) - cs.find("Database=") - 9);
-    auto sessions = [&] {
-        StubCalendar calendar;
-        auto v = db::run_query(u(PostgresDb::connection_string("postgres", PostgresDb::port(), PostgresDb::password())),
-                               u("SELECT count(*) FROM pg_stat_activity WHERE datname = '" + database + "'"), false, calendar)
-                     .value;
-        return v.is(xltypeMulti) ? v(0, 0).val.num : -1;
-    };
-    db::statement_call(u(cs), u("SELECT 1"), 0);
-    db::statement_call(u(cs), u("SELECT 2"), 0);
-    EXPECT_EQ(sessions(), 1);
-    zcache_clear(0);
-    // The server ends a session a moment after its client left.
-    for (int i = 0; i < 100 && sessions() != 0; ++i)
-        std::this_thread::sleep_for(50ms);
-    EXPECT_EQ(sessions(), 0);
 }
 
 } // namespace

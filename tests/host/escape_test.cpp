@@ -1,5 +1,4 @@
-// The Esc key the host plays and the status bar it tells about: what xlAbort answers, the sheet
-// line that presses Esc, and --status.
+// The Esc key the host plays: what xlAbort answers, and the sheet line that presses Esc.
 #include "host_fixture.h"
 #include "host/errors.h"
 #include "host/escape_key.h"
@@ -58,24 +57,6 @@ TEST_F(HostEscape, TheSheetPressesEscAfterTheTimeItGives)
         } catch (const UsageError& e) {
             EXPECT_EQ(std::string(e.what()), "t.sheet:1: esc takes 'after SECONDS', such as esc after 1.5") << wrong;
         }
-    }
-}
-
-TEST(HostStatus, EveryChangeOfTheBarIsToldWhenAsked)
-{
-    for (bool asked : {false, true}) {
-        std::ostringstream shown;
-        Host host(HostOptions{41790.75, AlertAnswer::ok, true, asked}, shown);
-        auto message = [&](std::vector<Value> args) {
-            Value result;
-            EXPECT_EQ(host.dispatch(xlcMessage, args, result), xlretSuccess);
-        };
-        message({Value(true), Value(u"zStatement: 1,000 rows (Esc to cancel)")});
-        message({Value(true), Value(u"zStatement: 1,000 rows (Esc to cancel)")});
-        message({Value(false), Value(true)});
-        message({Value(false)});
-        EXPECT_EQ(host.status_bar(), u"");
-        EXPECT_EQ(shown.str(), asked ? "Status: zStatement: 1,000 rows (Esc to cancel)\nStatus:\n" : "");
     }
 }
 
