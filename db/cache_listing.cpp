@@ -7,7 +7,79 @@
 namespace db {
 
 using xll::OPER12;
+using xll::xstring;
 using xll::xstring_view;
+
+namespace {
+
+bool is_blank(XCHAR c) { return c == ' ' || c == '\t'; }
+
+bool same_key(xstring_view key, std::string_view name)
+{
+    while (!key.empty() && is_blank(key.front()))
+        key.remove_prefix(1);
+    while (!key.empty() && is_blank(key.back()))
+        key.remove_suffix(1);
+    if (key.size() != name.size())
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const XCHAR c = key[i] >= 'A' && key[i] <= 'Z' ? static_cast<XCHAR>(key[i] - 'A' + 'a') : key[i];
+        if (c != static_cast<XCHAR>(name[i]))
+            return false;
+    }
+    return true;
+}
+
+// Where the value starting at `from` ends: at the next ';', or for a value in braces (which may
+// hold ';', and '}}' for a brace) at the first ';' after its closing brace.
+size_t value_end(xstring_view text, size_t from)
+{
+    size_t i = from;
+    while (i < text.size() && is_blank(text[i]))
+        ++i;
+    if (i < text.size() && text[i] == '{') {
+        for (++i; i < text.size(); ++i) {
+            if (text[i] != '}')
+                continue;
+            if (i + 1 < text.size() && text[i + 1] == '}')
+                ++i;
+            else
+                break;
+        }
+    }
+    const size_t semicolon = text.find(';', i);
+    return semicolon == xstring_view::npos ? text.size() : semicolon;
+}
+
+} // namespace
+
+xstring connection_string_shown(xstring_view text)
+{
+    xstring shown;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t equals = text.find('=', start);
+        const size_t semicolon = text.find(';', start);
+        if (equals == xstring_view::npos || (semicolon != xstring_view::npos && semicolon < equals)) {
+            // An attribute without a value: as written, up to and with its ';'.
+            const size_t end = semicolon == xstring_view::npos ? text.size() : semicolon + 1;
+            shown.append(text.substr(start, end - start));
+            start = end;
+            continue;
+        }
+        const size_t end = value_end(text, equals + 1);
+        const xstring_view key = text.substr(start, equals - start);
+        shown.append(text.substr(start, equals + 1 - start));
+        if (same_key(key, "pwd") || same_key(key, "password"))
+            shown.append(XLL_T("***"));
+        else
+            shown.append(text.substr(equals + 1, end - equals - 1));
+        if (end < text.size())
+            shown.push_back(';');
+        start = end + 1;
+    }
+    return shown;
+}
 
 OPER12 cache_listing(const ResultCache& cache, bool labels)
 {
@@ -32,7 +104,7 @@ OPER12 cache_listing(const ResultCache& cache, bool labels)
         auto cell_text = [](const xll::xstring& s) {
             return xll::cut_units(s, static_cast<size_t>(xll::limits<XLOPER12>::maxchars));
         };
-        list(r, 4) = cell_text(e.connection_string);
+        list(r, 4) = cell_text(connection_string_shown(e.connection_string));
         list(r, 5) = cell_text(e.statement);
         // A result without cells (a statement with no result set) shows as empty text.
         if (e.result.size() == 0)

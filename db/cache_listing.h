@@ -10,8 +10,13 @@ namespace db {
 // The listing always has at least this many rows; rows without an entry hold #N/A.
 inline constexpr size_t cache_listing_rows = 1000;
 
+// The connection string as the listing shows it: the values of PWD and Password (any case,
+// braced or not) become ***; everything else stays as written.
+xll::xstring connection_string_shown(xll::xstring_view connection_string);
+
 // Seven columns per entry, oldest first: time stamp, ms, rows, cols, connection string,
-// statement and the first cell of the result; labels put their names in row 0.
+// statement and the first cell of the result; labels put their names in row 0. The listing is a
+// cell anyone who sees the sheet can read, so it never shows a password.
 xll::OPER12 cache_listing(const ResultCache& cache, bool labels);
 
 // 24 per entry, plus the lengths of its two texts, plus the length the worksheet's LEN gives for

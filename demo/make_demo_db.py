@@ -28,9 +28,11 @@ ORDERS = [
 
 
 def build(path):
-    if os.path.exists(path):
-        os.remove(path)
-    con = sqlite3.connect(path)
+    # Built aside and moved into place: a sheet running meanwhile sees the old file or the new one.
+    partial = path + ".partial"
+    if os.path.exists(partial):
+        os.remove(partial)
+    con = sqlite3.connect(partial)
     con.execute("CREATE TABLE customers (id INTEGER PRIMARY KEY, name VARCHAR(60), city VARCHAR(40), since DATE)")
     con.execute("CREATE TABLE orders (id INTEGER PRIMARY KEY, customer_id INTEGER, ordered DATE, ordered_at TIME, "
                 "shipped TIMESTAMP, amount NUMERIC(12,2), quantity INTEGER, reference BIGINT, note VARCHAR(80))")
@@ -38,6 +40,7 @@ def build(path):
     con.executemany("INSERT INTO orders VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)", ORDERS)
     con.commit()
     con.close()
+    os.replace(partial, path)
 
 
 if __name__ == "__main__":

@@ -65,6 +65,8 @@ public:
     const Registry& registry() const { return registry_; }
     UiScript& ui() { return ui_; }
     const std::u16string& status_bar() const { return status_bar_; }
+    // ECHO's setting: on unless a macro switched it off.
+    bool screen_updating() const { return screen_updating_; }
     std::size_t outstanding_results() const { return results_.outstanding(); }
     std::string addin_path() const;
 
@@ -125,6 +127,7 @@ private:
     std::map<std::string, std::string> key_bindings_; // key text as given → macro
     std::vector<std::unique_ptr<Module>> modules_;
     std::u16string status_bar_;
+    bool screen_updating_ = true;
     double now_ = 0;
     int call_depth_ = 0; // registered functions running inside one another
     std::mt19937_64 random_;

@@ -164,11 +164,15 @@ int Host::dispatch(int xlfn, std::vector<Value>& args, Value& result)
             return xlretInvCount;
         result = 65536.0;
         return xlretSuccess;
-    case xlfEcho:
+    case xlfEcho: {
+        // Nothing is drawn, but the setting is kept so that a macro leaving it off shows.
         if (!count_in(args, 0, 1))
             return xlretInvCount;
-        result = true; // nothing is drawn, so screen updating has no effect
+        const Value& on = args.empty() ? Value(Missing{}) : first_element(args[0]);
+        screen_updating_ = on.is_bool() ? on.boolean() : on.is_number() ? on.number() != 0 : !screen_updating_;
+        result = true;
         return xlretSuccess;
+    }
     default:
         if (auto rc = sheet_command(xlfn, args, result))
             return *rc;

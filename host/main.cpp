@@ -6,5 +6,5 @@
 int main(int argc, char** argv)
 {
     zorvane::host::use_binary_streams();
-    return zorvane::host::run_command_line(zorvane::host::program_arguments(argc, argv), std::cout, std::cerr);
+    return zorvane::host::run_command_line(zorvane::host::program_arguments(argc, argv), std::cin, std::cout, std::cerr);
 }

@@ -6,6 +6,7 @@
 #include "host/escape_key.h"
 #include "host/evaluator.h"
 #include "host/formula_parser.h"
+#include "host/printed_failure.h"
 #include "host/text_to_number.h"
 #include "host/utf.h"
 
@@ -96,10 +97,12 @@ bool parse_int(const std::string& s, int& out)
 
 class ScriptRunner {
 public:
-    ScriptRunner(Host& host, const std::string& name, const std::string& folder, std::ostream& out, OutputFormat format)
-        : host_(host), name_(name), folder_(folder), out_(out), format_(format)
+    ScriptRunner(Host& host, const std::string& name, const std::string& folder, std::ostream& out, const PrintOptions& options)
+        : host_(host), name_(name), folder_(folder), out_(out), options_(options)
     {
     }
+
+    std::size_t failures() const { return failures_; }
 
     void line(const std::string& raw, std::size_t number)
     {
@@ -135,11 +138,13 @@ public:
             key(rest);
         else if (verb == "SELECT")
             select(rest);
+        else if (verb == "FORMAT")
+            number_format(rest);
         else if (verb == "ESC")
             escape(rest);
         else
             fail("unknown line; expected a cell entry such as 'A1: =1+2' or one of print, run, advance, alert, dialog, now, recalc, key, "
-                 "select, esc");
+                 "select, format, esc");
     }
 
 private:
@@ -168,7 +173,51 @@ private:
             host_.sheet().set_constant(at, constant_from_entry(text));
     }
 
-    void emit(const Value& value) { out_ << format_value(value, format_); }
+    void emit(const Value& value) { out_ << format_value(value, options_.format); }
+
+    // A value of cells from `anchor` on: each number in the format of the cell it stands in.
+    // `failed`: the value, or a cell printed in it, tells of a failure (for the exit status).
+    void emit_values(const Value& value, std::optional<CellAddress> anchor, bool failed)
+    {
+        if (failed)
+            ++failures_;
+        out_ << format_value(value, options_.format, [&](int row, int column) {
+            if (anchor) {
+                const CellAddress at{anchor->row + row, anchor->column + column};
+                for (auto rule = number_formats_.rbegin(); rule != number_formats_.rend(); ++rule)
+                    if (at.row >= rule->first.first_row && at.row <= rule->first.last_row && at.column >= rule->first.first_column &&
+                        at.column <= rule->first.last_column)
+                        return rule->second;
+            }
+            return options_.number_format;
+        });
+    }
+
+    // A range shows the top-left value of each cell; each cell's whole value tells whether it
+    // failed (a listing's row of data is no failure, a failed query in one of the cells is). One
+    // cell shows its whole value, and a range too large to show is #NUM!.
+    bool range_failed(const Ref& ref, const Value& shown)
+    {
+        if (!shown.is_array() || (ref.rows() == 1 && ref.columns() == 1))
+            return is_printed_failure(shown);
+        for (int r = ref.first_row; r <= ref.last_row; ++r)
+            for (int c = ref.first_column; c <= ref.last_column; ++c)
+                if (is_printed_failure(host_.sheet().value({r, c}, host_)))
+                    return true;
+        return false;
+    }
+
+    // format RANGE CODE: the spreadsheet's number format code (as TEXT takes it) for the cells of
+    // the range when they are printed; a later line wins where ranges overlap.
+    void number_format(const std::string& rest)
+    {
+        const auto space = rest.find_first_of(" \t");
+        const auto range = parse_range(rest.substr(0, space));
+        const std::string code = space == std::string::npos ? std::string() : trim(rest.substr(space));
+        if (!range || code.empty())
+            fail("format needs a cell or a range and a number format code, such as 'format B2:B100 yyyy-mm-dd'");
+        number_formats_.emplace_back(*range, iequals_ascii(utf8_to_utf16(code), u"General") ? std::u16string() : utf8_to_utf16(code));
+    }
 
     void print(const std::string& what)
     {
@@ -178,19 +227,25 @@ private:
             emit(Value(host_.status_bar()));
             return;
         }
+        if (ascii_upper(what) == "SCREEN UPDATING") {
+            emit(Value(host_.screen_updating()));
+            return;
+        }
         if (print_sheet_detail(what))
             return;
         host_.sheet().calculate(host_);
         if (what[0] == '=') {
             const std::string text = substitute(what, folder_);
             auto ast = formula(text);
-            emit(resolve_result(evaluate(*ast, host_), host_));
+            const Value value = resolve_result(evaluate(*ast, host_), host_);
+            emit_values(value, std::nullopt, is_printed_failure(value));
             return;
         }
         auto ref = parse_range(what);
         if (!ref)
             fail("cannot print '" + what + "': expected a cell such as A1, a range such as A1:C4, =FORMULA or status");
-        emit(host_.sheet().range_value(*ref, host_));
+        const Value value = host_.sheet().range_value(*ref, host_);
+        emit_values(value, CellAddress{ref->first_row, ref->first_column}, range_failed(*ref, value));
     }
 
     // print formula|style|alignment CELL, print names, print selection: what macros leave beside
@@ -337,7 +392,9 @@ private:
     std::string name_;
     std::string folder_;
     std::ostream& out_;
-    OutputFormat format_;
+    PrintOptions options_;
+    std::vector<std::pair<Ref, std::u16string>> number_formats_; // in the order of their lines
+    std::size_t failures_ = 0;
     std::size_t number_ = 0;
 };
 
@@ -362,14 +419,15 @@ Value constant_from_entry(const std::string& text)
     return wide;
 }
 
-void run_sheet_script(Host& host, std::istream& script, const std::string& name, const std::string& folder, std::ostream& out,
-                      OutputFormat format)
+std::size_t run_sheet_script(Host& host, std::istream& script, const std::string& name, const std::string& folder,
+                             std::ostream& out, const PrintOptions& options)
 {
-    ScriptRunner runner(host, name, folder, out, format);
+    ScriptRunner runner(host, name, folder, out, options);
     std::string raw;
     std::size_t number = 0;
     while (std::getline(script, raw))
         runner.line(raw, ++number);
+    return runner.failures();
 }
 
 } // namespace zorvane::host

@@ -11,11 +11,16 @@
 
 namespace zorvane::host {
 
+struct PrintOptions {
+    OutputFormat format = OutputFormat::csv;
+    std::u16string number_format; // for numbers without a format of their cell; empty: General
+};
+
 // Runs the script; `folder` is what ${SHEET_DIR} stands for, ${NAME} stands for the environment
-// variable NAME. Throws UsageError naming
-// "name:line" for a line it cannot read.
-void run_sheet_script(Host& host, std::istream& script, const std::string& name, const std::string& folder, std::ostream& out,
-                      OutputFormat format);
+// variable NAME. Throws UsageError naming "name:line" for a line it cannot read. Returns how many
+// printed values were failures (is_printed_failure).
+std::size_t run_sheet_script(Host& host, std::istream& script, const std::string& name, const std::string& folder,
+                             std::ostream& out, const PrintOptions& options);
 
 // Reads a cell entry's text as a constant the way typing it into a cell would: numbers (also
 // dates, times, percentages), TRUE/FALSE, error values; a leading ' forces text.

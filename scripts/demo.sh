@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The main job: builds the add-in and the host, makes the demo SQLite database and runs the demo
-# sheet of queries through the host.
+# The main job: builds the add-in and the host, makes the demo SQLite database beside the demo
+# sheet and runs the sheet of queries through the host. Afterwards `build/zorvane run
+# demo/demo.sheet` works as it is, from any folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --linux
@@ -11,5 +12,5 @@ if ! scripts/build.sh zorvane Zorvane > build/demo-build.log 2>&1; then
   tail -n 40 build/demo-build.log >&2
   exit 1
 fi
-python3 demo/make_demo_db.py build/demo.db >/dev/null
-ZORVANE_DEMO_DB="$PWD/build/demo.db" build/zorvane run demo/demo.sheet
+python3 demo/make_demo_db.py >/dev/null
+build/zorvane run demo/demo.sheet

@@ -1,6 +1,5 @@
-// Linux: libcurl, set up to make the request WinHTTP makes on Windows. Redirects are followed
-// here rather than by curl so that WinHTTP's rule (never from https to http, the refused
-// redirect's own response kept) holds over the whole chain.
+// Linux: libcurl, set up to make the request WinHTTP makes on Windows, one exchange at a time:
+// redirects are followed by web/redirects.cpp, as on Windows, not by curl.
 #include "web/http_client.h"
 
 #include <curl/curl.h>
@@ -8,6 +7,7 @@
 #include <signal.h>
 #include <time.h>
 
+#include "web/redirects.h"
 #include "web/url.h"
 
 namespace xll::web {
@@ -120,27 +120,15 @@ size_t collect(char* data, size_t size, size_t count, void* body)
     }
 }
 
-// The statuses WinHTTP follows on its own.
-bool followed_status(long status)
-{
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-struct Hop {
-    bool complete = false;
-    long status = 0;
-    std::string body;
-    std::string location; // absolute, as curl resolved it
-};
-
 // curl has one stall limit for both directions.
 static_assert(send_timeout_seconds == receive_timeout_seconds);
 
 // curl counts a stall in whole seconds.
 long stall_seconds() { return (timeout_milliseconds(receive_timeout_seconds) + 999) / 1000; }
 
-Hop fetch(const std::string& url)
+Hop fetch(const Url& target)
 {
+    const std::string url = request_url(target);
     Hop hop;
     CurlEasy easy;
     HeaderList headers;
@@ -158,12 +146,12 @@ Hop fetch(const std::string& url)
                  easy.set(CURLOPT_WRITEFUNCTION, collect) && easy.set(CURLOPT_WRITEDATA, &hop.body);
     if (!ready || curl_easy_perform(easy.get()) != CURLE_OK)
         return hop;
-    char* location = nullptr;
-    if (curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &hop.status) != CURLE_OK ||
-        curl_easy_getinfo(easy.get(), CURLINFO_REDIRECT_URL, &location) != CURLE_OK)
+    if (curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &hop.status) != CURLE_OK)
         return hop;
-    if (location)
-        hop.location = location;
+    // The Location as sent: it is resolved and checked the same way on every platform.
+    curl_header* location = nullptr;
+    if (curl_easy_header(easy.get(), "Location", 0, CURLH_HEADER, -1, &location) == CURLHE_OK && location)
+        hop.location = location->value;
     hop.complete = true;
     return hop;
 }
@@ -178,18 +166,8 @@ HttpResult http_get(xstring_view text) noexcept
             return HttpResult::bad_url(split.error);
         if (!curl_ready())
             return HttpResult::failed();
-        std::string url = request_url(split.url);
         SigpipeBlock quiet;
-        for (int redirects = 0;; ++redirects) {
-            Hop hop = fetch(url);
-            if (!hop.complete)
-                return HttpResult::failed();
-            if (!followed_status(hop.status) || hop.location.empty() || !redirect_allowed(url, hop.location))
-                return HttpResult::received(std::move(hop.body));
-            if (redirects == max_redirects)
-                return HttpResult::failed();
-            url = std::move(hop.location);
-        }
+        return follow_redirects(split.url, fetch);
     }
     catch (...) {
         return HttpResult::failed();

@@ -1,11 +1,15 @@
-// Windows: WinHTTP in synchronous mode. It splits the URL itself (its error codes are the ones
-// every platform answers with) and follows redirects under its default policy.
+// Windows: WinHTTP in synchronous mode, one exchange at a time. It splits the URL itself (its
+// error codes are the ones every platform answers with); redirects are followed by
+// web/redirects.cpp, through the same checks as on Linux, not by WinHTTP.
 #include "web/http_client.h"
 
 #include <windows.h>
 #include <winhttp.h>
 
 #include <cstring>
+
+#include "web/redirects.h"
+#include "xll/text.h"
 
 namespace xll::web {
 
@@ -44,6 +48,73 @@ std::wstring object_name(const std::wstring& url, const URL_COMPONENTS& parts)
     return object;
 }
 
+std::wstring wide(const std::string& utf8)
+{
+    return utf8_to_xstring(utf8);
+}
+
+// The Location header as the server sent it; empty when there is none.
+std::string location_of(HINTERNET request)
+{
+    DWORD size = 0;
+    if (WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &size,
+                            WINHTTP_NO_HEADER_INDEX) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0)
+        return std::string();
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, value.data(), &size,
+                             WINHTTP_NO_HEADER_INDEX))
+        return std::string();
+    value.resize(size / sizeof(wchar_t));
+    return xstring_to_utf8(value);
+}
+
+Hop fetch(HINTERNET session, const Url& target)
+{
+    Hop hop;
+    const std::wstring host = wide(target.host);
+    const std::wstring object = wide(target.object);
+    InternetHandle connection(WinHttpConnect(session, host.c_str(), static_cast<INTERNET_PORT>(target.port), 0));
+    if (!connection)
+        return hop;
+    InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", object.c_str(), nullptr, WINHTTP_NO_REFERER,
+                                              WINHTTP_DEFAULT_ACCEPT_TYPES, target.secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!request)
+        return hop;
+    DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
+    DWORD no_redirects = WINHTTP_DISABLE_REDIRECTS;
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof(policy));
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &no_redirects, sizeof(no_redirects));
+
+    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !WinHttpReceiveResponse(request.get(), nullptr))
+        return hop;
+    DWORD status = 0;
+    DWORD status_size = sizeof(status);
+    if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
+                             &status, &status_size, WINHTTP_NO_HEADER_INDEX))
+        return hop;
+    hop.status = static_cast<long>(status);
+    hop.location = location_of(request.get());
+
+    // A connection lost before the end of the body is a failed exchange, never a shorter body.
+    for (;;) {
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(request.get(), &available))
+            return hop;
+        if (available == 0)
+            break;
+        size_t old = hop.body.size();
+        hop.body.resize(old + available);
+        DWORD read = 0;
+        if (!WinHttpReadData(request.get(), hop.body.data() + old, available, &read))
+            return hop;
+        hop.body.resize(old + read);
+    }
+    hop.complete = true;
+    return hop;
+}
+
 } // namespace
 
 HttpResult http_get(xstring_view text) noexcept
@@ -64,8 +135,11 @@ HttpResult http_get(xstring_view text) noexcept
         if (parts.dwHostNameLength == 0)
             return HttpResult::bad_url(error_invalid_url);
         // Any length: the pieces point into our copy of the URL.
-        std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-        std::wstring object = object_name(url, parts);
+        Url first;
+        first.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+        first.host = xstring_to_utf8(std::wstring(parts.lpszHostName, parts.dwHostNameLength));
+        first.port = parts.nPort;
+        first.object = xstring_to_utf8(object_name(url, parts));
         std::wstring agent(user_agent, user_agent + std::strlen(user_agent));
 
         InternetHandle session(
@@ -75,39 +149,7 @@ HttpResult http_get(xstring_view text) noexcept
         // WinHTTP's defaults, stated so that both platforms read them from the same place.
         WinHttpSetTimeouts(session.get(), 0, milliseconds(connect_timeout_seconds), milliseconds(send_timeout_seconds),
                            milliseconds(receive_timeout_seconds));
-        InternetHandle connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
-        if (!connection)
-            return HttpResult::failed();
-        InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", object.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                                  WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                  parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
-        if (!request)
-            return HttpResult::failed();
-        DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
-        DWORD redirects = max_redirects;
-        WinHttpSetOption(request.get(), WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof(policy));
-        WinHttpSetOption(request.get(), WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, &redirects, sizeof(redirects));
-
-        if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-            !WinHttpReceiveResponse(request.get(), nullptr))
-            return HttpResult::failed();
-
-        // A connection lost before the end of the body is a failed exchange, never a shorter body.
-        std::string body;
-        for (;;) {
-            DWORD available = 0;
-            if (!WinHttpQueryDataAvailable(request.get(), &available))
-                return HttpResult::failed();
-            if (available == 0)
-                break;
-            size_t old = body.size();
-            body.resize(old + available);
-            DWORD read = 0;
-            if (!WinHttpReadData(request.get(), body.data() + old, available, &read))
-                return HttpResult::failed();
-            body.resize(old + read);
-        }
-        return HttpResult::received(std::move(body));
+        return follow_redirects(first, [&](const Url& target) { return fetch(session.get(), target); });
     }
     catch (...) {
         return HttpResult::failed();

@@ -3,6 +3,8 @@
 #include "web/http_client.h"
 #include "xll/text.h"
 
+#include <vector>
+
 namespace xll::web {
 
 namespace {
@@ -52,6 +54,54 @@ std::string escaped(std::string_view utf8)
             out += ch;
         }
     }
+    return out;
+}
+
+bool is_ascii_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// scheme ":" where a scheme is a letter, then letters, digits, '+', '-' or '.'.
+bool has_scheme(std::string_view reference)
+{
+    if (reference.empty() || !is_ascii_letter(reference[0]))
+        return false;
+    for (char c : reference.substr(1)) {
+        if (c == ':')
+            return true;
+        if (!is_ascii_letter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return false;
+}
+
+// The path (which starts with '/') without its "." and ".." segments; ".." never climbs above
+// the root.
+std::string without_dot_segments(std::string_view path)
+{
+    std::vector<std::string_view> kept;
+    bool ends_in_folder = false;
+    for (size_t start = 1;;) {
+        const size_t slash = path.find('/', start);
+        const bool last = slash == std::string_view::npos;
+        const std::string_view segment = path.substr(start, last ? std::string_view::npos : slash - start);
+        ends_in_folder = false;
+        if (segment == "." || segment == "..") {
+            if (segment == ".." && !kept.empty())
+                kept.pop_back();
+            ends_in_folder = last;
+        } else {
+            kept.push_back(segment);
+        }
+        if (last)
+            break;
+        start = slash + 1;
+    }
+    std::string out;
+    for (auto segment : kept) {
+        out += '/';
+        out += segment;
+    }
+    if (ends_in_folder || out.empty())
+        out += '/';
     return out;
 }
 
@@ -134,6 +184,27 @@ SplitUrl split_url(xstring_view text)
 std::string request_url(const Url& url)
 {
     return std::string(url.secure ? "https://" : "http://") + url.host + ":" + std::to_string(url.port) + url.object;
+}
+
+std::string resolve_reference(const Url& base, std::string_view reference)
+{
+    if (has_scheme(reference))
+        return std::string(reference);
+    const std::string scheme = base.secure ? "https:" : "http:";
+    if (reference.starts_with("//"))
+        return scheme + std::string(reference);
+    const std::string origin = scheme + "//" + base.host + ":" + std::to_string(base.port);
+    const std::string_view object = base.object;
+    const std::string_view base_path = object.substr(0, object.find('?'));
+    if (reference.empty() || reference[0] == '#')
+        return origin + std::string(object);
+    if (reference[0] == '?')
+        return origin + std::string(base_path) + std::string(reference);
+    const size_t tail = reference.find_first_of("?#");
+    std::string path(reference.substr(0, tail));
+    if (path.empty() || path[0] != '/')
+        path.insert(0, base_path.substr(0, base_path.rfind('/') + 1));
+    return origin + without_dot_segments(path) + std::string(tail == std::string_view::npos ? std::string_view() : reference.substr(tail));
 }
 
 bool redirect_allowed(std::string_view from, std::string_view to)

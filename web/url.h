@@ -25,6 +25,11 @@ SplitUrl split_url(xstring_view url);
 // scheme://host:port/object, every piece already safe for a request line.
 std::string request_url(const Url& url);
 
+// A reference (a redirect's Location) made absolute against the URL it came from: one with a
+// scheme of its own as it is; //authority, /path, ?query or a path relative to base's folder
+// completed from base, with "." and ".." segments resolved.
+std::string resolve_reference(const Url& base, std::string_view reference);
+
 // Redirects never leave TLS for plain HTTP (WinHTTP's default policy).
 bool redirect_allowed(std::string_view from, std::string_view to);
 

@@ -72,6 +72,23 @@ constexpr int check_formula_is_text = 96;
 constexpr int check_formula_starts = 97;
 constexpr int check_register_id = 104;
 
+// Screen updating is off while a macro writes its cells and on again however the macro ends: a
+// failure, or a function that is not found, must not leave the spreadsheet without a screen.
+class ScreenUpdatingOff {
+public:
+    ScreenUpdatingOff() { Excel4(xlfEcho, OPER(false)); }
+    ~ScreenUpdatingOff()
+    {
+        try {
+            Excel4(xlfEcho, OPER(true));
+        }
+        catch (...) { // a host that refuses has nothing more to be told here
+        }
+    }
+    ScreenUpdatingOff(const ScreenUpdatingOff&) = delete;
+    ScreenUpdatingOff& operator=(const ScreenUpdatingOff&) = delete;
+};
+
 template <class X> bool is_formula_text(const XOPER<X>& x)
 {
     const auto t = x.text();
@@ -184,7 +201,7 @@ template <class X> void paste_create(const XArgs<X>& args, std::string_view pref
 
 int paste_basic_macro()
 {
-    Excel4(xlfEcho, OPER(false));
+    const ScreenUpdatingOff quiet;
     const OPER a = ask<XLOPER>(xlfActiveCell);
     const OPER value = ask<XLOPER>(xlCoerce, a);
     // Only a number can be a register id; a text would otherwise count as its length.
@@ -201,14 +218,13 @@ int paste_basic_macro()
     else {
         throw std::runtime_error("XLL.PASTE.FUNCTION: register id not found");
     }
-    Excel4(xlfEcho, OPER(true));
     return 1;
 }
 
 int paste_create_macro()
 {
     const char* const fn = "xll_paste_create";
-    Excel4(xlfEcho, OPER(false));
+    const ScreenUpdatingOff quiet;
     OPER h = ask<XLOPER>(xlfActiveCell);
     OPER g = ask<XLOPER>(xlCoerce, h);
     if (g.is(xltypeNum)) { // on the register-id cell: the label is to its left
@@ -241,7 +257,6 @@ int paste_create_macro()
         paste_create(*record, prefix);
     else if (record12 && is_function(*record12))
         paste_create(*record12, prefix);
-    Excel4(xlfEcho, OPER(true));
     return 1;
 }
 

@@ -111,6 +111,33 @@ TEST(CacheListing, OneRowPerEntryOldestFirst)
     EXPECT_TRUE(is_na(list(4, 0)));
 }
 
+TEST(CacheListing, PasswordsAreShownAsStars)
+{
+    struct Case {
+        const char* given;
+        const char* shown;
+    } cases[] = {
+        {"Driver={PostgreSQL Unicode};Server=h;Uid=me;Pwd=s3cret", "Driver={PostgreSQL Unicode};Server=h;Uid=me;Pwd=***"},
+        {"PWD=a;password=b;PassWord = c ;Database=x;", "PWD=***;password=***;PassWord =***;Database=x;"},
+        {"Uid=me;Pwd={se;cr}}et};Port=5432", "Uid=me;Pwd=***;Port=5432"}, // braces may hold ; and }}
+        {"DSN=shop;Pwd=", "DSN=shop;Pwd=***"},
+        {"Driver=SQLite3;Database=/data/pwd=1.sqlite;NoCreat=1", "Driver=SQLite3;Database=/data/pwd=1.sqlite;NoCreat=1"},
+        {"Pwdx=1;xPwd=2;Passwords=3;odd;;Pwd", "Pwdx=1;xPwd=2;Passwords=3;odd;;Pwd"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(db::connection_string_shown(u(c.given)), u(c.shown)) << c.given;
+
+    // The cache still tells the two strings apart by their whole text.
+    db::ResultCache cache;
+    store(cache, OPER12(1.0), "DSN=a;Pwd=one", "SELECT 1", 0);
+    store(cache, OPER12(2.0), "DSN=a;Pwd=two", "SELECT 1", 0);
+    EXPECT_EQ(*cache.Find(u("DSN=a;Pwd=two"), u("SELECT 1"), 0), 2.0);
+    OPER12 list = db::cache_listing(cache, false);
+    EXPECT_EQ(show(list(0, 4)), "DSN=a;Pwd=***");
+    EXPECT_EQ(show(list(1, 4)), "DSN=a;Pwd=***");
+}
+
 TEST(CacheListing, GrowsPastAThousandAndPast32767Entries)
 {
     db::ResultCache cache;

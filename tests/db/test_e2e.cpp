@@ -28,7 +28,7 @@ protected:
     std::vector<std::string> values(const std::vector<std::string>& formulas)
     {
         auto r = eval_csv(formulas);
-        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(ran(r)) << r.status << r.err;
         std::vector<std::string> lines, out;
         size_t start = 0;
         for (size_t i = 0; i < r.out.size(); ++i)

@@ -34,7 +34,7 @@ protected:
 TEST_F(AlertFilter, CancelSwitchesErrorsOffForThisAndLaterSessions)
 {
     auto first = test::run_sheet("alert cancel\n" + failing + failing);
-    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.status, test::printed_failure_status) << first.err;
     EXPECT_EQ(first.out, "#N/A\n#N/A\n");
     EXPECT_EQ(count(first.err, error_alert), 1) << first.err;
 
@@ -48,7 +48,7 @@ TEST_F(AlertFilter, CancelSwitchesErrorsOffForThisAndLaterSessions)
 
 TEST_F(AlertFilter, TheDialogTurnsLevelsBackOnAndOkKeepsThemOn)
 {
-    ASSERT_EQ(test::run_sheet("alert cancel\n" + failing).status, 0);
+    ASSERT_EQ(test::run_sheet("alert cancel\n" + failing).status, test::printed_failure_status);
     auto restored = test::run_sheet(restore + failing + failing);
     EXPECT_EQ(restored.out, "#N/A\n#N/A\n");
     EXPECT_EQ(count(restored.err, error_alert), 2) << restored.err; // OK leaves the level on

@@ -118,24 +118,30 @@ TEST(Paste, CreateFromTheRegisterIdCellUsesBareNames)
 
 TEST(Paste, FailuresAlertAndKeepWhatIsWritten)
 {
+    // Each failure gives screen updating back, as a success does.
     // A number that is no register id.
-    auto r = paste_sheet("A1: 12345\nselect A1\nkey ^+B\nprint A1:A2\n");
-    EXPECT_EQ(r.out, "12345\n\n");
+    auto r = paste_sheet("A1: 12345\nselect A1\nkey ^+B\nprint A1:A2\nprint screen updating\n");
+    EXPECT_EQ(r.out, "12345\n\nTRUE\n");
     EXPECT_EQ(r.err, "Error: XLL.PASTE.FUNCTION: register id not found\n");
 
     // A formula beside the label whose value is no register id.
-    r = paste_sheet("A1: 'L\nB1: =12345\nselect A1\nkey ^+C\nprint A2:B2\n");
-    EXPECT_EQ(r.out, ",\n");
+    r = paste_sheet("A1: 'L\nB1: =12345\nselect A1\nkey ^+C\nprint A2:B2\nprint screen updating\n");
+    EXPECT_EQ(r.out, ",\nTRUE\n");
     EXPECT_EQ(r.err, "Warning: XLL.PASTE.CREATE: could not find register id of function\n");
 
     // A label with no formula beside it.
-    r = paste_sheet("A1: 'L\nselect A1\nkey ^+C\n");
+    r = paste_sheet("A1: 'L\nselect A1\nkey ^+C\nprint screen updating\n");
+    EXPECT_EQ(r.out, "TRUE\n");
     EXPECT_EQ(r.err, "Error: file: paste\nline: 97\nfunction: xll_paste_create\nensure: \"xFor.val.str[1] == '='\" failed\n");
 
     // The host refuses "L.Connection string" as a name: the labels written so far stay.
-    r = paste_sheet("A1: 'L\nB1: =zStatement\nselect A1\nkey ^+C\nprint A2:B3\nprint names\n");
-    EXPECT_EQ(r.out, "Connection string,\n,\n\n");
+    r = paste_sheet("A1: 'L\nB1: =zStatement\nselect A1\nkey ^+C\nprint A2:B3\nprint names\nprint screen updating\n");
+    EXPECT_EQ(r.out, "Connection string,\n,\n\nTRUE\n");
     EXPECT_EQ(r.err, "Error: Excel returned command failed\n");
+
+    // A paste that works.
+    r = paste_sheet("A1: =zJoin\nselect A1\nkey ^+B\nprint screen updating\n");
+    EXPECT_EQ(r.out, "TRUE\n");
 }
 
 TEST(Paste, TheIdOfAMacroChangesNothing)

@@ -56,6 +56,6 @@ TEST_F(PostgresThroughHost, TypedColumnsNonAsciiTextAndHeaders)
 TEST_F(PostgresThroughHost, ServerErrorsAreTextsInTheCell)
 {
     auto r = eval_csv({"=LEFT(" + statement("SELECT nothing FROM nowhere") + ",16)"});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, printed_failure_status) << r.err;
     EXPECT_EQ(r.out, "#SQL Error 42P01\n");
 }

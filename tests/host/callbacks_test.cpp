@@ -259,5 +259,16 @@ TEST_F(HostCallbacks, CoerceConvertsOrFails)
     EXPECT_EQ(out, Value(u"3"));
 }
 
+TEST_F(HostCallbacks, EchoKeepsScreenUpdating)
+{
+    Value out;
+    for (const auto& [given, on] : std::vector<std::pair<std::vector<Value>, bool>>{
+             {{Value(false)}, false}, {{Value(true)}, true}, {{Value(0.0)}, false}, {{}, true}, {{}, false}}) {
+        auto args = given;
+        EXPECT_EQ(host.dispatch(xlfEcho, args, out), xlretSuccess);
+        EXPECT_EQ(host.screen_updating(), on) << "ECHO without a value switches it over";
+    }
+}
+
 } // namespace
 } // namespace zorvane::host::test

@@ -103,7 +103,7 @@ TEST_F(DatabaseFaults, WrongPasswordIsTheServersDiagnostic)
     if (auto why = PostgresDb::unavailable(); !why.empty())
         GTEST_SKIP() << why;
     auto r = eval_csv({statement(PostgresDb::connection_string("postgres", PostgresDb::port(), "wrong"), "SELECT 1")});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, test::printed_failure_status) << r.err;
     EXPECT_EQ(r.out.rfind("\"#SQL Error ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("password authentication failed"), std::string::npos) << r.out;
 }
@@ -111,7 +111,7 @@ TEST_F(DatabaseFaults, WrongPasswordIsTheServersDiagnostic)
 TEST_F(DatabaseFaults, UnknownDriverIsTheDriverManagersDiagnostic)
 {
     auto r = eval_csv({statement("Driver=No Such Driver;Database=x", "SELECT 1")});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, test::printed_failure_status) << r.err;
     EXPECT_EQ(r.out.rfind("\"#SQL Error ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("Can't open lib 'No Such Driver'"), std::string::npos) << r.out;
 }
@@ -121,7 +121,7 @@ TEST_F(DatabaseFaults, FileThatIsNoDatabase)
     fs::path file = folder / "notes.sqlite";
     std::ofstream(file) << std::string(4096, 'x') << "\nthese are notes, not a database\n";
     auto r = eval_csv({statement("Driver=SQLite3;Database=" + file.string(), "SELECT * FROM sqlite_master")});
-    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.status, test::printed_failure_status) << r.err;
     EXPECT_EQ(r.out.rfind("\"#SQL Error ", 0), 0u) << r.out;
     EXPECT_NE(r.out.find("not a database"), std::string::npos) << r.out;
     // Reading the file did not change it.

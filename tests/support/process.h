@@ -21,7 +21,15 @@ struct Run {
     int status = -1; // exit status, or -1 when the process did not exit normally
 };
 
-// Each argument is quoted for the shell; standard error goes to a temporary file.
+// The host's exit status when everything ran and a printed value is a failure (an error value as
+// the whole value, "#SQL Error ...", "#No internet", ...).
+inline constexpr int printed_failure_status = 3;
+
+// Whether the host ran everything it was given, whatever the values it printed.
+inline bool ran(const Run& r) { return r.status == 0 || r.status == printed_failure_status; }
+
+// Each argument is quoted for the shell; standard error goes to a temporary file. The command
+// runs in `folder` when one is given.
 inline std::string shell_quote(const std::string& s)
 {
     std::string q = "'";
@@ -30,9 +38,10 @@ inline std::string shell_quote(const std::string& s)
     return q + "'";
 }
 
-inline Run run(const std::vector<std::string>& argv, const std::string& env = "")
+inline Run run(const std::vector<std::string>& argv, const std::string& env = "", const std::string& folder = "")
 {
-    std::string cmd = env.empty() ? "" : env + " ";
+    std::string cmd = folder.empty() ? "" : "cd " + shell_quote(folder) + " && ";
+    cmd += env.empty() ? "" : env + " ";
     for (const auto& a : argv)
         cmd += shell_quote(a) + " ";
     char errname[] = "/tmp/zorvane-test-stderr-XXXXXX";

@@ -39,3 +39,20 @@ TEST(WebEndToEnd, FailuresAreTextsAndCodesInTheCell)
     EXPECT_EQ(call("zWebQuery", "ftp://127.0.0.1/"), "12006\n");
     EXPECT_EQ(call("zWebQuery", "http://"), "12005\n");
 }
+
+TEST(WebEndToEnd, RedirectsGoThroughTheChecksOfEveryUrl)
+{
+    webtest::LocalServer server;
+    const std::string here = "127.0.0.1:" + std::to_string(server.port());
+    server.route("/new", webtest::ok("moved here"));
+    server.route("/dir/relative", webtest::redirect("../new"));
+    server.route("/with-credentials", webtest::redirect("http://user:secret@" + here + "/new"));
+    server.route("/to-ftp", webtest::redirect("ftp://" + here + "/new"));
+    server.route("/to-port-0", webtest::redirect("http://127.0.0.1:0/new"));
+    EXPECT_EQ(call("zWebQuery", server.url("/dir/relative")), "moved here\n");
+    EXPECT_EQ(call("zWebQuery", server.url("/with-credentials")), "moved here\n");
+    for (const auto& head : server.requests())
+        EXPECT_EQ(head.find("Authorization"), std::string::npos) << head;
+    EXPECT_EQ(call("zWebQuery", server.url("/to-ftp")), "#No internet\n");
+    EXPECT_EQ(call("zWebQuery", server.url("/to-port-0")), "#No internet\n");
+}
