@@ -43,7 +43,7 @@ TEST_F(HostEscape, TheSheetPressesEscAfterTheTimeItGives)
     std::ostringstream out;
     auto run = [&](const std::string& text) {
         std::istringstream script(text);
-        run_sheet_script(host, script, "t.sheet", "/tmp", out, OutputFormat::csv);
+        run_sheet_script(host, script, "t.sheet", "/tmp", out, PrintOptions{});
     };
     run("esc after 0.05\n");
     EXPECT_EQ(abort_answer(host, {Value(false)}), Value(false));
