@@ -1,5 +1,6 @@
 // Looking into and emptying the result cache from the worksheet.
 #include "db/cache_listing.h"
+#include "db/connection_pool.h"
 #include "xll/load_message.h"
 #include "xll/xll.h"
 
@@ -13,9 +14,11 @@ OPER12& clear_result()
     return result;
 }
 
+// A cleared cache sends every query to the database again: its connections start afresh too.
 void clear_cache()
 {
     db::ResultCache::instance().Clear();
+    db::ConnectionPool::instance().clear();
     clear_result() = XLL_T("Cache cleared.");
 }
 

@@ -36,6 +36,12 @@ SQLRETURN OdbcConnection::Connect()
 
 void OdbcConnection::Execute(xll::xstring_view statement_text, OdbcStatement& statement)
 {
+    AllocateStatement(statement);
+    ExecuteDirect(statement_text, statement);
+}
+
+void OdbcConnection::AllocateStatement(OdbcStatement& statement)
+{
     // A refused connection reports its own records (a wrong password, an unreachable server):
     // left to the statement allocation, they would be replaced by "Connection not open".
     if (!connected_) {
@@ -43,8 +49,14 @@ void OdbcConnection::Execute(xll::xstring_view statement_text, OdbcStatement& st
         if (!sql_succeeded(rc))
             CheckSqlDiagnostics(rc, statement, connection_.get(), text_);
     }
-    CheckSqlDiagnostics(SQLAllocHandle(SQL_HANDLE_STMT, connection_.get(), statement.out()), statement,
-                        connection_.get(), text_);
+    SQLHANDLE handle = SQL_NULL_HSTMT;
+    SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, connection_.get(), &handle);
+    statement.adopt(handle);
+    CheckSqlDiagnostics(rc, statement, connection_.get(), text_);
+}
+
+void OdbcConnection::ExecuteDirect(xll::xstring_view statement_text, OdbcStatement& statement)
+{
     xll::xstring text = text_.outgoing(statement_text);
     CheckSqlDiagnostics(SQLExecDirectW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement,
                         connection_.get(), text_);

@@ -26,7 +26,13 @@ public:
     // CheckSqlDiagnostics, with the statement already released.
     void Execute(xll::xstring_view statement_text, OdbcStatement& statement);
 
+    // The two halves of Execute, for callers that do something between them (prepare and bind,
+    // or look whether the user still wants the statement sent).
+    void AllocateStatement(OdbcStatement& statement);
+    void ExecuteDirect(xll::xstring_view statement_text, OdbcStatement& statement);
+
     bool connected() const { return connected_; }
+    SQLHDBC handle() const { return connection_.get(); }
     // How this connection's text travels; known once connected.
     const DriverText& text() const { return text_; }
 

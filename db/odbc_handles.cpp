@@ -33,12 +33,27 @@ OdbcConnectionHandle::~OdbcConnectionHandle()
     SQLFreeHandle(SQL_HANDLE_DBC, handle_);
 }
 
+void OdbcStatement::adopt(SQLHANDLE handle) noexcept
+{
+    release();
+    std::lock_guard<std::mutex> hold(lock_);
+    handle_ = handle;
+}
+
 void OdbcStatement::release() noexcept
 {
+    std::lock_guard<std::mutex> hold(lock_);
     if (handle_ != SQL_NULL_HSTMT) {
         SQLFreeHandle(SQL_HANDLE_STMT, handle_);
         handle_ = SQL_NULL_HSTMT;
     }
+}
+
+void OdbcStatement::cancel() noexcept
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    if (handle_ != SQL_NULL_HSTMT)
+        SQLCancel(handle_);
 }
 
 } // namespace db

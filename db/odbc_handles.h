@@ -2,6 +2,8 @@
 // failure path, exception or early return can leak a driver connection.
 #pragma once
 
+#include <mutex>
+
 #include "db/odbc_api.h"
 
 namespace db {
@@ -38,7 +40,8 @@ private:
 };
 
 // A statement handle; empty until allocated into, and releasable early (a failed execution frees
-// it before its diagnostics travel up).
+// it before its diagnostics travel up). While its owner works with it on one thread, another may
+// ask the driver to stop that work: the handle changes only under the lock the request takes.
 class OdbcStatement {
 public:
     OdbcStatement() = default;
@@ -47,16 +50,15 @@ public:
     OdbcStatement& operator=(const OdbcStatement&) = delete;
 
     SQLHSTMT get() const { return handle_; }
-    // The handle variable for SQLAllocHandle; whatever it held is released first.
-    SQLHANDLE* out()
-    {
-        release();
-        return &handle_;
-    }
+    // Takes a freshly allocated handle; whatever it held is released first.
+    void adopt(SQLHANDLE handle) noexcept;
     void release() noexcept;
+    // SQLCancel on the handle, if there is one. Safe from another thread than the owner's.
+    void cancel() noexcept;
 
 private:
     SQLHANDLE handle_ = SQL_NULL_HSTMT;
+    std::mutex lock_;
 };
 
 } // namespace db

@@ -6,6 +6,7 @@
 
 #include "db/column_reader.h"
 #include "db/odbc_connection.h"
+#include "db/query_run.h"
 #include "db/sql_diagnostics.h"
 #include "xll/text.h"
 
@@ -61,19 +62,41 @@ double milliseconds_since(std::chrono::steady_clock::time_point start)
 
 } // namespace
 
+StatementExecution direct_execution(xll::xstring_view statement)
+{
+    return [text = xll::xstring(statement)](OdbcConnection& connection, OdbcStatement& stmt) {
+        connection.ExecuteDirect(text, stmt);
+    };
+}
+
 QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers, Calendar& calendar)
+{
+    // Declared before the statement: the statement handle must go before its connection.
+    OdbcConnection connection;
+    OdbcStatement stmt;
+    connection.SetConnectionString(connection_string);
+    return run_statement(connection, stmt, direct_execution(statement), headers, calendar);
+}
+
+QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const StatementExecution& execute,
+                          bool headers, Calendar& calendar, QueryRun* run)
 {
     QueryResult q;
     const size_t offset = headers ? 1 : 0;
     size_t fetched = 0;
     SQLSMALLINT count = 0;
     auto start = std::chrono::steady_clock::now();
-    // Declared before the statement: the statement handle must go before its connection.
-    OdbcConnection connection;
-    OdbcStatement stmt;
     try {
-        connection.SetConnectionString(connection_string);
-        connection.Execute(statement, stmt);
+        connection.AllocateStatement(stmt);
+        if (run) {
+            run->throw_if_stopped(); // Esc while connecting: the statement is never sent
+            run->enter(QueryRun::Phase::executing);
+        }
+        execute(connection, stmt);
+        if (run) {
+            run->throw_if_stopped();
+            run->enter(QueryRun::Phase::fetching);
+        }
         SQLRETURN rc = SQLNumResultCols(stmt.get(), &count);
         if (!SQL_SUCCEEDED(rc) || count <= 0) {
             // No result set (an update, a definition), or no way to tell: the empty value.
@@ -110,6 +133,8 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
                 array.reserve(offset + static_cast<size_t>(expected));
             ColumnReader reader(calendar, connection.text());
             for (;;) {
+                if (run)
+                    run->throw_if_stopped();
                 rc = SQLFetch(stmt.get());
                 if (rc == SQL_NO_DATA)
                     break;
@@ -122,15 +147,19 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
                 for (size_t j = 0; j < n; ++j)
                     reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].kind, columns[j].sql_type, cells[j]);
                 ++fetched;
+                if (run)
+                    run->rows(fetched);
             }
             array.finish();
         }
     }
     catch (const SqlError& e) {
         q.value = xll::xstring_view(e.text());
+        q.failed = true;
     }
     catch (const std::exception& e) {
         q.value = xll::xstring_view(xll::WidenText(e.what()));
+        q.failed = true;
     }
     stmt.release();
     q.elapsed_ms = milliseconds_since(start);

@@ -4,6 +4,7 @@
 #include "db/result_cache.h"
 #include "db/statement_builders.h"
 #include "db/statement_call.h"
+#include "db/watched_query.h"
 #include "xll/text.h"
 #include "xll/xll.h"
 
@@ -38,7 +39,15 @@ LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement
             return &result;
         }
         SerialCalendar values;
-        QueryResult q = run_query(connection_string, statement, headers != 0, values);
+        SpreadsheetWatchHost spreadsheet;
+        WatchedQuery run = run_watched_query(connection_string, direct_execution(statement), headers != 0, values,
+                                             ConnectionPool::instance(), spreadsheet, XLL_T("zStatement"));
+        if (run.cancelled) {
+            // Nothing is kept: the next calculation runs the query again.
+            result = cancelled_text(run.rows);
+            return &result;
+        }
+        QueryResult& q = run.result;
         double stamp = 0; // an entry without its time is better than no entry
         if (ResultCache::Admits(q.value)) {
             try {

@@ -1,6 +1,7 @@
 #include "host/cli.h"
 
 #include "host/errors.h"
+#include "host/escape_key.h"
 #include "host/evaluator.h"
 #include "host/formula_parser.h"
 #include "host/host.h"
@@ -71,6 +72,8 @@ const Option options[] = {
              throw UsageError("--version-12 takes on or off");
          cl.host.version12 = on == "ON";
      }},
+    {"--status", Option::Takes::nothing, "--status", "show every change of the status bar on standard error",
+     [](CommandLine& cl, const std::string&) { cl.host.show_status = true; }},
     {"--csv", Option::Takes::nothing, "--csv", "CSV (the default for run; eval prints an aligned grid)",
      [](CommandLine& cl, const std::string&) { cl.format = OutputFormat::csv; }},
     {"--json", Option::Takes::optional_value, "--json[=records]",
@@ -296,6 +299,9 @@ int run_command_line(const std::vector<std::string>& args, std::istream& in, std
             cl.host.start_time = local_time_serial();
         Host host(cl.host, err);
         host.load_addin(cl.addin.empty() ? default_addin() : cl.addin);
+        // While formulas calculate, Ctrl-C is the spreadsheet's Esc.
+        if (cl.command == "eval" || cl.command == "run")
+            handle_interrupts();
         int status = exit_success;
         if (cl.show_version)
             out << addin_version(host) << '\n';

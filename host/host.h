@@ -26,6 +26,7 @@ struct HostOptions {
     double start_time = 0;          // the clock's start, a date serial
     AlertAnswer default_alert = AlertAnswer::ok;
     bool version12 = true;          // report the wide interface; off plays an older host
+    bool show_status = false;       // tell every change of the status bar on the alert stream
 };
 
 class Host final : public EvalContext {
@@ -98,6 +99,7 @@ private:
     Value unregister(const Value& which);
     Value alert(const std::vector<Value>& args);
     Value message(const std::vector<Value>& args);
+    void show_status(const std::u16string& text);
     Value on_time(const std::vector<Value>& args);
     Value on_key(const std::vector<Value>& args);
     std::optional<Value> coerce(const std::vector<Value>& args); // nullopt: cannot be converted

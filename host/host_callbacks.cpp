@@ -5,6 +5,7 @@
 #include "host/coerce.h"
 #include "host/dialog_box.h"
 #include "host/errors.h"
+#include "host/escape_key.h"
 #include "host/host.h"
 #include "host/utf.h"
 #include "host/value_record.h"
@@ -144,11 +145,20 @@ int Host::dispatch(int xlfn, std::vector<Value>& args, Value& result)
             return xlretInvCount;
         result = 0.0; // no window and no instance handle in a headless host
         return xlretSuccess;
-    case xlAbort:
+    case xlAbort: {
         if (!count_in(args, 0, 1))
             return xlretInvCount;
-        result = false; // nobody can press Esc here
+        // FALSE asks to let go of the key; omitted or TRUE only looks.
+        bool let_go = false;
+        if (!args.empty() && !args[0].is_missing()) {
+            auto keep = to_bool(args[0]);
+            if (failed(keep))
+                return xlretFailed;
+            let_go = !std::get<bool>(keep);
+        }
+        result = escape_pressed(let_go);
         return xlretSuccess;
+    }
     case xlStack:
         if (!args.empty())
             return xlretInvCount;
@@ -291,11 +301,20 @@ Value Host::message(const std::vector<Value>& args)
         auto text = to_text(args[1]);
         if (failed(text))
             return ErrorCode::value;
-        status_bar_ = std::get<std::u16string>(text);
+        show_status(std::get<std::u16string>(text));
     } else {
-        status_bar_.clear(); // the host's own status bar, which says nothing
+        show_status(u""); // the host's own status bar, which says nothing
     }
     return true;
+}
+
+void Host::show_status(const std::u16string& text)
+{
+    if (text == status_bar_)
+        return;
+    status_bar_ = text;
+    if (options_.show_status)
+        ui_.show_status(utf16_to_utf8(text));
 }
 
 Value Host::on_time(const std::vector<Value>& args)

@@ -3,12 +3,14 @@
 #include "host/cell_address.h"
 #include "host/coerce.h"
 #include "host/errors.h"
+#include "host/escape_key.h"
 #include "host/evaluator.h"
 #include "host/formula_parser.h"
 #include "host/printed_failure.h"
 #include "host/text_to_number.h"
 #include "host/utf.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <vector>
 
@@ -138,9 +140,11 @@ public:
             select(rest);
         else if (verb == "FORMAT")
             number_format(rest);
+        else if (verb == "ESC")
+            escape(rest);
         else
             fail("unknown line; expected a cell entry such as 'A1: =1+2' or one of print, run, advance, alert, dialog, now, recalc, key, "
-                 "select, format");
+                 "select, format, esc");
     }
 
 private:
@@ -370,6 +374,18 @@ private:
         }
         if (!ran)
             fail("no macro is bound to the key " + which);
+    }
+
+    // esc after SECONDS: Esc is pressed that much real time after this line, while the lines
+    // after it calculate; nothing is calculated here, so the next line's query is still to run.
+    void escape(const std::string& rest)
+    {
+        const auto parts = words(rest);
+        char* end = nullptr;
+        const double seconds = parts.size() == 2 ? std::strtod(parts[1].c_str(), &end) : -1;
+        if (parts.size() != 2 || ascii_upper(parts[0]) != "AFTER" || *end != '\0' || !(seconds >= 0 && seconds <= 86400))
+            fail("esc takes 'after SECONDS', such as esc after 1.5");
+        press_escape_after(std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds)));
     }
 
     Host& host_;

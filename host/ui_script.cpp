@@ -10,6 +10,12 @@ void UiScript::show_alert(const std::string& caption, const std::string& text)
     alerts_.push_back(std::move(line));
 }
 
+void UiScript::show_status(const std::string& text)
+{
+    out_ << (text.empty() ? std::string("Status:") : "Status: " + text) << '\n';
+    out_.flush();
+}
+
 AlertAnswer UiScript::next_alert_answer()
 {
     if (alert_answers_.empty())

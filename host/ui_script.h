@@ -33,6 +33,9 @@ public:
 
     // Shows "caption: text" on the error stream and records it.
     void show_alert(const std::string& caption, const std::string& text);
+    // Shows the status bar's new text as "Status: text" on the error stream ("Status:" when the
+    // host's own, empty bar is back).
+    void show_status(const std::string& text);
     // The next queued answer, or the default.
     AlertAnswer next_alert_answer();
     std::optional<DialogAnswer> next_dialog_answer();

@@ -2,6 +2,7 @@
 // the add-in arrive without a dialog to dismiss.
 #include "xll/load_message.h"
 
+#include "xll/status_bar.h"
 #include "xll/xll.h"
 
 namespace {
@@ -29,7 +30,7 @@ namespace xll {
 
 int show_status_message(const OPER12& text)
 {
-    Excel12(xlcMessage, OPER12(true), text);
+    show_status_text(text);
     double now = Excel12(xlfNow).to_number();
     Excel12(xlcOnTime, OPER12(now + clearing_delay), clearing_macro());
     return 1;
@@ -51,11 +52,10 @@ int show_load_message_guarded() noexcept
 
 XLL_EXPORT(int, xai_LoadedMsg, (void)) { return show_load_message_guarded(); }
 
-// FALSE hands the status bar back to the host; the second argument is then ignored.
 XLL_EXPORT(int, xll_ClearMsg, (void))
 {
     return xll::guarded_macro("The status bar could not be cleared.", [] {
-        xll::Excel12(xlcMessage, xll::OPER12(false), xll::OPER12(true));
+        xll::give_back_status_bar();
         return 1;
     });
 }

@@ -124,7 +124,7 @@ TEST(CommandLine, SheetsFromStandardInputAndWhatIsNoSheet)
     EXPECT_EQ(r.status, exit_usage);
     EXPECT_EQ(r.out, "1\n");
     EXPECT_EQ(r.err, "zorvane: (standard input):3: unknown line; expected a cell entry such as 'A1: =1+2' or one of print, run, "
-                     "advance, alert, dialog, now, recalc, key, select, format\n");
+                     "advance, alert, dialog, now, recalc, key, select, format, esc\n");
 
     // Refused before the add-in loads, so even a missing add-in is not reached.
     auto refused = [](const std::string& path) {

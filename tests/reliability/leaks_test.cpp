@@ -1,6 +1,7 @@
 // Handles and memory over many calls, in one process as a long spreadsheet session would make
-// them: after a warm-up, ten thousand failing queries and ten thousand cache fills and clears
-// leave the open descriptors exactly as they were and the resident memory within a small bound.
+// them: after a warm-up, ten thousand failing queries, ten thousand queries on kept connections and
+// ten thousand cache fills and clears leave the open descriptors exactly as they were and the
+// resident memory within a small bound.
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -11,7 +12,9 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "db/databases.h"
 #include "db/db_test.h"
 #include "db/query.h"
 #include "mock_host.h"
@@ -116,6 +119,43 @@ TEST_F(Leaks, FailingQueriesLeaveDescriptorsAndMemoryFlat)
         ASSERT_TRUE(q.value.is(xltypeStr));
         ASSERT_EQ(xll::xstring_to_utf8(q.value.text()).rfind("#SQL Error", 0), 0u);
     });
+}
+
+// Queries on kept connections, each a statement not asked before, on the string that
+// `connection_string` gives for the round; clearing the cache every `clear_every` rounds closes
+// every kept connection, and the next query opens one again.
+static void kept_connection_rounds(const std::function<const xll::xstring&(int)>& connection_string, int clear_every)
+{
+    expect_flat([&](int i) {
+        xll::xstring sql = xll::utf8_to_xstring("SELECT " + std::to_string(i));
+        LPXLOPER12 r = zstatement(connection_string(i).c_str(), sql.c_str(), 0);
+        ASSERT_TRUE(r && xll::base_type(r->xltype) == xltypeMulti);
+        if (i % clear_every == clear_every - 1)
+            zcache_clear(0);
+        mock::host().calls.clear();
+    });
+    zcache_clear(0);
+}
+
+// Half the queries go to one SQLite file, the others cycle through more files than are kept, so
+// that connections are closed and opened all the time.
+TEST_F(Leaks, KeptSqliteConnectionsLeaveDescriptorsAndMemoryFlat)
+{
+    std::vector<xll::xstring> files;
+    for (int k = 0; k < 6; ++k)
+        files.push_back(xll::utf8_to_xstring("Driver=SQLite3;Database=" + (folder / ("kept-" + std::to_string(k) + ".sqlite")).string()));
+    kept_connection_rounds([&](int i) -> const xll::xstring& { return i % 2 ? files[0] : files[static_cast<size_t>(i / 2) % files.size()]; },
+                           1000);
+}
+
+// The same over a server: one session serves the queries, each checked before its statement goes
+// out.
+TEST_F(Leaks, KeptPostgresConnectionLeavesDescriptorsAndMemoryFlat)
+{
+    if (auto why = test::PostgresDb::unavailable(); !why.empty())
+        GTEST_SKIP() << why;
+    const xll::xstring cs = xll::utf8_to_xstring(test::PostgresDb::fresh_connection_string());
+    kept_connection_rounds([&](int) -> const xll::xstring& { return cs; }, 500);
 }
 
 // Each round stores a fresh result (a statement never asked before), lists the cache and, every

@@ -1,0 +1,92 @@
+#include "db/connection_pool.h"
+
+#include <algorithm>
+
+#include "xll/auto.h"
+
+namespace db {
+
+ConnectionPool::ConnectionPool(size_t capacity, std::chrono::steady_clock::duration idle_limit, Clock clock)
+    : capacity_(capacity), idle_limit_(idle_limit), clock_(std::move(clock))
+{
+}
+
+ConnectionPool& ConnectionPool::instance()
+{
+    static ConnectionPool pool;
+    return pool;
+}
+
+std::unique_ptr<OdbcConnection> ConnectionPool::take(xll::xstring_view connection_string)
+{
+    // Closed outside the lock, after it: a disconnect may wait for the server.
+    std::vector<Kept> expired;
+    std::unique_ptr<OdbcConnection> found;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        const auto now = clock_();
+        auto idle = std::stable_partition(kept_.begin(), kept_.end(),
+                                          [&](const Kept& k) { return now - k.last_used <= idle_limit_; });
+        std::move(idle, kept_.end(), std::back_inserter(expired));
+        kept_.erase(idle, kept_.end());
+        auto match = std::find_if(kept_.begin(), kept_.end(),
+                                  [&](const Kept& k) { return k.connection_string == connection_string; });
+        if (match != kept_.end()) {
+            found = std::move(match->connection);
+            kept_.erase(match);
+        }
+    }
+    return found;
+}
+
+void ConnectionPool::keep(xll::xstring_view connection_string, std::unique_ptr<OdbcConnection> connection)
+{
+    if (!connection)
+        return;
+    std::vector<Kept> evicted;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        // A second connection for the same string (two queries that overlapped) replaces the first.
+        auto same = std::find_if(kept_.begin(), kept_.end(),
+                                 [&](const Kept& k) { return k.connection_string == connection_string; });
+        if (same != kept_.end()) {
+            evicted.push_back(std::move(*same));
+            kept_.erase(same);
+        }
+        kept_.push_back(Kept{xll::xstring(connection_string), std::move(connection), clock_()});
+        while (kept_.size() > capacity_) {
+            evicted.push_back(std::move(kept_.front()));
+            kept_.erase(kept_.begin());
+        }
+    }
+}
+
+void ConnectionPool::clear()
+{
+    std::vector<Kept> closing;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        closing.swap(kept_);
+    }
+}
+
+size_t ConnectionPool::size() const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return kept_.size();
+}
+
+namespace {
+
+// Closing the add-in closes its connections, while the driver manager is surely still there.
+int close_kept_connections()
+{
+    ConnectionPool::instance().clear();
+    return 1;
+}
+
+xll::Auto<xll::Close> close_at_unload(close_kept_connections);
+
+} // namespace
+
+} // namespace db

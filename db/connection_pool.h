@@ -1,0 +1,61 @@
+// Connections kept open between queries, so that a sheet of queries against one data source pays
+// for its connection once. A kept connection serves the next query with exactly the same
+// connection string (every code unit, as the result cache compares). The add-in keeps them itself:
+// the driver manager's own pooling would change every other ODBC user in the host's process.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "db/odbc_connection.h"
+
+namespace db {
+
+class ConnectionPool {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    // A sheet rarely talks to more than a few data sources; each kept connection holds a server
+    // session, so the least recently used goes when a new one would pass this.
+    static constexpr size_t default_capacity = 4;
+    // A connection left alone this long is closed at the next query: the server's session should
+    // not outlive the user's interest by much.
+    static constexpr std::chrono::minutes default_idle_limit{5};
+
+    explicit ConnectionPool(size_t capacity = default_capacity,
+                            std::chrono::steady_clock::duration idle_limit = default_idle_limit,
+                            Clock clock = std::chrono::steady_clock::now);
+    ~ConnectionPool() { clear(); }
+    ConnectionPool(const ConnectionPool&) = delete;
+    ConnectionPool& operator=(const ConnectionPool&) = delete;
+
+    // The process-wide pool of the query functions, emptied when the add-in closes.
+    static ConnectionPool& instance();
+
+    // The connection kept for exactly this string, now the caller's, or null. Connections idle
+    // past the limit are closed first.
+    std::unique_ptr<OdbcConnection> take(xll::xstring_view connection_string);
+    // Keeps a connection for its string, closing the least recently used one beyond the capacity.
+    void keep(xll::xstring_view connection_string, std::unique_ptr<OdbcConnection> connection);
+    // Closes every kept connection.
+    void clear();
+
+    size_t size() const;
+
+private:
+    struct Kept {
+        xll::xstring connection_string;
+        std::unique_ptr<OdbcConnection> connection;
+        std::chrono::steady_clock::time_point last_used;
+    };
+
+    size_t capacity_;
+    std::chrono::steady_clock::duration idle_limit_;
+    Clock clock_;
+    mutable std::mutex lock_;
+    std::vector<Kept> kept_; // least recently used first
+};
+
+} // namespace db
