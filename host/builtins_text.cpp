@@ -4,6 +4,7 @@
 #include "host/number_format.h"
 #include "host/text_to_number.h"
 #include "host/utf.h"
+#include "host/wildcard.h"
 #include "xll/xlcall.h"
 
 #include <cmath>
@@ -69,43 +70,6 @@ Value value_fn(EvalContext&, std::span<const Value> args)
         if (auto n = number_from_text(v.text()))
             return *n;
     return ErrorCode::value;
-}
-
-// Does the pattern (with ? * and ~ escapes) match the text from position `at` on? The match
-// need not reach the end of the text.
-bool wildcard_prefix_match(std::u16string_view pattern, std::u16string_view text, std::size_t at)
-{
-    std::size_t p = 0;
-    std::size_t t = at;
-    std::size_t star_p = std::u16string_view::npos;
-    std::size_t star_t = 0;
-    // Greedy with backtracking to the last '*'; a trailing '*' (or end of pattern) succeeds.
-    while (p < pattern.size()) {
-        const char16_t c = pattern[p];
-        if (c == u'*') {
-            star_p = ++p;
-            star_t = t;
-            continue;
-        }
-        bool literal = false;
-        char16_t want = c;
-        std::size_t width = 1;
-        if (c == u'~' && p + 1 < pattern.size() && (pattern[p + 1] == u'*' || pattern[p + 1] == u'?' || pattern[p + 1] == u'~')) {
-            literal = true;
-            want = pattern[p + 1];
-            width = 2;
-        }
-        if (t < text.size() && ((!literal && c == u'?') || fold_upper(text[t]) == fold_upper(want))) {
-            p += width;
-            ++t;
-            continue;
-        }
-        if (star_p == std::u16string_view::npos || star_t >= text.size())
-            return false;
-        p = star_p;
-        t = ++star_t;
-    }
-    return true;
 }
 
 Value search_fn(EvalContext&, std::span<const Value> args)
