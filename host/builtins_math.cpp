@@ -1,8 +1,10 @@
 // INT, RAND, ABS, ROUND, MOD, SUM, COUNT.
 #include "host/builtin_args.h"
 #include "host/builtins.h"
+#include "host/number_text.h"
 #include "xll/xlcall.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zorvane::host {
@@ -23,11 +25,9 @@ Value abs_fn(EvalContext&, std::span<const Value> args) { return std::fabs(numbe
 Value round_fn(EvalContext&, std::span<const Value> args)
 {
     const double x = number_arg(args, 0);
-    const double digits = std::trunc(number_arg(args, 1));
-    if (digits > 300 || digits < -300)
-        return ErrorCode::num;
-    const double scale = std::pow(10.0, digits);
-    return finite(std::round(x * scale) / scale); // half away from zero, like the spreadsheet
+    // Beyond ±400 digits every double either stays as it is or rounds to 0.
+    const double digits = std::clamp(std::trunc(number_arg(args, 1)), -400.0, 400.0);
+    return finite(round_decimal(x, static_cast<int>(digits)));
 }
 
 Value mod_fn(EvalContext&, std::span<const Value> args)
