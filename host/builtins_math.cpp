@@ -1,4 +1,4 @@
-// INT, RAND, ABS, ROUND, MOD, SUM, COUNT.
+// INT, RAND, ABS, ROUND, MOD; the aggregates SUM, COUNT, AVERAGE, MIN, MAX.
 #include "host/builtin_args.h"
 #include "host/builtins.h"
 #include "host/number_text.h"
@@ -10,6 +10,11 @@
 namespace zorvane::host {
 
 namespace {
+
+// Function numbers of the C interface that xlcall.h does not name.
+constexpr int function_average = 5;
+constexpr int function_min = 6;
+constexpr int function_max = 7;
 
 Value finite(double x)
 {
@@ -39,37 +44,83 @@ Value mod_fn(EvalContext&, std::span<const Value> args)
     return finite(n - d * std::floor(n / d)); // the result takes the divisor's sign
 }
 
-// SUM and COUNT: numbers inside arrays and references count, texts and booleans there do not;
-// direct arguments are converted.
-Value sum_fn(EvalContext&, std::span<const Value> args)
+// The aggregates read their arguments as the spreadsheet does: a value typed as an argument is
+// converted (TRUE is 1, "5" is 5, an omitted one is 0), while in a range or an array only numbers
+// count and texts, booleans and blanks are skipped. Errors are the result, except for COUNT,
+// which only leaves out what is no number.
+enum class OnError { propagate, skip };
+
+template <class Take>
+void for_each_number(EvalContext& ctx, std::span<const Value> args, OnError on_error, Take take)
 {
-    double total = 0;
+    auto from_range = [&](const Value& cell) {
+        if (cell.is_number())
+            take(cell.number());
+        else if (cell.is_error() && on_error == OnError::propagate)
+            throw ArgumentError{cell.error()};
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i].is_array()) {
-            for (const auto& cell : args[i].array().cells) {
-                propagate_error(cell);
-                if (cell.is_number())
-                    total += cell.number();
+        const Value& arg = args[i];
+        if (arg.is_ref() || arg.is_array()) {
+            const Value cells = arg.is_ref() ? ctx.dereference(arg.ref()) : Value();
+            const Value& values = arg.is_ref() ? cells : arg;
+            if (values.is_array()) {
+                for (const auto& cell : values.array().cells)
+                    from_range(cell);
+            } else {
+                from_range(values);
             }
+        } else if (arg.is_nil()) {
+            continue; // an expression's empty result, as a blank cell
+        } else if (on_error == OnError::skip) {
+            const auto n = to_number(arg);
+            if (!failed(n))
+                take(std::get<double>(n));
         } else {
-            total += number_arg(args, i);
+            take(number_arg(args, i)); // typed text that is no number is #VALUE!
         }
     }
+}
+
+Value sum_fn(EvalContext& ctx, std::span<const Value> args)
+{
+    double total = 0;
+    for_each_number(ctx, args, OnError::propagate, [&](double x) { total += x; });
     return finite(total);
 }
 
-Value count_fn(EvalContext&, std::span<const Value> args)
+Value count_fn(EvalContext& ctx, std::span<const Value> args)
 {
     double count = 0;
-    for (const auto& arg : args) {
-        if (arg.is_array()) {
-            for (const auto& cell : arg.array().cells)
-                count += cell.is_number() ? 1 : 0;
-        } else if (arg.is_number() || arg.is_bool() || (arg.is_text() && !failed(to_number(arg)))) {
-            ++count;
-        }
-    }
+    for_each_number(ctx, args, OnError::skip, [&](double) { ++count; });
     return count;
+}
+
+Value average_fn(EvalContext& ctx, std::span<const Value> args)
+{
+    double total = 0;
+    double count = 0;
+    for_each_number(ctx, args, OnError::propagate, [&](double x) {
+        total += x;
+        ++count;
+    });
+    if (count == 0)
+        return ErrorCode::div0;
+    return finite(total / count);
+}
+
+// MIN and MAX of no numbers at all are 0.
+template <bool IsMax>
+Value extreme_fn(EvalContext& ctx, std::span<const Value> args)
+{
+    bool any = false;
+    double best = 0;
+    for_each_number(ctx, args, OnError::propagate, [&](double x) {
+        if (!any || (IsMax ? x > best : x < best))
+            best = x;
+        any = true;
+    });
+    return best;
 }
 
 const Builtin builtins[] = {
@@ -78,8 +129,11 @@ const Builtin builtins[] = {
     {"ABS", xlfAbs, 1, 1, "s", abs_fn},
     {"ROUND", xlfRound, 2, 2, "s", round_fn},
     {"MOD", xlfMod, 2, 2, "s", mod_fn},
-    {"SUM", xlfSum, 1, max_builtin_args, "a", sum_fn},
-    {"COUNT", xlfCount, 1, max_builtin_args, "a", count_fn},
+    {"SUM", xlfSum, 1, max_builtin_args, "r", sum_fn},
+    {"COUNT", xlfCount, 1, max_builtin_args, "r", count_fn},
+    {"AVERAGE", function_average, 1, max_builtin_args, "r", average_fn},
+    {"MIN", function_min, 1, max_builtin_args, "r", extreme_fn<false>},
+    {"MAX", function_max, 1, max_builtin_args, "r", extreme_fn<true>},
 };
 
 } // namespace

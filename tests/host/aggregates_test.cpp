@@ -31,5 +31,58 @@ TEST(Round, RoundsTheDecimalTheNumberReadsAs)
     EXPECT_EQ(ctx.eval("=ROUND({1.15,2.25},1)"), ctx.eval("={1.2,2.3}"));
 }
 
+TEST(Aggregates, TypedArgumentsConvertWhileRangesCountOnlyNumbers)
+{
+    FakeContext ctx;
+    // SUM's help: -5, 15, 30, the text '5 and TRUE.
+    ctx.put("A2", {{-5}, {15}, {30}, {u"5"}, {true}});
+    EXPECT_EQ(ctx.eval("=SUM(A2:A4)"), Value(40.0));
+    EXPECT_EQ(ctx.eval("=SUM(A2:A4,15)"), Value(55.0));
+    EXPECT_EQ(ctx.eval("=SUM(A5,A6,2)"), Value(2.0)); // text and TRUE in cells are not numbers
+    EXPECT_EQ(ctx.eval("=SUM(\"5\",15,TRUE)"), Value(21.0)); // typed, they are
+    EXPECT_EQ(ctx.eval("=SUM(A2:A6)"), Value(40.0));
+    EXPECT_EQ(ctx.eval("=SUM({1,\"2\",TRUE})"), Value(1.0)); // an array is read like a range
+    EXPECT_EQ(ctx.eval("=SUM(1,)"), Value(1.0));
+    EXPECT_EQ(ctx.eval("=SUM(\"x\")"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=SUM(A2:A4,#N/A)"), Value(ErrorCode::na));
+    ctx.put("B1", {{1, ErrorCode::div0}});
+    EXPECT_EQ(ctx.eval("=SUM(B1:C1)"), Value(ErrorCode::div0));
+
+    // COUNT's help: a label, a date, a blank, 19, 22.24, TRUE and #DIV/0!.
+    ctx.put("D2", {{u"Sales"}, {39791}, {Nil{}}, {19}, {22.24}, {true}, {ErrorCode::div0}});
+    EXPECT_EQ(ctx.eval("=COUNT(D2:D8)"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=COUNT(D5:D8)"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=COUNT(D2:D8,2)"), Value(4.0));
+    EXPECT_EQ(ctx.eval("=COUNT(D7)"), Value(0.0)); // TRUE in a cell
+    EXPECT_EQ(ctx.eval("=COUNT(TRUE,\"3\",\"x\",#N/A)"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=COUNT({1,TRUE,\"3\"})"), Value(1.0));
+
+    // AVERAGE's, MIN's and MAX's help: 10, 7, 9, 27, 2, and a row 10, 15, 32.
+    ctx.put("E2", {{10, 15, 32}, {7}, {9}, {27}, {2}});
+    EXPECT_EQ(ctx.eval("=AVERAGE(E2:E6)"), Value(11.0));
+    EXPECT_EQ(ctx.eval("=AVERAGE(E2:E6,5)"), Value(10.0));
+    EXPECT_EQ(ctx.eval("=AVERAGE(E2:G2)"), Value(19.0));
+    EXPECT_EQ(ctx.eval("=MIN(E2:E6)"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=MIN(E2:E6,0)"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=MAX(E2:E6)"), Value(27.0));
+    EXPECT_EQ(ctx.eval("=MAX(E2:E6,30)"), Value(30.0));
+    // Texts and booleans in ranges are left out, not read as 0; with no number at all MIN and MAX
+    // are 0 and AVERAGE has nothing to divide by.
+    ctx.put("H1", {{u"-9", true, -1, Nil{}}});
+    EXPECT_EQ(ctx.eval("=MIN(H1:K1)"), Value(-1.0));
+    EXPECT_EQ(ctx.eval("=MAX(H1:K1)"), Value(-1.0));
+    EXPECT_EQ(ctx.eval("=AVERAGE(H1:K1,3)"), Value(1.0));
+    EXPECT_EQ(ctx.eval("=MAX(H1:I1)"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=AVERAGE(H1:I1)"), Value(ErrorCode::div0));
+    EXPECT_EQ(ctx.eval("=AVERAGE(TRUE,\"3\")"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=MIN(5,\"x\")"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=MAX(-5,)"), Value(0.0)); // an omitted argument is 0
+
+    // A cell holding a whole array result is read as that array.
+    ctx.cells[{20, 0}] = ctx.eval("={1,\"2\";3,TRUE}");
+    EXPECT_EQ(ctx.eval("=SUM(A21)"), Value(4.0));
+    EXPECT_EQ(ctx.eval("=COUNT(A21)"), Value(2.0));
+}
+
 } // namespace
 } // namespace zorvane::host::test
