@@ -8,6 +8,7 @@
 
 #include <span>
 #include <string>
+#include <utility>
 
 namespace zorvane::host {
 
@@ -48,6 +49,16 @@ inline bool bool_arg(std::span<const Value> args, std::size_t i, bool fallback =
     if (failed(b))
         throw ArgumentError{std::get<ErrorCode>(b)};
     return std::get<bool>(b);
+}
+
+// An argument taken whole as a block of values: a single value is a block of one.
+inline Array as_array(Value v)
+{
+    if (v.is_array())
+        return std::move(v.array());
+    Array single(1, 1);
+    single.at(0, 0) = v;
+    return single;
 }
 
 // Errors in the argument pass through unchanged.

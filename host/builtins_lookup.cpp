@@ -12,15 +12,6 @@ namespace zorvane::host {
 
 namespace {
 
-Array as_array(const Value& v)
-{
-    if (v.is_array())
-        return v.array();
-    Array single(1, 1);
-    single.at(0, 0) = v;
-    return single;
-}
-
 int index_arg(std::span<const Value> args, std::size_t i)
 {
     const double n = std::trunc(number_arg(args, i));

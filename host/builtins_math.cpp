@@ -1,6 +1,8 @@
-// INT, RAND, ABS, ROUND, MOD; the aggregates SUM, COUNT, AVERAGE, MIN, MAX.
+// INT, RAND, ABS, ROUND, MOD; the aggregates SUM, COUNT, AVERAGE, MIN, MAX; SUMIF and COUNTIF.
 #include "host/builtin_args.h"
 #include "host/builtins.h"
+#include "host/cell_address.h"
+#include "host/criteria.h"
 #include "host/number_text.h"
 #include "xll/xlcall.h"
 
@@ -15,6 +17,8 @@ namespace {
 constexpr int function_average = 5;
 constexpr int function_min = 6;
 constexpr int function_max = 7;
+constexpr int function_sumif = 345;
+constexpr int function_countif = 346;
 
 Value finite(double x)
 {
@@ -123,6 +127,53 @@ Value extreme_fn(EvalContext& ctx, std::span<const Value> args)
     return best;
 }
 
+// The cells of a SUMIF/COUNTIF range argument: a reference's cells, an array, or one value.
+Array cells_of(EvalContext& ctx, const Value& arg)
+{
+    propagate_error(arg);
+    Value values = arg.is_ref() ? ctx.dereference(arg.ref()) : arg;
+    propagate_error(values);
+    return as_array(std::move(values));
+}
+
+Value countif_fn(EvalContext& ctx, std::span<const Value> args)
+{
+    const Array range = cells_of(ctx, args[0]);
+    const Criterion criterion(args[1]);
+    return static_cast<double>(std::count_if(range.cells.begin(), range.cells.end(), [&](const Value& c) { return criterion.matches(c); }));
+}
+
+// SUMIF's sum range is only a starting point: the cells summed have the shape of the range tested,
+// as the spreadsheet does, so a single cell stands for a block as large as the range.
+Value sumif_fn(EvalContext& ctx, std::span<const Value> args)
+{
+    const Array range = cells_of(ctx, args[0]);
+    const Criterion criterion(args[1]);
+    Array sum_range = range;
+    if (given(args, 2)) {
+        if (args[2].is_ref()) {
+            const Ref& from = args[2].ref();
+            const Ref sized{from.first_row, from.first_column, std::min(from.first_row + range.rows, max_rows) - 1,
+                            std::min(from.first_column + range.columns, max_columns) - 1};
+            sum_range = cells_of(ctx, sized);
+        } else {
+            sum_range = cells_of(ctx, args[2]);
+        }
+    }
+    double total = 0;
+    for (int r = 0; r < range.rows && r < sum_range.rows; ++r) {
+        for (int c = 0; c < range.columns && c < sum_range.columns; ++c) {
+            if (!criterion.matches(range.at(r, c)))
+                continue;
+            const Value& cell = sum_range.at(r, c);
+            propagate_error(cell);
+            if (cell.is_number())
+                total += cell.number();
+        }
+    }
+    return finite(total);
+}
+
 const Builtin builtins[] = {
     {"INT", xlfInt, 1, 1, "s", int_fn},
     {"RAND", xlfRand, 0, 0, "s", rand_fn, true},
@@ -134,6 +185,8 @@ const Builtin builtins[] = {
     {"AVERAGE", function_average, 1, max_builtin_args, "r", average_fn},
     {"MIN", function_min, 1, max_builtin_args, "r", extreme_fn<false>},
     {"MAX", function_max, 1, max_builtin_args, "r", extreme_fn<true>},
+    {"SUMIF", function_sumif, 2, 3, "rsr", sumif_fn},
+    {"COUNTIF", function_countif, 2, 2, "rs", countif_fn},
 };
 
 } // namespace

@@ -84,5 +84,72 @@ TEST(Aggregates, TypedArgumentsConvertWhileRangesCountOnlyNumbers)
     EXPECT_EQ(ctx.eval("=COUNT(A21)"), Value(2.0));
 }
 
+TEST(Conditional, SumifAndCountifWithTheHelpsExamples)
+{
+    FakeContext ctx;
+    // Property values and their commissions, and a value to compare with.
+    ctx.put("A2", {{100000, 7000, 250000}, {200000, 14000}, {300000, 21000}, {400000, 28000}});
+    EXPECT_EQ(ctx.eval("=SUMIF(A2:A5,\">160000\",B2:B5)"), Value(63000.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(A2:A5,\">160000\")"), Value(900000.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(A2:A5,300000,B2:B5)"), Value(21000.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(A2:A5,\">\"&C2,B2:B5)"), Value(49000.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(A2:A5,\">160000\",B2)"), Value(63000.0)); // the sum range takes the range's shape
+
+    // Categories, foods and sales, one category left blank.
+    ctx.put("E2", {{u"Vegetables", u"Tomatoes", 2300},
+                   {u"Vegetables", u"Celery", 5500},
+                   {u"Fruits", u"Oranges", 800},
+                   {Nil{}, u"Butter", 400},
+                   {u"Vegetables", u"Carrots", 4200},
+                   {u"Fruits", u"Apples", 1200}});
+    EXPECT_EQ(ctx.eval("=SUMIF(E2:E7,\"Fruits\",G2:G7)"), Value(2000.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(E2:E7,\"Vegetables\",G2:G7)"), Value(12000.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(F2:F7,\"*es\",G2:G7)"), Value(4300.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(E2:E7,\"\",G2:G7)"), Value(400.0));
+
+    // Fruits and counts.
+    ctx.put("J2", {{u"apples", 32}, {u"oranges", 54}, {u"peaches", 75}, {u"apples", 86}});
+    EXPECT_EQ(ctx.eval("=COUNTIF(J2:J5,\"apples\")"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(J2:J5,J4)"), Value(1.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(J2:J5,J2)+COUNTIF(J2:J5,J3)"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(K2:K5,\">55\")"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(K2:K5,\"<>\"&K4)"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(K2:K5,\">=32\")-COUNTIF(K2:K5,\">85\")"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(J2:J5,\"*\")"), Value(4.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(J2:J5,\"?????es\")"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(J2:J5,\"APPLES\")"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(J2:J5,{\"apples\",\"peaches\"})"), ctx.eval("={2,1}"));
+}
+
+TEST(Conditional, CriteriaReadNumbersTextsBlanksAndErrorsLikeTheSpreadsheet)
+{
+    FakeContext ctx;
+    // Numbers and numeric text are one for equality; only numbers are in order with ">5".
+    ctx.put("A1", {{5, u"5", 6, u"6", u"1,000", 1000, true, Nil{}, u"", ErrorCode::na, u"a*b", u"axb"}});
+    const std::pair<const char*, double> counts[] = {
+        {"5", 2},          {"\"5\"", 2},      {"\"=5\"", 2},     {"\">5\"", 2},     {"\"<>5\"", 10},
+        {"\">=6\"", 2},    {"1000", 2},       {"TRUE", 1},       {"\"true\"", 1},   {"1", 0},
+        {"\"=\"", 1},      {"\"\"", 2},       {"\"<>\"", 11},    {"\"#N/A\"", 1},   {"\"a*b\"", 2},
+        {"\"a~*b\"", 1},   {"\"A?B\"", 2},    {"\"<b\"", 6},     {"\">A\"", 2},     {"Z9", 0},
+        {"\"<>a*\"", 10}};
+    for (const auto& [criterion, expected] : counts)
+        EXPECT_EQ(ctx.eval(std::string("=COUNTIF(A1:L1,") + criterion + ")"), Value(expected)) << criterion;
+
+    // A reference to an empty cell asks for 0, not for blanks.
+    ctx.put("A3", {{0, Nil{}, 0, u"x"}});
+    EXPECT_EQ(ctx.eval("=COUNTIF(A3:D3,Z99)"), Value(2.0));
+    // Dates as text compare as their serials.
+    ctx.put("A5", {{41789, 41790, 41791}});
+    EXPECT_EQ(ctx.eval("=COUNTIF(A5:C5,\">=2014-05-31\")"), Value(2.0));
+
+    // Errors among the cells tested are only unequal; a summed error is the result.
+    ctx.put("A7", {{1, ErrorCode::div0, 3}, {10, 20, ErrorCode::ref}});
+    EXPECT_EQ(ctx.eval("=SUMIF(A7:C7,\">0\",A8:C8)"), Value(ErrorCode::ref));
+    EXPECT_EQ(ctx.eval("=SUMIF(A7:B7,\">0\",A8:B8)"), Value(10.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(A7:C7,\"<3\")"), Value(1.0));
+    EXPECT_EQ(ctx.eval("=SUMIF({1,2,3},\">1\")"), Value(5.0)); // arrays as well as ranges
+    EXPECT_EQ(ctx.eval("=COUNTIF(#N/A,1)"), Value(ErrorCode::na));
+}
+
 } // namespace
 } // namespace zorvane::host::test
