@@ -31,14 +31,19 @@ inline double number_arg(std::span<const Value> args, std::size_t i, double fall
     return std::get<double>(n);
 }
 
+inline std::u16string text_value(const Value& v)
+{
+    auto t = to_text(v);
+    if (failed(t))
+        throw ArgumentError{std::get<ErrorCode>(t)};
+    return std::get<std::u16string>(std::move(t));
+}
+
 inline std::u16string text_arg(std::span<const Value> args, std::size_t i, std::u16string fallback = {})
 {
     if (!given(args, i))
         return fallback;
-    auto t = to_text(args[i]);
-    if (failed(t))
-        throw ArgumentError{std::get<ErrorCode>(t)};
-    return std::get<std::u16string>(t);
+    return text_value(args[i]);
 }
 
 inline bool bool_arg(std::span<const Value> args, std::size_t i, bool fallback = false)

@@ -101,9 +101,6 @@ Value relref_fn(EvalContext&, std::span<const Value> args)
 // gives them back whole.
 Value range_fn(EvalContext&, std::span<const Value> args) { return args[0]; }
 
-// Names the spreadsheet knows only in formulas: they have no function number.
-constexpr int formula_only = -1;
-
 const Builtin builtins[] = {
     {"INDEX", xlfIndex, 2, 3, "ass", index_fn},
     {"ROWS", xlfRows, 1, 1, "r", dimension_fn<true>},
