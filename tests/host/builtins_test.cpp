@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace zorvane::host::test {
 namespace {
 
@@ -224,6 +226,35 @@ TEST(Text, SubstituteAndTextjoin)
     EXPECT_EQ(ctx.eval("=TEXTJOIN(\"-\",TRUE,\"a\",{1,#DIV/0!})"), Value(ErrorCode::div0));
     EXPECT_EQ(ctx.eval("=TEXTJOIN(#N/A,TRUE,\"a\")"), Value(ErrorCode::na));
     EXPECT_EQ(ctx.eval("=TEXTJOIN(\",\",TRUE,REPT(\"a\",20000),REPT(\"b\",20000))"), Value(ErrorCode::value));
+}
+
+// IFERROR's fallback is evaluated only when it is needed; a registered function counts its calls.
+class CountingContext : public FakeContext {
+public:
+    int calls = 0;
+    std::optional<int> registered_arity(std::string_view name) override
+    {
+        return name == "tick" ? std::optional<int>(0) : std::nullopt;
+    }
+    Value call_registered(std::string_view, std::vector<Value>) override { return ++calls; }
+};
+
+TEST(Info, IferrorGivesTheFallbackForErrorsOnly)
+{
+    CountingContext ctx;
+    // The help's quotas and units sold.
+    ctx.put("A2", {{210, 35}, {55, 0}, {Nil{}, 23}});
+    EXPECT_EQ(ctx.eval("=IFERROR(A2/B2,\"Error in calculation\")"), Value(6.0));
+    EXPECT_EQ(ctx.eval("=IFERROR(A3/B3,\"Error in calculation\")"), Value(u"Error in calculation"));
+    EXPECT_EQ(ctx.eval("=IFERROR(A4/B4,\"Error in calculation\")"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=IFERROR(C9,1)"), Value(u"")); // an empty cell reads as ""
+    EXPECT_EQ(ctx.eval("=IFERROR(#N/A,C9)"), Value(u""));
+    EXPECT_EQ(ctx.eval("=IFERROR(A2:A3/B2:B3,-1)"), ctx.eval("={6;-1}"));
+    EXPECT_EQ(ctx.eval("=IFERROR(#REF!,#N/A)"), Value(ErrorCode::na));
+    EXPECT_EQ(ctx.eval("=IFERROR(1,tick())"), Value(1.0));
+    EXPECT_EQ(ctx.calls, 0);
+    EXPECT_EQ(ctx.eval("=IFERROR(1/0,tick())"), Value(1.0));
+    EXPECT_EQ(ctx.calls, 1);
 }
 
 TEST(Arrays, IndexRowsColumnsAndElementWiseFunctions)
