@@ -45,5 +45,6 @@ std::span<const Builtin> text_builtins();
 std::span<const Builtin> info_builtins();
 std::span<const Builtin> math_builtins();
 std::span<const Builtin> lookup_builtins();
+std::span<const Builtin> array_builtins();
 
 } // namespace zorvane::host
