@@ -127,6 +127,17 @@ int compare_values(const Value& a_in, const Value& b_in)
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
+bool same_value(const Value& a, const Value& b)
+{
+    if (a.v.index() != b.v.index())
+        return false;
+    if (a.is_text())
+        return a.text().size() == b.text().size() && fold_upper(a.text()) == fold_upper(b.text());
+    if (a.is_number() || a.is_bool() || a.is_error() || a.is_nil())
+        return a == b;
+    return false;
+}
+
 Value plain(Value value)
 {
     if (value.is_missing())

@@ -37,6 +37,10 @@ bool comparable(const Value& a, const Value& b);
 // 0, "" or FALSE depending on the other side. Returns <0, 0, >0.
 int compare_values(const Value& a, const Value& b);
 
+// Equality as lookups and UNIQUE see it: values of the same kind that are equal, texts without
+// regard to case; a blank equals only a blank, so 0, "" and FALSE stay apart.
+bool same_value(const Value& a, const Value& b);
+
 // Converts a value to a result that is neither a reference nor missing: missing becomes nil.
 Value plain(Value value);
 

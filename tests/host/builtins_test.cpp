@@ -301,7 +301,9 @@ TEST(Table, NamesAndNumbersAgree)
         {"LEN", xlfLen},     {"NOW", xlfNow},       {"VALUE", xlfValue},     {"SEARCH", 82},      {"FIND", 124},
         {"LEFT", 115},       {"INDEX", xlfIndex},   {"ROWS", xlfRows},       {"COLUMNS", xlfColumns}, {"IF", xlfIf},
         {"ISERROR", xlfIserror}, {"ISNA", xlfIsna}, {"ISNUMBER", xlfIsnumber}, {"ISTEXT", xlfIstext}, {"INT", xlfInt},
-        {"RAND", xlfRand},   {"REPT", xlfRept}};
+        {"RAND", xlfRand},   {"REPT", xlfRept},     {"AVERAGE", 5},          {"MIN", 6},          {"MAX", 7},
+        {"VLOOKUP", 102},    {"LOWER", 112},        {"UPPER", 113},          {"SUBSTITUTE", 120}, {"SUMIF", 345},
+        {"COUNTIF", 346},    {"IFERROR", 480}};
     for (const auto& [name, number] : expected) {
         const Builtin* by_name = find_builtin(name);
         ASSERT_NE(by_name, nullptr) << name;

@@ -1,5 +1,5 @@
-// The functions whose result is a block of its own size (FILTER, SORT, UNIQUE), on the tables of
-// the spreadsheet's function help.
+// VLOOKUP and XLOOKUP, and the functions whose result is a block of its own size (FILTER, SORT,
+// UNIQUE), on the tables of the spreadsheet's function help.
 #include "fake_context.h"
 #include "host/sheet.h"
 
@@ -9,6 +9,13 @@
 
 namespace zorvane::host::test {
 namespace {
+
+// The help's table of a liquid's density, viscosity and temperature, sorted by density.
+void density_table(FakeContext& ctx)
+{
+    ctx.put("A2", {{0.457, 3.55, 500}, {0.525, 3.25, 400}, {0.606, 2.93, 300}, {0.675, 2.75, 250}, {0.746, 2.57, 200},
+                   {0.835, 2.38, 150}, {0.946, 2.17, 100}, {1.09, 1.95, 50}, {1.29, 1.71, 0}});
+}
 
 // The help's sales table of FILTER, in A5:D20.
 void sales_table(FakeContext& ctx)
@@ -21,6 +28,74 @@ void sales_table(FakeContext& ctx)
                    {u"North", u"Amy", u"Grape", 6420},    {u"South", u"Sal", u"Apple", 1310},
                    {u"East", u"Fritz", u"Pear", 6187},    {u"West", u"Sravan", u"Apple", 8499},
                    {u"North", u"Xi", u"Banana", 3696},    {u"South", u"Hector", u"Grape", 6955}});
+}
+
+TEST(Vlookup, ApproximateInASortedColumnAndExactWithWildcards)
+{
+    FakeContext ctx;
+    density_table(ctx);
+    EXPECT_EQ(ctx.eval("=VLOOKUP(1,A2:C10,2)"), Value(2.17));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(1,A2:C10,3,TRUE)"), Value(100.0));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(0.7,A2:C10,3,FALSE)"), Value(ErrorCode::na));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(0.1,A2:C10,2,TRUE)"), Value(ErrorCode::na));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(2,A2:C10,2,TRUE)"), Value(1.71));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(0.946,A2:C10,3,FALSE)"), Value(100.0));
+    // Blank rows below the sorted values are not taken for larger values.
+    EXPECT_EQ(ctx.eval("=VLOOKUP(5,A2:C30,3)"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(1,A2:C10,0)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(1,A2:C10,4)"), Value(ErrorCode::ref));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(#N/A,A2:C10,2)"), Value(ErrorCode::na));
+
+    ctx.put("E1", {{101, u"Davis", u"Sara"}, {102, u"Fontana", u"Olivier"}, {103, u"Leal", u"Karina"}, {u"104", u"Patten", u"Michael"}});
+    EXPECT_EQ(ctx.eval("=VLOOKUP(102,E1:G4,2,FALSE)"), Value(u"Fontana"));
+    EXPECT_EQ(ctx.eval("=VLOOKUP(\"fon*\",F1:G4,2,FALSE)"), Value(u"Olivier")); // case and wildcards
+    EXPECT_EQ(ctx.eval("=VLOOKUP(104,E1:G4,2,FALSE)"), Value(ErrorCode::na)); // "104" is text
+    EXPECT_EQ(ctx.eval("=VLOOKUP({101;103},E1:G4,3,FALSE)"), ctx.eval("={\"Sara\";\"Karina\"}"));
+    // Duplicates in a sorted column: the last of them.
+    EXPECT_EQ(ctx.eval("=VLOOKUP(2,{1,\"a\";2,\"b\";2,\"c\";3,\"d\"},2)"), Value(u"c"));
+}
+
+TEST(Xlookup, MatchAndSearchModes)
+{
+    FakeContext ctx;
+    ctx.put("B2", {{u"China", u"CN", u"+86"},     {u"India", u"IN", u"+91"},   {u"United States", u"US", u"+1"},
+                   {u"Indonesia", u"ID", u"+62"}, {u"Brazil", u"BR", u"+55"},  {u"Pakistan", u"PK", u"+92"},
+                   {u"Nigeria", u"NG", u"+234"},  {u"Bangladesh", u"BD", u"+880"}, {u"Russia", u"RU", u"+7"},
+                   {u"Mexico", u"MX", u"+52"}});
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"Brazil\",B2:B11,D2:D11)"), Value(u"+55"));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"brazil\",B2:B11,C2:D11)"), ctx.eval("={\"BR\",\"+55\"}")); // the whole row
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"Atlantis\",B2:B11,D2:D11)"), Value(ErrorCode::na));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"Atlantis\",B2:B11,D2:D11,\"Item not found\")"), Value(u"Item not found"));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"In*\",B2:B11,C2:C11)"), Value(ErrorCode::na)); // no wildcards unless asked
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"In*\",B2:B11,C2:C11,,2)"), Value(u"IN"));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"In*\",B2:B11,C2:C11,,2,-1)"), Value(u"ID"));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"In*\",B2:B11,C2:C11,,3)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"India\",B2:B11,C2:C11,,0,0)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"India\",B2:C11,C2:C11)"), Value(ErrorCode::value)); // not one column
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"India\",B2:B11,C2:C10)"), Value(ErrorCode::value)); // not as tall
+
+    // The tax table: rates by the highest income they apply to.
+    ctx.put("F2", {{0.10, 9700}, {0.12, 39475}, {0.22, 84200}, {0.24, 160725}, {0.32, 204100}, {0.35, 510300}});
+    EXPECT_EQ(ctx.eval("=XLOOKUP(46523,G2:G7,F2:F7,0,1,1)"), Value(0.22));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(46523,G2:G7,F2:F7,0,-1)"), Value(0.12));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(39475,G2:G7,F2:F7,0,1)"), Value(0.12));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(600000,G2:G7,F2:F7,\"none\",1)"), Value(u"none"));
+    for (const char* search : {"2", "-2"}) {
+        const std::string sorted = std::string(search) == "2" ? "G2:G7" : "SORT(G2:G7,1,-1)";
+        const std::string rates = std::string(search) == "2" ? "F2:F7" : "SORT(F2:F7,1,-1)";
+        EXPECT_EQ(ctx.eval("=XLOOKUP(46523," + sorted + "," + rates + ",0,1," + search + ")"), Value(0.22)) << search;
+        EXPECT_EQ(ctx.eval("=XLOOKUP(46523," + sorted + "," + rates + ",0,-1," + search + ")"), Value(0.12)) << search;
+        EXPECT_EQ(ctx.eval("=XLOOKUP(160725," + sorted + "," + rates + ",0,0," + search + ")"), Value(0.24)) << search;
+        EXPECT_EQ(ctx.eval("=XLOOKUP(46523," + sorted + "," + rates + ",0,0," + search + ")"), Value(0.0)) << search;
+    }
+    // Unsorted, the nearest value still wins; of equal ones the first in search order.
+    EXPECT_EQ(ctx.eval("=XLOOKUP(5,{9,4,7,4,6},{\"a\",\"b\",\"c\",\"d\",\"e\"},,-1)"), Value(u"b"));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(5,{9,4,7,4,6},{\"a\",\"b\",\"c\",\"d\",\"e\"},,-1,-1)"), Value(u"d"));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(5,{9,4,7,4,6},{\"a\",\"b\",\"c\",\"d\",\"e\"},,1)"), Value(u"e"));
+    // A row looked up gives the column below the match; numbers and numeric text differ.
+    EXPECT_EQ(ctx.eval("=XLOOKUP(2,{1,2,3},{\"a\",\"b\",\"c\";\"x\",\"y\",\"z\"})"), ctx.eval("={\"b\";\"y\"}"));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(\"2\",{1,2,3},{4,5,6})"), Value(ErrorCode::na));
+    EXPECT_EQ(ctx.eval("=XLOOKUP(TRUE,{1,TRUE},{4,5})"), Value(5.0));
 }
 
 TEST(DynamicArrays, FilterKeepsRowsOrColumns)
