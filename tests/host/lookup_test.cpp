@@ -110,6 +110,7 @@ TEST(DynamicArrays, FilterKeepsRowsOrColumns)
     EXPECT_EQ(ctx.eval("=ROWS(FILTER(A5:D20,(C5:C20=\"Apple\")+(A5:A20=\"East\")))"), Value(6.0));
     EXPECT_EQ(ctx.eval("=FILTER(A5:D20,C5:C20=\"Kiwi\",\"\")"), Value(u""));
     EXPECT_EQ(ctx.eval("=FILTER(A5:D20,C5:C20=\"Kiwi\")"), Value(ErrorCode::calc));
+    EXPECT_EQ(ctx.eval("=#calc!"), Value(ErrorCode::calc)); // and formulas may write it
     EXPECT_EQ(ctx.eval("=SUM(FILTER(D5:D20,B5:B20=\"Tom\"))"), Value(10593.0));
     // Columns by a row of flags; numbers as flags; sizes that do not fit; errors among the flags.
     EXPECT_EQ(ctx.eval("=FILTER({1,2,3;4,5,6},{1,0,2})"), ctx.eval("={1,3;4,6}"));
