@@ -8,6 +8,7 @@
 
 #include <span>
 #include <string>
+#include <utility>
 
 namespace zorvane::host {
 
@@ -30,14 +31,19 @@ inline double number_arg(std::span<const Value> args, std::size_t i, double fall
     return std::get<double>(n);
 }
 
+inline std::u16string text_value(const Value& v)
+{
+    auto t = to_text(v);
+    if (failed(t))
+        throw ArgumentError{std::get<ErrorCode>(t)};
+    return std::get<std::u16string>(std::move(t));
+}
+
 inline std::u16string text_arg(std::span<const Value> args, std::size_t i, std::u16string fallback = {})
 {
     if (!given(args, i))
         return fallback;
-    auto t = to_text(args[i]);
-    if (failed(t))
-        throw ArgumentError{std::get<ErrorCode>(t)};
-    return std::get<std::u16string>(t);
+    return text_value(args[i]);
 }
 
 inline bool bool_arg(std::span<const Value> args, std::size_t i, bool fallback = false)
@@ -48,6 +54,16 @@ inline bool bool_arg(std::span<const Value> args, std::size_t i, bool fallback =
     if (failed(b))
         throw ArgumentError{std::get<ErrorCode>(b)};
     return std::get<bool>(b);
+}
+
+// An argument taken whole as a block of values: a single value is a block of one.
+inline Array as_array(Value v)
+{
+    if (v.is_array())
+        return std::move(v.array());
+    Array single(1, 1);
+    single.at(0, 0) = v;
+    return single;
 }
 
 // Errors in the argument pass through unchanged.

@@ -13,7 +13,7 @@ const std::vector<Builtin>& table()
 {
     static const std::vector<Builtin> all = [] {
         std::vector<Builtin> out;
-        for (auto part : {date_builtins(), text_builtins(), info_builtins(), math_builtins(), lookup_builtins()})
+        for (auto part : {date_builtins(), text_builtins(), info_builtins(), math_builtins(), lookup_builtins(), array_builtins()})
             out.insert(out.end(), part.begin(), part.end());
         return out;
     }();

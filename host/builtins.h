@@ -27,6 +27,8 @@ struct Builtin {
 };
 
 inline constexpr int max_builtin_args = 255;
+// The number of names the spreadsheet knows only in formulas: they have none in the C interface.
+inline constexpr int formula_only = -1;
 
 // Lookup by name (case-insensitive) or by function number; nullptr when there is none.
 const Builtin* find_builtin(std::string_view name);
@@ -43,5 +45,6 @@ std::span<const Builtin> text_builtins();
 std::span<const Builtin> info_builtins();
 std::span<const Builtin> math_builtins();
 std::span<const Builtin> lookup_builtins();
+std::span<const Builtin> array_builtins();
 
 } // namespace zorvane::host

@@ -1,4 +1,4 @@
-// IF, the IS functions, NA, TRUE, FALSE, AND, OR, NOT and EVALUATE.
+// IF, IFERROR, the IS functions, NA, TRUE, FALSE, AND, OR, NOT and EVALUATE.
 #include "host/builtin_args.h"
 #include "host/builtins.h"
 #include "xll/xlcall.h"
@@ -6,6 +6,9 @@
 namespace zorvane::host {
 
 namespace {
+
+// The function number of IFERROR in the C interface, which xlcall.h does not name.
+constexpr int function_iferror = 480;
 
 // IF's branches are chosen here when both are already values; the evaluator evaluates only the
 // chosen branch of a scalar condition itself.
@@ -15,6 +18,16 @@ Value if_fn(EvalContext&, std::span<const Value> args)
     if (condition)
         return args.size() > 1 ? (args[1].is_missing() ? Value(0.0) : args[1]) : Value(true);
     return args.size() > 2 ? (args[2].is_missing() ? Value(0.0) : args[2]) : Value(false);
+}
+
+// IFERROR(value, value_if_error): an empty cell on either side reads as "". The evaluator
+// evaluates value_if_error only when a scalar value is an error.
+Value iferror_fn(EvalContext&, std::span<const Value> args)
+{
+    const Value& chosen = args[0].is_error() ? args[1] : args[0];
+    if (chosen.is_nil() || chosen.is_missing())
+        return std::u16string();
+    return chosen;
 }
 
 Value iserror_fn(EvalContext&, std::span<const Value> args) { return args[0].is_error(); }
@@ -75,6 +88,7 @@ const Builtin builtins[] = {
     {"OR", xlfOr, 1, max_builtin_args, "a", logical_fn<false>},
     {"NOT", xlfNot, 1, 1, "s", not_fn},
     {"EVALUATE", xlfEvaluate, 1, 1, "s", evaluate_fn, true},
+    {"IFERROR", function_iferror, 2, 2, "s", iferror_fn},
 };
 
 } // namespace

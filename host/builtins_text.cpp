@@ -1,9 +1,11 @@
-// TEXT, CONCATENATE, LEN, VALUE, SEARCH, FIND, LEFT, RIGHT, MID, REPT, TRIM, EXACT.
+// TEXT, CONCATENATE, LEN, VALUE, SEARCH, FIND, LEFT, RIGHT, MID, REPT, TRIM, EXACT, UPPER, LOWER,
+// SUBSTITUTE, TEXTJOIN.
 #include "host/builtin_args.h"
 #include "host/builtins.h"
 #include "host/number_format.h"
 #include "host/text_to_number.h"
 #include "host/utf.h"
+#include "host/wildcard.h"
 #include "xll/xlcall.h"
 
 #include <cmath>
@@ -12,6 +14,11 @@
 namespace zorvane::host {
 
 namespace {
+
+// Function numbers of the C interface that xlcall.h does not name.
+constexpr int function_lower = 112;
+constexpr int function_upper = 113;
+constexpr int function_substitute = 120;
 
 constexpr std::size_t max_text_length = 32767;
 
@@ -69,43 +76,6 @@ Value value_fn(EvalContext&, std::span<const Value> args)
         if (auto n = number_from_text(v.text()))
             return *n;
     return ErrorCode::value;
-}
-
-// Does the pattern (with ? * and ~ escapes) match the text from position `at` on? The match
-// need not reach the end of the text.
-bool wildcard_prefix_match(std::u16string_view pattern, std::u16string_view text, std::size_t at)
-{
-    std::size_t p = 0;
-    std::size_t t = at;
-    std::size_t star_p = std::u16string_view::npos;
-    std::size_t star_t = 0;
-    // Greedy with backtracking to the last '*'; a trailing '*' (or end of pattern) succeeds.
-    while (p < pattern.size()) {
-        const char16_t c = pattern[p];
-        if (c == u'*') {
-            star_p = ++p;
-            star_t = t;
-            continue;
-        }
-        bool literal = false;
-        char16_t want = c;
-        std::size_t width = 1;
-        if (c == u'~' && p + 1 < pattern.size() && (pattern[p + 1] == u'*' || pattern[p + 1] == u'?' || pattern[p + 1] == u'~')) {
-            literal = true;
-            want = pattern[p + 1];
-            width = 2;
-        }
-        if (t < text.size() && ((!literal && c == u'?') || fold_upper(text[t]) == fold_upper(want))) {
-            p += width;
-            ++t;
-            continue;
-        }
-        if (star_p == std::u16string_view::npos || star_t >= text.size())
-            return false;
-        p = star_p;
-        t = ++star_t;
-    }
-    return true;
 }
 
 Value search_fn(EvalContext&, std::span<const Value> args)
@@ -196,6 +166,76 @@ Value exact_fn(EvalContext&, std::span<const Value> args)
     return text_arg(args, 0) == text_arg(args, 1);
 }
 
+Value upper_fn(EvalContext&, std::span<const Value> args) { return fold_upper(text_arg(args, 0)); }
+Value lower_fn(EvalContext&, std::span<const Value> args) { return fold_lower(text_arg(args, 0)); }
+
+// SUBSTITUTE(text, old_text, new_text, [instance_num]): every occurrence, or only the n-th;
+// case matters and there are no wildcards.
+Value substitute_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string text = text_arg(args, 0);
+    const std::u16string old_text = text_arg(args, 1);
+    const std::u16string new_text = text_arg(args, 2);
+    double instance = 0; // every one
+    if (given(args, 3)) {
+        instance = std::trunc(number_arg(args, 3));
+        if (instance < 1)
+            return ErrorCode::value;
+    }
+    if (old_text.empty())
+        return text;
+    std::u16string out;
+    std::size_t from = 0;
+    double seen = 0;
+    for (auto at = text.find(old_text); at != std::u16string::npos; at = text.find(old_text, at + old_text.size())) {
+        if (instance != 0 && ++seen != instance)
+            continue;
+        out.append(text, from, at - from);
+        out += new_text;
+        from = at + old_text.size();
+        if (out.size() > max_text_length || instance != 0)
+            break;
+    }
+    out.append(text, from, std::u16string::npos);
+    return text_result(std::move(out));
+}
+
+// TEXTJOIN(delimiter, ignore_empty, text1, ...): ranges and arrays join row by row; a delimiter
+// range or array is used item by item in turn.
+Value textjoin_fn(EvalContext&, std::span<const Value> args)
+{
+    std::vector<std::u16string> delimiters;
+    if (args[0].is_array()) {
+        for (const auto& d : args[0].array().cells)
+            delimiters.push_back(text_value(d));
+    } else {
+        delimiters.push_back(text_value(args[0]));
+    }
+    const bool ignore_empty = bool_arg(args, 1);
+    std::u16string out;
+    std::size_t joined = 0;
+    auto join = [&](const Value& v) {
+        std::u16string item = text_value(v);
+        if (ignore_empty && item.empty())
+            return;
+        if (joined > 0)
+            out += delimiters[(joined - 1) % delimiters.size()];
+        out += item;
+        ++joined;
+        if (out.size() > max_text_length)
+            throw ArgumentError{ErrorCode::value};
+    };
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        if (args[i].is_array()) {
+            for (const auto& cell : args[i].array().cells)
+                join(cell);
+        } else {
+            join(args[i]);
+        }
+    }
+    return out;
+}
+
 const Builtin builtins[] = {
     {"TEXT", xlfText, 2, 2, "s", text_fn},
     {"CONCATENATE", xlfConcatenate, 1, max_builtin_args, "s", concatenate_fn},
@@ -209,6 +249,10 @@ const Builtin builtins[] = {
     {"REPT", xlfRept, 2, 2, "s", rept_fn},
     {"TRIM", xlfTrim, 1, 1, "s", trim_fn},
     {"EXACT", xlfExact, 2, 2, "s", exact_fn},
+    {"UPPER", function_upper, 1, 1, "s", upper_fn},
+    {"LOWER", function_lower, 1, 1, "s", lower_fn},
+    {"SUBSTITUTE", function_substitute, 3, 4, "s", substitute_fn},
+    {"TEXTJOIN", formula_only, 3, max_builtin_args, "asa", textjoin_fn},
 };
 
 } // namespace

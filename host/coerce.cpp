@@ -70,7 +70,6 @@ std::u16string display_text(const Value& value)
     return failed(text) ? std::u16string() : std::get<std::u16string>(text);
 }
 
-namespace {
 int kind_rank(const Value& v)
 {
     if (v.is_number())
@@ -79,9 +78,14 @@ int kind_rank(const Value& v)
         return 1;
     if (v.is_bool())
         return 2;
-    return -1; // blank
+    return -1;
 }
-} // namespace
+
+bool comparable(const Value& a, const Value& b)
+{
+    const int rank = kind_rank(a);
+    return rank >= 0 && rank == kind_rank(b);
+}
 
 int compare_values(const Value& a_in, const Value& b_in)
 {
@@ -121,6 +125,17 @@ int compare_values(const Value& a_in, const Value& b_in)
     const auto x = fold_upper(pa->text());
     const auto y = fold_upper(pb->text());
     return x < y ? -1 : (x > y ? 1 : 0);
+}
+
+bool same_value(const Value& a, const Value& b)
+{
+    if (a.v.index() != b.v.index())
+        return false;
+    if (a.is_text())
+        return a.text().size() == b.text().size() && fold_upper(a.text()) == fold_upper(b.text());
+    if (a.is_number() || a.is_bool() || a.is_error() || a.is_nil())
+        return a == b;
+    return false;
 }
 
 Value plain(Value value)

@@ -183,6 +183,14 @@ Value evaluate_call(const Node& node, EvalContext& ctx)
                 return evaluate(chosen, ctx);
             }
         }
+        if (builtin->name == "IFERROR") {
+            // The fallback runs only for an error, as IF runs only its chosen branch.
+            std::vector<Value> args;
+            args.push_back(operand(*node.children[0], ctx));
+            const bool needed = args[0].is_array() || args[0].is_error();
+            args.push_back(needed ? evaluate(*node.children[1], ctx) : Value(Missing{}));
+            return call_builtin(*builtin, ctx, std::move(args));
+        }
         return call_builtin(*builtin, ctx, evaluate_arguments(node, ctx));
     }
     if (ctx.registered_arity(node.name))

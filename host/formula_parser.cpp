@@ -315,7 +315,7 @@ private:
     {
         const std::size_t start = pos_;
         // The longest error name that matches here.
-        static constexpr const char* names[] = {"#GETTING_DATA", "#DIV/0!", "#VALUE!", "#NULL!", "#NAME?", "#REF!", "#NUM!", "#N/A"};
+        static constexpr const char* names[] = {"#GETTING_DATA", "#DIV/0!", "#VALUE!", "#NULL!", "#NAME?", "#CALC!", "#REF!", "#NUM!", "#N/A"};
         for (const char* name : names) {
             const std::string_view n(name);
             if (s_.size() - pos_ < n.size())

@@ -6,23 +6,68 @@
 
 namespace zorvane::host {
 
+namespace {
+
+struct Decimal {
+    bool negative = false;
+    std::string digits; // 15 significant digits, the first one not 0
+    int exponent = 0;   // of the first digit
+};
+
+// The number rounded once to 15 significant digits; both ROUND and the General text start here.
+Decimal fifteen_digits(double x)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.14e", x);
+    const std::string text(buf);
+    const auto e_pos = text.find('e');
+    Decimal d;
+    d.negative = text[0] == '-';
+    d.exponent = std::atoi(text.c_str() + e_pos + 1);
+    for (std::size_t i = d.negative ? 1 : 0; i < e_pos; ++i)
+        if (text[i] != '.')
+            d.digits.push_back(text[i]);
+    return d;
+}
+
+} // namespace
+
+double round_decimal(double x, int digits)
+{
+    if (!std::isfinite(x) || x == 0.0)
+        return x;
+    const Decimal d = fifteen_digits(x);
+    // How many of the significant digits stay; the rest round away.
+    const long long keep = static_cast<long long>(d.exponent) + 1 + digits;
+    if (keep >= static_cast<long long>(d.digits.size()))
+        return x;
+    if (keep < 0)
+        return 0.0;
+    // A leading 0 takes the carry out of the first digit (9.99 -> 10).
+    std::string kept = "0" + d.digits.substr(0, static_cast<std::size_t>(keep));
+    if (d.digits[static_cast<std::size_t>(keep)] >= '5') {
+        std::size_t i = kept.size();
+        while (kept[--i] == '9')
+            kept[i] = '0';
+        ++kept[i];
+    }
+    // The kept digits are a whole number of units of 10^-digits; strtod rounds the decimal once.
+    const std::string text = (d.negative ? "-" : "") + kept + "e" + std::to_string(-static_cast<long long>(digits));
+    const double rounded = std::strtod(text.c_str(), nullptr);
+    return rounded == 0.0 ? 0.0 : rounded; // no -0
+}
+
 std::string general_number_text(double x)
 {
     if (std::isnan(x) || std::isinf(x))
         return "#NUM!";
     if (x == 0.0)
         return "0"; // also -0
-    // Round to 15 significant digits once; both notations are cut from these digits.
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", x);
-    std::string text(buf);
-    const auto e_pos = text.find('e');
-    const int exponent = std::atoi(text.c_str() + e_pos + 1);
-    const bool negative = text[0] == '-';
-    std::string digits;
-    for (std::size_t i = negative ? 1 : 0; i < e_pos; ++i)
-        if (text[i] != '.')
-            digits.push_back(text[i]);
+    // Both notations are cut from the same 15 digits.
+    Decimal d = fifteen_digits(x);
+    const int exponent = d.exponent;
+    const bool negative = d.negative;
+    std::string& digits = d.digits;
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
 

@@ -10,4 +10,8 @@ namespace zorvane::host {
 // Fixed notation for 1E-9 <= |x| < 1E+15 (after rounding to 15 digits), scientific otherwise.
 std::string general_number_text(double x);
 
+// ROUND's rounding: half away from zero on the 15-significant-digit decimal the number reads as,
+// so 1.005 (stored a little below it) rounds to 1.01. Negative digits round left of the point.
+double round_decimal(double x, int digits);
+
 } // namespace zorvane::host

@@ -159,4 +159,34 @@ std::u16string fold_upper(std::u16string_view text)
     return out;
 }
 
+char16_t fold_lower(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 0x20) : c;
+    // Each script's lower-case partner, kept only where upper-casing leads back to c: the
+    // letters without a partner (the dotted I, the final sigma's Σ) stay as they are.
+    char16_t lower = c;
+    if (c >= 0xC0 && c <= 0xDE)
+        lower = static_cast<char16_t>(c + 0x20);
+    else if (c == 0x178)
+        lower = 0xFF;
+    else if (c >= 0x100 && c < 0x17F)
+        lower = static_cast<char16_t>(c + 1);
+    else if (c >= 0x391 && c <= 0x3A9)
+        lower = static_cast<char16_t>(c + 0x20);
+    else if (c >= 0x410 && c <= 0x42F)
+        lower = static_cast<char16_t>(c + 0x20);
+    else if (c >= 0x400 && c <= 0x40F)
+        lower = static_cast<char16_t>(c + 0x50);
+    return lower != c && fold_upper(lower) == c ? lower : c;
+}
+
+std::u16string fold_lower(std::u16string_view text)
+{
+    std::u16string out(text);
+    for (auto& c : out)
+        c = fold_lower(c);
+    return out;
+}
+
 } // namespace zorvane::host

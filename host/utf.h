@@ -24,5 +24,8 @@ bool iequals_ascii(std::u16string_view a, std::u16string_view b);
 // spreadsheet ignores case in user text (SEARCH, comparisons).
 char16_t fold_upper(char16_t c);
 std::u16string fold_upper(std::u16string_view text);
+// The way back for the same scripts (LOWER).
+char16_t fold_lower(char16_t c);
+std::u16string fold_lower(std::u16string_view text);
 
 } // namespace zorvane::host

@@ -26,9 +26,10 @@ bool Array::operator==(const Array& other) const
 }
 
 namespace {
-constexpr std::array<std::pair<ErrorCode, std::string_view>, 8> error_names{{
+constexpr std::array<std::pair<ErrorCode, std::string_view>, 9> error_names{{
     {ErrorCode::null, "#NULL!"},
     {ErrorCode::div0, "#DIV/0!"},
+    {ErrorCode::calc, "#CALC!"},
     {ErrorCode::value, "#VALUE!"},
     {ErrorCode::ref, "#REF!"},
     {ErrorCode::name, "#NAME?"},

@@ -19,10 +19,12 @@ struct Missing {
     bool operator==(const Missing&) const = default;
 };
 
-// The spreadsheet's error values, by their codes in the C interface.
+// The spreadsheet's error values, by their codes in the C interface. #CALC! is the newer
+// interface's code for a calculation with no result, such as FILTER of nothing.
 enum class ErrorCode : int {
     null = 0,
     div0 = 7,
+    calc = 14,
     value = 15,
     ref = 23,
     name = 29,

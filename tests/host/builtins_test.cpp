@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace zorvane::host::test {
 namespace {
 
@@ -159,6 +161,102 @@ TEST(Text, SearchFindLeftLenRept)
     EXPECT_EQ(ctx.eval("=REPT(\"\",1E9)"), Value(u"")); // at once, not a billion empty appends
 }
 
+TEST(Text, CaseTrimAndPiecesAsTheHelpShowsThem)
+{
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=UPPER(\"total\")"), Value(u"TOTAL"));
+    EXPECT_EQ(ctx.eval("=UPPER(\"Yield\")"), Value(u"YIELD"));
+    EXPECT_EQ(ctx.eval("=LOWER(\"E. E. Cummings\")"), Value(u"e. e. cummings"));
+    EXPECT_EQ(ctx.eval("=LOWER(\"Apt. 2B\")"), Value(u"apt. 2b"));
+    EXPECT_EQ(ctx.eval("=UPPER(\"müller ŝ σ ж\")"), Value(u"MÜLLER Ŝ Σ Ж"));
+    EXPECT_EQ(ctx.eval("=LOWER(\"MÜLLER Ŝ ΣΑ Ж Ÿ İ\")"), Value(u"müller ŝ σα ж ÿ İ")); // no partner: kept
+    EXPECT_EQ(ctx.eval("=UPPER(TRUE)&LOWER(1E+21)"), Value(u"TRUE1e+21"));
+    EXPECT_EQ(ctx.eval("=LOWER(#N/A)"), Value(ErrorCode::na));
+
+    EXPECT_EQ(ctx.eval("=TRIM(\" First Quarter   Earnings \")"), Value(u"First Quarter Earnings"));
+    EXPECT_EQ(ctx.eval("=TRIM(\"   \")"), Value(u""));
+
+    EXPECT_EQ(ctx.eval("=LEFT(\"Sale Price\",4)"), Value(u"Sale"));
+    EXPECT_EQ(ctx.eval("=LEFT(\"Sweden\")"), Value(u"S"));
+    EXPECT_EQ(ctx.eval("=RIGHT(\"Sale Price\",5)"), Value(u"Price"));
+    EXPECT_EQ(ctx.eval("=RIGHT(\"Stock Number\")"), Value(u"r"));
+    EXPECT_EQ(ctx.eval("=RIGHT(\"abc\",0)&RIGHT(\"abc\",9)"), Value(u"abc"));
+    EXPECT_EQ(ctx.eval("=RIGHT(\"abc\",-1)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=MID(\"Fluid Flow\",1,5)"), Value(u"Fluid"));
+    EXPECT_EQ(ctx.eval("=MID(\"Fluid Flow\",7,20)"), Value(u"Flow"));
+    EXPECT_EQ(ctx.eval("=MID(\"Fluid Flow\",20,5)"), Value(u""));
+    EXPECT_EQ(ctx.eval("=MID(\"Fluid Flow\",0,5)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=MID(\"Fluid Flow\",1,-1)"), Value(ErrorCode::value));
+}
+
+TEST(Text, SubstituteAndTextjoin)
+{
+    FakeContext ctx;
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"Sales Data\",\"Sales\",\"Cost\")"), Value(u"Cost Data"));
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"Quarter 1, 2008\",\"1\",\"2\",1)"), Value(u"Quarter 2, 2008"));
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"Quarter 1, 2011\",\"1\",\"2\",3)"), Value(u"Quarter 1, 2012"));
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"aaaa\",\"aa\",\"b\")"), Value(u"bb"));
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"aaa\",\"aa\",\"b\",2)"), Value(u"aaa")); // occurrences do not overlap
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"abc\",\"B\",\"x\")"), Value(u"abc")); // case matters
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"abc\",\"\",\"x\")"), Value(u"abc"));
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"abc\",\"b\",\"x\",9)"), Value(u"abc"));
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(\"abc\",\"b\",\"x\",0)"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=SUBSTITUTE(REPT(\"a\",20000),\"a\",\"bb\")"), Value(ErrorCode::value));
+
+    // The help's currencies; a block with an empty row; and addresses joined by a row of
+    // delimiters used in turn.
+    ctx.put("A2", {{u"US Dollar"}, {u"Australian Dollar"}, {u"Chinese Yuan"}, {u"Hong Kong Dollar"}, {u"Israeli Shekel"},
+                   {u"South Korean Won"}, {u"Russian Ruble"}});
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(\", \",TRUE,A2:A8)"),
+              Value(u"US Dollar, Australian Dollar, Chinese Yuan, Hong Kong Dollar, Israeli Shekel, South Korean Won, Russian Ruble"));
+    ctx.put("C2", {{u"a1", u"b1"}, {u"a2", u"b2"}, {Nil{}, Nil{}}, {u"a4", u"b4"}, {u"a5", u"b5"}, {u"a6", u"b6"}, {u"a7", u"b7"}});
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(\", \",TRUE,C2:D8)"), Value(u"a1, b1, a2, b2, a4, b4, a5, b5, a6, b6, a7, b7"));
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(\", \",FALSE,C2:D4)"), Value(u"a1, b1, a2, b2, , "));
+    ctx.put("F2", {{u"Tulsa", u"OK", 74133, u"US"},
+                   {u"Seattle", u"WA", 98109, u"US"},
+                   {u"Iselin", u"NJ", u"08830", u"US"},
+                   {u"Fort Lauderdale", u"FL", 33309, u"US"},
+                   {u"Tempe", u"AZ", 85285, u"US"},
+                   {u"end"},
+                   {u",", u",", u",", u";"}});
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(F8:I8,TRUE,F2:I7)"),
+              Value(u"Tulsa,OK,74133,US;Seattle,WA,98109,US;Iselin,NJ,08830,US;Fort Lauderdale,FL,33309,US;Tempe,AZ,85285,US;end"));
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(\"\",TRUE,1/4,TRUE,\"\",,\"x\")"), Value(u"0.25TRUEx"));
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(\"-\",FALSE,\"a\",,\"b\")"), Value(u"a--b"));
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(\"-\",TRUE,\"a\",{1,#DIV/0!})"), Value(ErrorCode::div0));
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(#N/A,TRUE,\"a\")"), Value(ErrorCode::na));
+    EXPECT_EQ(ctx.eval("=TEXTJOIN(\",\",TRUE,REPT(\"a\",20000),REPT(\"b\",20000))"), Value(ErrorCode::value));
+}
+
+// IFERROR's fallback is evaluated only when it is needed; a registered function counts its calls.
+class CountingContext : public FakeContext {
+public:
+    int calls = 0;
+    std::optional<int> registered_arity(std::string_view name) override
+    {
+        return name == "tick" ? std::optional<int>(0) : std::nullopt;
+    }
+    Value call_registered(std::string_view, std::vector<Value>) override { return ++calls; }
+};
+
+TEST(Info, IferrorGivesTheFallbackForErrorsOnly)
+{
+    CountingContext ctx;
+    // The help's quotas and units sold.
+    ctx.put("A2", {{210, 35}, {55, 0}, {Nil{}, 23}});
+    EXPECT_EQ(ctx.eval("=IFERROR(A2/B2,\"Error in calculation\")"), Value(6.0));
+    EXPECT_EQ(ctx.eval("=IFERROR(A3/B3,\"Error in calculation\")"), Value(u"Error in calculation"));
+    EXPECT_EQ(ctx.eval("=IFERROR(A4/B4,\"Error in calculation\")"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=IFERROR(C9,1)"), Value(u"")); // an empty cell reads as ""
+    EXPECT_EQ(ctx.eval("=IFERROR(#N/A,C9)"), Value(u""));
+    EXPECT_EQ(ctx.eval("=IFERROR(A2:A3/B2:B3,-1)"), ctx.eval("={6;-1}"));
+    EXPECT_EQ(ctx.eval("=IFERROR(#REF!,#N/A)"), Value(ErrorCode::na));
+    EXPECT_EQ(ctx.eval("=IFERROR(1,tick())"), Value(1.0));
+    EXPECT_EQ(ctx.calls, 0);
+    EXPECT_EQ(ctx.eval("=IFERROR(1/0,tick())"), Value(1.0));
+    EXPECT_EQ(ctx.calls, 1);
+}
+
 TEST(Arrays, IndexRowsColumnsAndElementWiseFunctions)
 {
     FakeContext ctx;
@@ -203,7 +301,9 @@ TEST(Table, NamesAndNumbersAgree)
         {"LEN", xlfLen},     {"NOW", xlfNow},       {"VALUE", xlfValue},     {"SEARCH", 82},      {"FIND", 124},
         {"LEFT", 115},       {"INDEX", xlfIndex},   {"ROWS", xlfRows},       {"COLUMNS", xlfColumns}, {"IF", xlfIf},
         {"ISERROR", xlfIserror}, {"ISNA", xlfIsna}, {"ISNUMBER", xlfIsnumber}, {"ISTEXT", xlfIstext}, {"INT", xlfInt},
-        {"RAND", xlfRand},   {"REPT", xlfRept}};
+        {"RAND", xlfRand},   {"REPT", xlfRept},     {"AVERAGE", 5},          {"MIN", 6},          {"MAX", 7},
+        {"VLOOKUP", 102},    {"LOWER", 112},        {"UPPER", 113},          {"SUBSTITUTE", 120}, {"SUMIF", 345},
+        {"COUNTIF", 346},    {"IFERROR", 480}};
     for (const auto& [name, number] : expected) {
         const Builtin* by_name = find_builtin(name);
         ASSERT_NE(by_name, nullptr) << name;

@@ -7,6 +7,7 @@
 #include "host/evaluator.h"
 #include "host/formula_parser.h"
 
+#include <initializer_list>
 #include <map>
 
 namespace zorvane::host::test {
@@ -35,6 +36,18 @@ public:
     Value evaluate_text(std::u16string_view formula) override { return resolve_result(evaluate(*parse_formula(formula), *this), *this); }
     std::optional<int> registered_arity(std::string_view) override { return std::nullopt; }
     Value call_registered(std::string_view, std::vector<Value>) override { return ErrorCode::name; }
+
+    // Fills the cells from the one named on, row by row, as a sheet's table would be typed in.
+    void put(std::string_view top_left, std::initializer_list<std::initializer_list<Value>> rows)
+    {
+        CellAddress at = *parse_cell_address(top_left);
+        for (const auto& row : rows) {
+            int column = at.column;
+            for (const auto& value : row)
+                cells[{at.row, column++}] = value;
+            ++at.row;
+        }
+    }
 
     // Parses, checks and evaluates like a cell would.
     Value eval(std::string_view formula)
