@@ -4,6 +4,7 @@
 #include "databases.h"
 #include "db/cache_listing.h"
 #include "db/query.h"
+#include "db/query_parameters.h"
 #include "db/result_cache.h"
 #include "db/statement_call.h"
 #include "db_test.h"
@@ -214,6 +215,32 @@ TEST_F(CachedStatement, EachEntryKeepsTheResultItsCallReturned)
     EXPECT_TRUE(call("SELECT a FROM t ORDER BY a", 1) == first);
 }
 
+// zQuery on the same road: its values are part of the key, and values that cannot be bound are
+// told without reaching the database or the cache.
+TEST_F(CachedStatement, QueryCallsDifferingOnlyInAValuesKindAreTwoEntries)
+{
+    auto query = [&](const OPER12& values) {
+        return OPER12(*db::query_call(u(cs), u("SELECT typeof(?), COUNT(*) FROM t"), values, 0));
+    };
+    EXPECT_EQ(show(query(OPER12(1.0))(0, 0)), "integer");
+    EXPECT_EQ(show(query(OPER12(u("1")))(0, 0)), "text");
+    ASSERT_TRUE(executed(cs, "INSERT INTO t VALUES (2)"));
+    EXPECT_EQ(query(OPER12(1.0))(0, 1), 1.0); // both answered from the cache
+    EXPECT_EQ(query(OPER12(u("1")))(0, 1), 1.0);
+    EXPECT_EQ(db::ResultCache::instance().entries().size(), 2u);
+
+    OPER12 with_error(1, 2);
+    with_error[0] = 1.0;
+    with_error[1] = xll::xlerr::NA;
+    EXPECT_EQ(show(query(with_error)), "#SQL Parameter 2 is the error value #N/A");
+    EXPECT_EQ(db::ResultCache::instance().entries().size(), 2u);
+
+    const auto& entries = db::ResultCache::instance().entries();
+    EXPECT_EQ(show(db::cache_listing(db::ResultCache::instance(), false)(1, 5)),
+              "SELECT typeof(?), COUNT(*) FROM t -- parameters: \"1\"");
+    EXPECT_EQ(entries[0].last_column, 1);
+}
+
 TEST_F(CachedStatement, FailureWithDiagnosticsIsKeptUntilCleared)
 {
     std::string failed = show(call("SELECT b FROM u"));
@@ -222,6 +249,35 @@ TEST_F(CachedStatement, FailureWithDiagnosticsIsKeptUntilCleared)
     EXPECT_EQ(show(call("SELECT b FROM u")), failed);
     db::ResultCache::instance().Clear();
     EXPECT_TRUE(call("SELECT b FROM u").is(xltypeMulti));
+}
+
+TEST(ResultCache, ParametersAreKeysByKindAndValue)
+{
+    db::ResultCache cache;
+    auto one = [](const XLOPER12& cell) { return db::read_parameters(cell); };
+    const db::QueryParameters number = one(OPER12(1.0)), text = one(OPER12(u("1"))), upper = one(OPER12(u("A"))),
+                              lower = one(OPER12(u("a"))), none;
+    cache.Store(OPER12(1.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &number);
+    cache.Store(OPER12(2.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &text);
+    cache.Store(OPER12(3.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &upper);
+    cache.Store(OPER12(4.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &none);
+    cache.Store(OPER12(5.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25);
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &number), 1.0);
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &text), 2.0);
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &upper), 3.0);
+    EXPECT_EQ(cache.Find(u("c"), u("SELECT ?"), 0, &lower), nullptr);
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &none), 4.0); // zQuery without values
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0), 5.0);         // the statement given whole
+    EXPECT_EQ(cache.Find(u("c"), u("SELECT ?"), 1, &number), nullptr);
+
+    // The listing shows each entry's values after its statement; the estimate counts them.
+    OPER12 list = db::cache_listing(cache, false);
+    EXPECT_EQ(show(list(0, 5)), "SELECT ? -- parameters: 1");
+    EXPECT_EQ(show(list(1, 5)), "SELECT ? -- parameters: \"1\"");
+    EXPECT_EQ(show(list(3, 5)), "SELECT ? -- parameters: (none)");
+    EXPECT_EQ(show(list(4, 5)), "SELECT ?");
+    auto len = [](const XLOPER12&) { return 0.0; };
+    EXPECT_EQ(db::cache_memory_used(cache, len), 5 * (24 + 1 + 8) + 8 + 1 + 1);
 }
 
 } // namespace
