@@ -215,32 +215,6 @@ TEST_F(CachedStatement, EachEntryKeepsTheResultItsCallReturned)
     EXPECT_TRUE(call("SELECT a FROM t ORDER BY a", 1) == first);
 }
 
-// zQuery on the same road: its values are part of the key, and values that cannot be bound are
-// told without reaching the database or the cache.
-TEST_F(CachedStatement, QueryCallsDifferingOnlyInAValuesKindAreTwoEntries)
-{
-    auto query = [&](const OPER12& values) {
-        return OPER12(*db::query_call(u(cs), u("SELECT typeof(?), COUNT(*) FROM t"), values, 0));
-    };
-    EXPECT_EQ(show(query(OPER12(1.0))(0, 0)), "integer");
-    EXPECT_EQ(show(query(OPER12(u("1")))(0, 0)), "text");
-    ASSERT_TRUE(executed(cs, "INSERT INTO t VALUES (2)"));
-    EXPECT_EQ(query(OPER12(1.0))(0, 1), 1.0); // both answered from the cache
-    EXPECT_EQ(query(OPER12(u("1")))(0, 1), 1.0);
-    EXPECT_EQ(db::ResultCache::instance().entries().size(), 2u);
-
-    OPER12 with_error(1, 2);
-    with_error[0] = 1.0;
-    with_error[1] = xll::xlerr::NA;
-    EXPECT_EQ(show(query(with_error)), "#SQL Parameter 2 is the error value #N/A");
-    EXPECT_EQ(db::ResultCache::instance().entries().size(), 2u);
-
-    const auto& entries = db::ResultCache::instance().entries();
-    EXPECT_EQ(show(db::cache_listing(db::ResultCache::instance(), false)(1, 5)),
-              "SELECT typeof(?), COUNT(*) FROM t -- parameters: \"1\"");
-    EXPECT_EQ(entries[0].last_column, 1);
-}
-
 TEST_F(CachedStatement, FailureWithDiagnosticsIsKeptUntilCleared)
 {
     std::string failed = show(call("SELECT b FROM u"));
