@@ -105,7 +105,7 @@ OPER12 cache_listing(const ResultCache& cache, bool labels)
             return xll::cut_units(s, static_cast<size_t>(xll::limits<XLOPER12>::maxchars));
         };
         list(r, 4) = cell_text(connection_string_shown(e.connection_string));
-        list(r, 5) = cell_text(e.statement);
+        list(r, 5) = cell_text(e.parameters ? e.statement + parameters_shown(*e.parameters) : e.statement);
         // A result without cells (a statement with no result set) shows as empty text.
         if (e.result.size() == 0)
             list(r, 6) = xstring_view();
@@ -122,6 +122,8 @@ double cache_memory_used(const ResultCache& cache, const std::function<double(co
     for (const auto& e : cache.entries()) {
         total += 8 + 8 + 4 + 4;
         total += static_cast<double>(e.connection_string.size() + e.statement.size());
+        if (e.parameters)
+            total += parameters_size(*e.parameters);
         for (size_t i = 0; i < e.result.size(); ++i)
             total += len(e.result[i]);
     }

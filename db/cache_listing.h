@@ -15,12 +15,13 @@ inline constexpr size_t cache_listing_rows = 1000;
 xll::xstring connection_string_shown(xll::xstring_view connection_string);
 
 // Seven columns per entry, oldest first: time stamp, ms, rows, cols, connection string,
-// statement and the first cell of the result; labels put their names in row 0. The listing is a
-// cell anyone who sees the sheet can read, so it never shows a password.
+// statement (zQuery's parameters after it) and the first cell of the result; labels put their
+// names in row 0. The listing is a cell anyone who sees the sheet can read, so it never shows a
+// password.
 xll::OPER12 cache_listing(const ResultCache& cache, bool labels);
 
-// 24 per entry, plus the lengths of its two texts, plus the length the worksheet's LEN gives for
-// each cell of its result (an error counts 0).
+// 24 per entry, plus the lengths of its two texts and what its parameters take, plus the length
+// the worksheet's LEN gives for each cell of its result (an error counts 0).
 double cache_memory_used(const ResultCache& cache, const std::function<double(const XLOPER12& cell)>& len);
 
 } // namespace db

@@ -62,4 +62,11 @@ void OdbcConnection::ExecuteDirect(xll::xstring_view statement_text, OdbcStateme
                         connection_.get(), text_);
 }
 
+void OdbcConnection::Prepare(xll::xstring_view statement_text, OdbcStatement& statement)
+{
+    xll::xstring text = text_.outgoing(statement_text);
+    CheckSqlDiagnostics(SQLPrepareW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement, connection_.get(),
+                        text_);
+}
+
 } // namespace db

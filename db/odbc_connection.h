@@ -30,6 +30,9 @@ public:
     // or look whether the user still wants the statement sent).
     void AllocateStatement(OdbcStatement& statement);
     void ExecuteDirect(xll::xstring_view statement_text, OdbcStatement& statement);
+    // Prepares the text on an allocated statement, for binding and SQLExecute; failures throw as
+    // ExecuteDirect's do.
+    void Prepare(xll::xstring_view statement_text, OdbcStatement& statement);
 
     bool connected() const { return connected_; }
     SQLHDBC handle() const { return connection_.get(); }

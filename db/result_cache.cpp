@@ -15,11 +15,24 @@ void ResultCache::Settle() const
     lent_ = nullptr;
 }
 
-const xll::OPER12* ResultCache::Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers) const
+namespace {
+
+bool same_parameters(const std::optional<QueryParameters>& kept, const QueryParameters* asked)
+{
+    if (!asked)
+        return !kept;
+    return kept && *kept == *asked;
+}
+
+} // namespace
+
+const xll::OPER12* ResultCache::Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+                                     const QueryParameters* parameters) const
 {
     Settle();
     for (const auto& e : entries_)
-        if (e.headers == headers && e.statement == statement && e.connection_string == connection_string)
+        if (e.headers == headers && e.statement == statement && e.connection_string == connection_string &&
+            same_parameters(e.parameters, parameters))
             return &e.result;
     return nullptr;
 }
@@ -32,7 +45,8 @@ bool ResultCache::Admits(const xll::OPER12& result)
 }
 
 void ResultCache::Store(const xll::OPER12& result, xll::xstring_view connection_string, xll::xstring_view statement,
-                        int headers, double elapsed_ms, int last_row, int last_column, double time_stamp)
+                        int headers, double elapsed_ms, int last_row, int last_column, double time_stamp,
+                        const QueryParameters* parameters)
 {
     if (!Admits(result))
         return;
@@ -41,6 +55,8 @@ void ResultCache::Store(const xll::OPER12& result, xll::xstring_view connection_
     e.connection_string = connection_string;
     e.statement = statement;
     e.headers = headers;
+    if (parameters)
+        e.parameters = *parameters;
     e.time_stamp = time_stamp;
     e.result = result;
     e.elapsed_ms = elapsed_ms;
@@ -54,11 +70,13 @@ void ResultCache::Store(const xll::OPER12& result, xll::xstring_view connection_
 namespace db {
 
 void ResultCache::StoreLent(xll::OPER12& holder, xll::xstring_view connection_string, xll::xstring_view statement,
-                            int headers, double elapsed_ms, int last_row, int last_column, double time_stamp)
+                            int headers, double elapsed_ms, int last_row, int last_column, double time_stamp,
+                            const QueryParameters* parameters)
 {
     if (!Admits(holder))
         return;
-    Store(xll::OPER12(), connection_string, statement, headers, elapsed_ms, last_row, last_column, time_stamp);
+    Store(xll::OPER12(), connection_string, statement, headers, elapsed_ms, last_row, last_column, time_stamp,
+          parameters);
     lent_ = &holder;
 }
 

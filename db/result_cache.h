@@ -1,10 +1,12 @@
-// Every result zStatement produced, keyed by the exact connection string, statement and headers
-// flag, so that recalculating an unchanged formula never reaches the database again. Entries live
-// until the user clears the cache.
+// Every result zStatement and zQuery produced, keyed by the exact connection string, statement and
+// headers flag, and for zQuery its parameters, so that recalculating an unchanged formula never
+// reaches the database again. Entries live until the user clears the cache.
 #pragma once
 
+#include <optional>
 #include <vector>
 
+#include "db/query_parameters.h"
 #include "xll/oper.h"
 
 namespace db {
@@ -13,6 +15,9 @@ struct CacheEntry {
     xll::xstring connection_string;
     xll::xstring statement;
     int headers = 0;
+    // zQuery's values, by kind and value; none for a statement given whole, which is another
+    // entry than the same text run by zQuery without parameters.
+    std::optional<QueryParameters> parameters;
     double time_stamp = 0; // local date-time number of the moment it was stored
     xll::OPER12 result;
     double elapsed_ms = 0;
@@ -25,9 +30,10 @@ public:
     // The process-wide cache the worksheet functions share.
     static ResultCache& instance();
 
-    // The result of the oldest entry whose three keys equal these exactly (every code unit, case
-    // and blanks included, at any length), or null.
-    const xll::OPER12* Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers) const;
+    // The result of the oldest entry whose keys equal these exactly (every code unit, case and
+    // blanks included, at any length; parameters by kind and value), or null.
+    const xll::OPER12* Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+                            const QueryParameters* parameters = nullptr) const;
 
     // Whether a result is kept at all: everything but the plain "#SQL Error" of a failed value
     // read, which a second try may well not repeat.
@@ -35,14 +41,16 @@ public:
 
     // Appends a deep copy of the result when it is admitted.
     void Store(const xll::OPER12& result, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
-               double elapsed_ms, int last_row, int last_column, double time_stamp);
+               double elapsed_ms, int last_row, int last_column, double time_stamp,
+               const QueryParameters* parameters = nullptr);
 
     // Like Store, but the entry's result stays lent to `holder` (a worksheet function's own
     // result, which the host copies as soon as the function returns) and is moved into the entry
     // the next time the cache is used. A large result is then never copied just to be kept.
     // Whoever writes to the holder must call Settle first.
     void StoreLent(xll::OPER12& holder, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
-                   double elapsed_ms, int last_row, int last_column, double time_stamp);
+                   double elapsed_ms, int last_row, int last_column, double time_stamp,
+                   const QueryParameters* parameters = nullptr);
     // Takes a lent result back into its entry.
     void Settle() const;
 

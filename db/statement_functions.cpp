@@ -1,7 +1,11 @@
-// zStatement and the functions that write its SQL for the user.
+// zStatement and the functions that write its SQL for the user, and zQuery, which binds cell
+// values to the statement's markers instead.
 #include "db/calendar.h"
+#include "db/prepared_execution.h"
 #include "db/query.h"
+#include "db/query_parameters.h"
 #include "db/result_cache.h"
+#include "db/sql_error.h"
 #include "db/statement_builders.h"
 #include "db/statement_call.h"
 #include "db/watched_query.h"
@@ -29,19 +33,25 @@ LPXLOPER12 statement_failed() noexcept
     return &shared_result();
 }
 
-LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement, int headers) noexcept
+namespace {
+
+// The road itself; with parameters, the statement is prepared and they are bound.
+LPXLOPER12 run_call(xstring_view connection_string, xstring_view statement, const QueryParameters* parameters,
+                    int headers) noexcept
 {
     OPER12& result = shared_result();
     try {
         auto& cache = ResultCache::instance();
-        if (const OPER12* hit = cache.Find(connection_string, statement, headers)) {
+        if (const OPER12* hit = cache.Find(connection_string, statement, headers, parameters)) {
             result = *hit;
             return &result;
         }
         SerialCalendar values;
         SpreadsheetWatchHost spreadsheet;
-        WatchedQuery run = run_watched_query(connection_string, direct_execution(statement), headers != 0, values,
-                                             ConnectionPool::instance(), spreadsheet, XLL_T("zStatement"));
+        WatchedQuery run = run_watched_query(
+            connection_string, parameters ? prepared_execution(statement, *parameters) : direct_execution(statement),
+            headers != 0, values, ConnectionPool::instance(), spreadsheet,
+            parameters ? XLL_T("zQuery") : XLL_T("zStatement"));
         if (run.cancelled) {
             // Nothing is kept: the next calculation runs the query again.
             result = cancelled_text(run.rows);
@@ -58,7 +68,8 @@ LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement
             }
         }
         result = std::move(q.value);
-        cache.StoreLent(result, connection_string, statement, headers, q.elapsed_ms, q.last_row, q.last_column, stamp);
+        cache.StoreLent(result, connection_string, statement, headers, q.elapsed_ms, q.last_row, q.last_column, stamp,
+                        parameters);
     }
     catch (const std::exception& e) {
         ResultCache::instance().Settle();
@@ -76,10 +87,50 @@ LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement
     return &result;
 }
 
+} // namespace
+
+LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement, int headers) noexcept
+{
+    return run_call(connection_string, statement, nullptr, headers);
+}
+
+LPXLOPER12 query_call(xstring_view connection_string, xstring_view statement, const XLOPER12& parameters,
+                      int headers) noexcept
+{
+    QueryParameters values;
+    try {
+        values = read_parameters(parameters);
+    }
+    catch (const SqlError& e) {
+        // A value that cannot be bound: told in the cell, nothing sent, nothing kept.
+        ResultCache::instance().Settle();
+        try {
+            shared_result() = xstring_view(e.text());
+        }
+        catch (...) {
+            shared_result() = xlerr::Value;
+        }
+        return &shared_result();
+    }
+    catch (...) {
+        return statement_failed();
+    }
+    return run_call(connection_string, statement, &values, headers);
+}
+
 } // namespace db
 
 using xll::argument_text;
 using db::statement_call;
+
+XLL_EXPORT(LPXLOPER12, xll_zQuery,
+           (const XCHAR* connection_string, const XCHAR* statement, LPXLOPER12 parameters, short headers))
+{
+    XLOPER12 omitted{};
+    omitted.xltype = xltypeMissing;
+    return db::query_call(argument_text(connection_string), argument_text(statement),
+                          parameters ? *parameters : omitted, headers);
+}
 
 XLL_EXPORT(LPXLOPER12, xll_zStatement, (const XCHAR* connection_string, const XCHAR* statement, short headers))
 {

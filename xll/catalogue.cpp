@@ -255,6 +255,19 @@ AddIn12 xai_zCache_MemoryUsed(Args12(XLL_T("Q"), XLL_T("?zCache_MemoryUsed"), XL
 AddIn12 xai_zClearMsg(Args12(XLL_T("?xll_ClearMsg"), XLL_T("zClearMsg")));
 AddIn12 xai_zShowLoadMsg(Args12(XLL_T("?xll_macro"), XLL_T("zShowLoadMsg")));
 
+// 42 zQuery (database): after every other registration, which it leaves as they are. Its argument
+// names hold no blanks, so XLL.PASTE.CREATE can name the cells it lays out.
+
+AddIn12 xai_zQuery(
+    Args12(XLL_T("Q"), XLL_T("?zQuery"), XLL_T("zQuery"))
+        .Arg(XLL_T("C%"), XLL_T("Connection"), XLL_T("An ODBC connection string. "))
+        .Arg(XLL_T("C%"), XLL_T("Statement"), XLL_T("A SQL statement with a ? marker where each value goes. "))
+        .Arg(XLL_T("Q"), XLL_T("Parameters"),
+             XLL_T("The values for the markers: a value, or a range or array read row by row. An empty cell is NULL. "))
+        .Arg(XLL_T("A"), XLL_T("Headers"), XLL_T("Optional. By default is FALSE. "))
+        .Category(zorvane)
+        .FunctionHelp(XLL_T("Runs a SQL statement with cell values bound to its ? markers; no value becomes part of the SQL text.")));
+
 // ---- callbacks and host-event bindings --------------------------------------------------------
 // Auto<OpenAfter12>: the load message (load messages)
 Auto<OpenAfter12> xao_load_message(show_load_message);

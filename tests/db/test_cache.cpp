@@ -4,6 +4,7 @@
 #include "databases.h"
 #include "db/cache_listing.h"
 #include "db/query.h"
+#include "db/query_parameters.h"
 #include "db/result_cache.h"
 #include "db/statement_call.h"
 #include "db_test.h"
@@ -222,6 +223,35 @@ TEST_F(CachedStatement, FailureWithDiagnosticsIsKeptUntilCleared)
     EXPECT_EQ(show(call("SELECT b FROM u")), failed);
     db::ResultCache::instance().Clear();
     EXPECT_TRUE(call("SELECT b FROM u").is(xltypeMulti));
+}
+
+TEST(ResultCache, ParametersAreKeysByKindAndValue)
+{
+    db::ResultCache cache;
+    auto one = [](const XLOPER12& cell) { return db::read_parameters(cell); };
+    const db::QueryParameters number = one(OPER12(1.0)), text = one(OPER12(u("1"))), upper = one(OPER12(u("A"))),
+                              lower = one(OPER12(u("a"))), none;
+    cache.Store(OPER12(1.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &number);
+    cache.Store(OPER12(2.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &text);
+    cache.Store(OPER12(3.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &upper);
+    cache.Store(OPER12(4.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &none);
+    cache.Store(OPER12(5.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25);
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &number), 1.0);
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &text), 2.0);
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &upper), 3.0);
+    EXPECT_EQ(cache.Find(u("c"), u("SELECT ?"), 0, &lower), nullptr);
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &none), 4.0); // zQuery without values
+    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0), 5.0);         // the statement given whole
+    EXPECT_EQ(cache.Find(u("c"), u("SELECT ?"), 1, &number), nullptr);
+
+    // The listing shows each entry's values after its statement; the estimate counts them.
+    OPER12 list = db::cache_listing(cache, false);
+    EXPECT_EQ(show(list(0, 5)), "SELECT ? -- parameters: 1");
+    EXPECT_EQ(show(list(1, 5)), "SELECT ? -- parameters: \"1\"");
+    EXPECT_EQ(show(list(3, 5)), "SELECT ? -- parameters: (none)");
+    EXPECT_EQ(show(list(4, 5)), "SELECT ?");
+    auto len = [](const XLOPER12&) { return 0.0; };
+    EXPECT_EQ(db::cache_memory_used(cache, len), 5 * (24 + 1 + 8) + 8 + 1 + 1);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "db/db_test.h"
 #include "support/host_eval.h"
 #include "support/process.h"
+#include "zquery_on_server.h"
 
 using namespace test;
 
@@ -57,4 +58,9 @@ TEST_F(MariaDbThroughHost, ServerErrorsAreTextsInTheCell)
     auto r = eval_csv({"=LEFT(" + statement("SELECT nothing FROM nowhere") + ",16)"});
     EXPECT_EQ(r.status, printed_failure_status) << r.err;
     EXPECT_EQ(r.out, "#SQL Error S0002\n"); // the ODBC 2.x state the manager reports for 42S02
+}
+
+TEST_F(MariaDbThroughHost, ZQueryBindsCellValuesAndDatesEitherWay)
+{
+    expect_zquery_binds_values_and_dates(cs, "DATE_ADD('1899-12-30', INTERVAL ? DAY)");
 }

@@ -8,6 +8,7 @@
 #include "db/query.h"
 #include "support/host_eval.h"
 #include "support/process.h"
+#include "zquery_on_server.h"
 
 using namespace test;
 
@@ -57,4 +58,9 @@ TEST_F(PostgresThroughHost, ServerErrorsAreTextsInTheCell)
     auto r = eval_csv({"=LEFT(" + statement("SELECT nothing FROM nowhere") + ",16)"});
     EXPECT_EQ(r.status, printed_failure_status) << r.err;
     EXPECT_EQ(r.out, "#SQL Error 42P01\n");
+}
+
+TEST_F(PostgresThroughHost, ZQueryBindsCellValuesAndDatesEitherWay)
+{
+    expect_zquery_binds_values_and_dates(cs, "DATE '1899-12-30' + CAST(? AS INTEGER)");
 }

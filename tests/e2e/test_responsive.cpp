@@ -152,6 +152,19 @@ TEST_F(EscThroughHost, StatusBarShowsProgressAndComesBackAfterEveryOutcome)
     EXPECT_EQ(shown.back(), "Status:");
 }
 
+// zQuery takes the same road: its progress is named after it, Esc stops it while the server works
+// on the bound statement, and nothing is cached.
+TEST_F(EscThroughHost, ZQueryShowsItsOwnProgressAndStopsOnEsc)
+{
+    auto r = run_sheet("A1: =zQuery(" + formula_string(cs) + ",\"SELECT 'slept' FROM pg_sleep(?)\",30)\n"
+                       "esc after 1.5\n"
+                       "print A1\n"
+                       "print =ISNA(INDEX(zCache_List(FALSE),1,1))\n",
+                       {"--status"});
+    EXPECT_EQ(r.out, "#Cancelled after 0 rows\nTRUE\n") << r.err;
+    EXPECT_NE(r.err.find("\nStatus: zQuery: executing (Esc to cancel)\n"), std::string::npos) << r.err;
+}
+
 // Ctrl-C is the spreadsheet's Esc during eval: the query stops and the next formula still runs.
 // A second Ctrl-C ends the process as an interrupt does. Signals reach only the Linux host.
 class Interrupt : public ::testing::Test {

@@ -147,6 +147,12 @@ std::vector<Record> wide_list()
          {{"", none_required}}},
         {"zClearMsg", "?xll_ClearMsg"},
         {"zShowLoadMsg", "?xll_macro"},
+        {"zQuery", "?zQuery", "Zorvane", "QC%C%QA", "Connection, Statement, Parameters, Headers",
+         "Runs a SQL statement with cell values bound to its ? markers; no value becomes part of the SQL text.",
+         {{"Connection", connection},
+          {"Statement", "A SQL statement with a ? marker where each value goes. "},
+          {"Parameters", "The values for the markers: a value, or a range or array read row by row. An empty cell is NULL. "},
+          {"Headers", headers}}},
     };
     return list;
 }
