@@ -4,6 +4,7 @@
 #include "host/bridge/value_record.h"
 #include "host/engine/coerce.h"
 #include "host/engine/errors.h"
+#include "host/engine/sheet_limits.h"
 #include "host/engine/utf.h"
 
 #include <algorithm>
@@ -73,15 +74,16 @@ DynArg convert(ArgType type, const Value& arg, EvalContext& ctx, ArgumentStorage
     case ArgType::boolean_short:
         return DynArg::signed_integer(omitted ? 0 : (take(to_bool(v)) ? 1 : 0));
     case ArgType::short_int:
-        return DynArg::signed_integer(omitted ? 0 : whole_number(v, -32768, 32767));
+        return DynArg::signed_integer(
+            omitted ? 0 : whole_number(v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
     case ArgType::unsigned_short:
-        return DynArg::signed_integer(omitted ? 0 : whole_number(v, 0, 65535));
+        return DynArg::signed_integer(omitted ? 0 : whole_number(v, 0, std::numeric_limits<std::uint16_t>::max()));
     case ArgType::int32:
         return DynArg::signed_integer(omitted ? 0 : whole_number(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
     case ArgType::text16:
     case ArgType::counted16: {
         const std::u16string text = omitted ? std::u16string() : take(to_text(v));
-        const std::size_t length = std::min<std::size_t>(text.size(), type == ArgType::counted16 ? 32767 : text.size());
+        const std::size_t length = std::min<std::size_t>(text.size(), type == ArgType::counted16 ? max_text_length : text.size());
         auto buffer = std::make_unique<XCHAR[]>(length + 1);
         if (type == ArgType::counted16) {
             buffer[0] = static_cast<XCHAR>(length);
@@ -96,7 +98,7 @@ DynArg convert(ArgType type, const Value& arg, EvalContext& ctx, ArgumentStorage
     case ArgType::text8:
     case ArgType::counted8: {
         const std::string bytes = utf16_to_latin1(omitted ? std::u16string() : take(to_text(v)));
-        const std::size_t length = std::min<std::size_t>(bytes.size(), 255);
+        const std::size_t length = std::min<std::size_t>(bytes.size(), classic_text_length);
         auto buffer = std::make_unique<char[]>(length + 1);
         if (type == ArgType::counted8) {
             buffer[0] = static_cast<char>(static_cast<unsigned char>(length));

@@ -4,6 +4,8 @@
 // register slots shared by both classes) go beside it.
 #pragma once
 
+#include "host/engine/sheet_limits.h"
+
 #include <cstdint>
 #include <span>
 
@@ -27,7 +29,7 @@ struct DynResult {
     double floating = 0.0;
 };
 
-inline constexpr std::size_t max_dyn_args = 255;
+inline constexpr std::size_t max_dyn_args = max_arguments;
 
 // Calls fn with the arguments; throws std::invalid_argument for more than max_dyn_args.
 DynResult dyn_call(void* fn, std::span<const DynArg> args, DynReturn returns);

@@ -6,6 +6,7 @@
 #include "host/engine/builtins.h"
 #include "host/engine/coerce.h"
 #include "host/engine/errors.h"
+#include "host/engine/sheet_limits.h"
 #include "host/engine/utf.h"
 #include "host/sheet/dialog_box.h"
 #include "host/sheet/escape_key.h"
@@ -40,7 +41,7 @@ bool is_text_arg(const std::vector<Value>& args, std::size_t i)
 template <class X> int Host::callback(int xlfn, int count, X** args, X* result)
 {
     try {
-        if (count < 0 || count > 255)
+        if (count < 0 || count > max_arguments)
             return xlretInvCount;
         if (count > 0 && args == nullptr)
             return xlretInvXloper;
@@ -84,7 +85,7 @@ int Host::dispatch(int xlfn, std::vector<Value>& args, Value& result)
 {
     switch (xlfn) {
     case xlfRegister:
-        if (!count_in(args, 2, 255))
+        if (!count_in(args, 2, max_arguments))
             return xlretInvCount;
         result = register_function(args);
         return xlretSuccess;

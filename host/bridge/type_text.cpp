@@ -1,4 +1,5 @@
 #include "host/bridge/type_text.h"
+#include "host/engine/sheet_limits.h"
 
 namespace zorvane::host {
 
@@ -72,7 +73,7 @@ std::optional<TypeText> parse_type_text(std::string_view text)
             return std::nullopt;
         out.args.push_back(*arg);
     }
-    if (out.args.size() > 255)
+    if (out.args.size() > static_cast<std::size_t>(max_arguments))
         return std::nullopt;
     return out;
 }

@@ -1,7 +1,7 @@
 #include "host/bridge/value_record.h"
 
+#include "host/engine/sheet_limits.h"
 #include "host/engine/utf.h"
-#include "xll/limits.h"
 
 #include <algorithm>
 #include <string>
@@ -25,8 +25,8 @@ template <class Char, class Units> std::unique_ptr<Char[]> counted_copy(const Un
 template <class X> struct width;
 
 template <> struct width<XLOPER12> {
-    static constexpr int sheet_rows = xll::limits<XLOPER12>::maxrows + 1;
-    static constexpr int sheet_columns = xll::limits<XLOPER12>::maxcols + 1;
+    static constexpr int sheet_rows = max_rows;
+    static constexpr int sheet_columns = max_columns;
     static constexpr int array_rows = sheet_rows;
     static constexpr int array_columns = sheet_columns;
     static std::u16string read_text(const XCHAR* counted)
@@ -35,22 +35,22 @@ template <> struct width<XLOPER12> {
     }
     static std::unique_ptr<XCHAR[]> counted(const std::u16string& text)
     {
-        return counted_copy<XCHAR>(text, xll::limits<XLOPER12>::maxchars);
+        return counted_copy<XCHAR>(text, max_text_length);
     }
 };
 
 template <> struct width<XLOPER> {
-    static constexpr int sheet_rows = xll::limits<XLOPER>::maxrows + 1;
-    static constexpr int sheet_columns = xll::limits<XLOPER>::maxcols + 1;
-    static constexpr int array_rows = xll::limits<XLOPER>::maxrows;
-    static constexpr int array_columns = xll::limits<XLOPER>::maxcols;
+    static constexpr int sheet_rows = classic_rows;
+    static constexpr int sheet_columns = classic_columns;
+    static constexpr int array_rows = classic_rows - 1;
+    static constexpr int array_columns = classic_columns - 1;
     static std::u16string read_text(const char* counted)
     {
         return latin1_to_utf16(std::string_view(counted + 1, static_cast<unsigned char>(counted[0])));
     }
     static std::unique_ptr<char[]> counted(const std::u16string& text)
     {
-        return counted_copy<char>(utf16_to_latin1(text), xll::limits<XLOPER>::maxchars);
+        return counted_copy<char>(utf16_to_latin1(text), classic_text_length);
     }
 };
 

@@ -1,6 +1,7 @@
 // Host values as value records of either width: reading a record the add-in passes, and building
 // one (with all the storage it points to) to pass or return to the add-in. The 8-bit width carries
-// Latin-1 texts of at most 255 bytes and small arrays; what does not fit is cut when built.
+// Latin-1 texts of at most classic_text_length bytes and small arrays; what does not fit is cut
+// when built.
 #pragma once
 
 #include "host/engine/value.h"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/engine/eval_context.h"
+#include "host/engine/sheet_limits.h"
 #include "host/engine/value.h"
 
 #include <span>
@@ -26,7 +27,7 @@ struct Builtin {
     bool is_volatile = false;
 };
 
-inline constexpr int max_builtin_args = 255;
+inline constexpr int max_builtin_args = max_arguments;
 // The number of names the spreadsheet knows only in formulas: they have none in the C interface.
 inline constexpr int formula_only = -1;
 

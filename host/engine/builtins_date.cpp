@@ -5,6 +5,8 @@
 #include "xll/xlcall.h"
 
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 namespace zorvane::host {
 
@@ -44,7 +46,10 @@ Value time_fn(EvalContext&, std::span<const Value> args)
     const double h = std::trunc(number_arg(args, 0));
     const double m = std::trunc(number_arg(args, 1));
     const double s = number_arg(args, 2);
-    if (h > 32767 || m > 32767 || s > 32767 || h < -32768 || m < -32768 || s < -32768)
+    // Each part is read as a short integer, as the spreadsheet does.
+    constexpr double low = std::numeric_limits<std::int16_t>::min();
+    constexpr double high = std::numeric_limits<std::int16_t>::max();
+    if (h > high || m > high || s > high || h < low || m < low || s < low)
         return ErrorCode::num;
     // Whole seconds are counted as integers, so the day wraps exactly: TIME(25,0,0) = TIME(1,0,0).
     const double whole_seconds = std::floor(s);

@@ -3,6 +3,7 @@
 #include "host/engine/builtin_args.h"
 #include "host/engine/builtins.h"
 #include "host/engine/number_format.h"
+#include "host/engine/sheet_limits.h"
 #include "host/engine/text_to_number.h"
 #include "host/engine/utf.h"
 #include "host/engine/wildcard.h"
@@ -19,8 +20,6 @@ namespace {
 constexpr int function_lower = 112;
 constexpr int function_upper = 113;
 constexpr int function_substitute = 120;
-
-constexpr std::size_t max_text_length = 32767;
 
 Value text_result(std::u16string text)
 {

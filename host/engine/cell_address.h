@@ -2,6 +2,7 @@
 // relative to a base cell ("R[1]C", "RC[-1]"), as macros write them.
 #pragma once
 
+#include "host/engine/sheet_limits.h"
 #include "host/engine/value.h"
 
 #include <optional>
@@ -9,9 +10,6 @@
 #include <string_view>
 
 namespace zorvane::host {
-
-inline constexpr int max_rows = 1048576;
-inline constexpr int max_columns = 16384;
 
 struct CellAddress {
     int row = 0;    // 0-based

@@ -3,6 +3,7 @@
 #include "host/engine/builtins.h"
 #include "host/engine/coerce.h"
 #include "host/engine/errors.h"
+#include "host/engine/sheet_limits.h"
 #include "xll/xlcall.h"
 
 #include <algorithm>
@@ -94,7 +95,7 @@ Value concatenation(const Value& a, const Value& b)
     if (failed(y))
         return std::get<ErrorCode>(y);
     std::u16string out = std::get<std::u16string>(x) + std::get<std::u16string>(y);
-    if (out.size() > 32767)
+    if (out.size() > max_text_length)
         return ErrorCode::value;
     return out;
 }

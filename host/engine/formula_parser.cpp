@@ -2,6 +2,7 @@
 
 #include "host/engine/cell_address.h"
 #include "host/engine/errors.h"
+#include "host/engine/sheet_limits.h"
 #include "host/engine/utf.h"
 
 #include <algorithm>
@@ -16,9 +17,8 @@ bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool is_letter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c >= 0x80; }
 bool is_name_char(char16_t c) { return is_letter(c) || is_digit(c) || c == u'_' || c == u'.' || c == u'\\' || c == u'$'; }
 
-// The spreadsheet's own limits; they also keep the recursion of parsing and evaluating shallow.
-constexpr std::size_t max_formula_length = 8192;
-constexpr int max_nesting = 255;
+// The spreadsheet's own limits (max_formula_length, max_formula_nesting) also keep the recursion
+// of parsing and evaluating shallow.
 // Evaluating, checking and freeing a formula recurse along its tree; this bounds how far.
 constexpr int max_tree_depth = 1000;
 
@@ -54,8 +54,8 @@ private:
     public:
         explicit Nesting(Parser& p) : p_(p)
         {
-            if (++p_.depth_ > max_nesting)
-                p_.fail("the formula is nested more than " + std::to_string(max_nesting) + " levels deep");
+            if (++p_.depth_ > max_formula_nesting)
+                p_.fail("the formula is nested more than " + std::to_string(max_formula_nesting) + " levels deep");
         }
         ~Nesting() { --p_.depth_; }
         Nesting(const Nesting&) = delete;
@@ -201,8 +201,8 @@ private:
             skip_blanks();
             if (peek() != u'%')
                 return operand;
-            if (count > max_nesting)
-                fail("more than " + std::to_string(max_nesting) + " '%' in a row");
+            if (count > max_formula_nesting)
+                fail("more than " + std::to_string(max_formula_nesting) + " '%' in a row");
             auto node = make(Node::Kind::unary, pos_++);
             node->op = "%";
             adopt(*node, std::move(operand));

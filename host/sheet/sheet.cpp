@@ -1,6 +1,7 @@
 #include "host/sheet/sheet.h"
 
 #include "host/engine/evaluator.h"
+#include "host/engine/sheet_limits.h"
 #include "host/engine/utf.h"
 
 #include <algorithm>
@@ -236,7 +237,7 @@ bool is_name_rest(char16_t c) { return is_name_start(c) || (c >= u'0' && c <= u'
 
 bool is_valid_defined_name(std::u16string_view name)
 {
-    if (name.empty() || name.size() > 255 || !is_name_start(name[0]))
+    if (name.empty() || name.size() > max_name_length || !is_name_start(name[0]))
         return false;
     for (char16_t c : name)
         if (!is_name_rest(c))

@@ -11,6 +11,7 @@
 #include "host/engine/cell_address.h"
 #include "host/engine/eval_context.h"
 #include "host/engine/formula_ast.h"
+#include "host/engine/sheet_limits.h"
 
 #include <map>
 #include <memory>
@@ -21,7 +22,7 @@
 namespace zorvane::host {
 
 // Whether text can be a defined name: a letter, '_' or '\' first, then letters, digits, '.', '_'
-// or '\', at most 255 characters, and nothing that reads as a cell (A1 or R1C1) or a boolean.
+// or '\', at most max_name_length characters, and nothing that reads as a cell (A1 or R1C1) or a boolean.
 bool is_valid_defined_name(std::u16string_view name);
 
 class Sheet {
