@@ -530,6 +530,14 @@ private:
     }
 };
 
+void collect_r1c1(const Node& node, std::vector<const Node*>& out)
+{
+    if (node.kind == Node::Kind::reference && node.r1c1_length > 0)
+        out.push_back(&node);
+    for (const auto& child : node.children)
+        collect_r1c1(*child, out);
+}
+
 } // namespace
 
 NodePtr parse_formula(std::u16string_view text, std::optional<CellAddress> r1c1_base)
@@ -542,18 +550,6 @@ NodePtr parse_formula(std::string_view utf8_text, std::optional<CellAddress> r1c
     const auto text = utf8_to_utf16(utf8_text);
     return Parser(text, r1c1_base).parse();
 }
-
-namespace {
-
-void collect_r1c1(const Node& node, std::vector<const Node*>& out)
-{
-    if (node.kind == Node::Kind::reference && node.r1c1_length > 0)
-        out.push_back(&node);
-    for (const auto& child : node.children)
-        collect_r1c1(*child, out);
-}
-
-} // namespace
 
 std::u16string formula_in_a1_style(std::u16string_view text, const Node& ast)
 {

@@ -1,5 +1,8 @@
 // Text crosses three encodings here: UTF-8 on the command line and in sheet files, counted UTF-16
 // in the wide interface and in cells, and Latin-1 bytes in the 8-bit interface.
+// These conversions are the host's own and stay apart from the add-in's on purpose: the host plays
+// the spreadsheet the add-in's results are judged against, and a fault in code they shared would
+// show on both sides alike and pass every test.
 #pragma once
 
 #include <string>

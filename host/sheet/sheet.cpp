@@ -30,6 +30,9 @@ bool contains(const Ref& r, CellAddress at)
 // can still nest; past this depth the cell shows #REF! rather than exhausting the stack.
 constexpr std::size_t max_calculation_depth = 2000;
 
+bool is_name_start(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c >= 0x80 || c == u'_' || c == u'\\'; }
+bool is_name_rest(char16_t c) { return is_name_start(c) || (c >= u'0' && c <= u'9') || c == u'.'; }
+
 } // namespace
 
 Sheet::Cell& Sheet::entry(CellAddress at)
@@ -227,13 +230,6 @@ std::optional<std::string> Sheet::formula(CellAddress at) const
         return std::nullopt;
     return it->second.text;
 }
-
-namespace {
-
-bool is_name_start(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c >= 0x80 || c == u'_' || c == u'\\'; }
-bool is_name_rest(char16_t c) { return is_name_start(c) || (c >= u'0' && c <= u'9') || c == u'.'; }
-
-} // namespace
 
 bool is_valid_defined_name(std::u16string_view name)
 {
