@@ -88,7 +88,19 @@ Section parse_section(std::u16string_view s)
             const auto end = s.find(u']', i);
             if (end == std::u16string_view::npos)
                 break;
-            i = end; // colours and conditions do not change the text
+            // [h], [mm], [ss]: time elapsed, counted past the day; colours and conditions do not
+            // change the text.
+            const std::u16string_view inside = s.substr(i + 1, end - i - 1);
+            if (!inside.empty() && (lower(inside[0]) == u'h' || lower(inside[0]) == u'm' || lower(inside[0]) == u's') &&
+                inside.find_first_not_of(std::u16string{inside[0], static_cast<char16_t>(inside[0] ^ 0x20)}) ==
+                    std::u16string_view::npos) {
+                std::u16string code = u"[";
+                for (char16_t letter : inside)
+                    code += lower(letter);
+                out.tokens.push_back({Token::date, code + u"]", 0});
+                out.has_date = true;
+            }
+            i = end;
         } else if (c == u'0' || c == u'#' || c == u'?') {
             out.tokens.push_back({Token::digit, {}, c});
         } else if (c == u'.' && !seen_point) {
@@ -165,14 +177,10 @@ std::optional<std::u16string> format_plain(double value, const Section& section,
         return out;
     }
 
-    // Round half away from zero at the shown decimals.
-    char buf[400];
-    const double scale = std::pow(10.0, frac_places);
-    const double rounded = std::round(x * scale) / scale;
-    if (!std::isfinite(rounded) || rounded >= 1e300)
+    // Rounded like ROUND at the shown decimals, on the decimal the number reads as.
+    if (!std::isfinite(x) || x >= 1e300)
         return std::nullopt;
-    std::snprintf(buf, sizeof buf, "%.*f", frac_places, rounded);
-    std::string number(buf);
+    const std::string number = fixed_number_text(x, frac_places);
     const auto dot = number.find('.');
     std::string int_digits = number.substr(0, dot);
     std::string frac_digits = dot == std::string::npos ? "" : number.substr(dot + 1);
@@ -245,19 +253,26 @@ std::u16string two(int n)
     return ascii(buf);
 }
 
+// The letter of a date code, also of an elapsed one ("[h]" is an hour).
+char16_t date_letter(const Token& t) { return t.text[0] == u'[' ? t.text[1] : t.text[0]; }
+
 std::optional<std::u16string> format_date(double serial, const Section& section)
 {
-    const auto date = date_from_serial(serial);
-    const auto time = time_from_serial(serial);
-    if (!date || !time)
+    if (!(serial >= 0.0) || serial >= max_date_serial + 1.0)
         return std::nullopt;
+    // The whole moment rounds to the second, so a time just short of midnight shows the next day.
+    const long long moment = std::llround(serial * seconds_per_day);
+    const long long days = moment / seconds_per_day;
+    const long long seconds = moment % seconds_per_day;
+    const auto date = date_from_serial(static_cast<double>(days));
+    if (!date)
+        return std::nullopt;
+    const TimeOfDay time{static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60)};
     static constexpr std::array<const char*, 12> months{"January", "February", "March", "April", "May", "June",
                                                          "July", "August", "September", "October", "November", "December"};
     static constexpr std::array<const char*, 7> weekdays{"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
     // Serial 1 (1900-01-01) counts as a Sunday in the 1900 system.
-    const int weekday = static_cast<int>(static_cast<long long>(std::floor(serial) + 6) % 7);
-    // The date part may have rolled over if the time rounded up to midnight; the spreadsheet shows
-    // the time modulo the day, so keep the date as it is.
+    const int weekday = static_cast<int>((days + 6) % 7);
     std::u16string out;
     const auto& tokens = section.tokens;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
@@ -268,8 +283,17 @@ std::optional<std::u16string> format_date(double serial, const Section& section)
         }
         const std::u16string& code = t.text;
         const char16_t c = code[0];
-        if (code == u"am/pm" || code == u"a/p") {
-            const bool pm = time->hour >= 12;
+        if (c == u'[') {
+            // Elapsed units count the whole moment; the units below them stay within theirs.
+            const char16_t unit = code[1];
+            const long long count = unit == u'h' ? moment / 3600 : unit == u'm' ? moment / 60 : moment;
+            std::string digits = std::to_string(count);
+            const std::size_t width = code.size() - 2;
+            if (digits.size() < width)
+                digits.insert(0, width - digits.size(), '0');
+            out += ascii(digits);
+        } else if (code == u"am/pm" || code == u"a/p") {
+            const bool pm = time.hour >= 12;
             out += code == u"am/pm" ? (pm ? u"PM" : u"AM") : (pm ? u"P" : u"A");
         } else if (c == u'y') {
             out += code.size() <= 2 ? two(date->year % 100) : ascii(std::to_string(date->year));
@@ -281,29 +305,29 @@ std::optional<std::u16string> format_date(double serial, const Section& section)
             else
                 out += ascii(std::string(weekdays[static_cast<std::size_t>(weekday)]).substr(0, code.size() == 3 ? 3 : std::string::npos));
         } else if (c == u'h') {
-            int hour = time->hour;
+            int hour = time.hour;
             if (section.has_ampm)
                 hour = hour % 12 == 0 ? 12 : hour % 12;
             out += code.size() == 1 ? ascii(std::to_string(hour)) : two(hour);
         } else if (c == u's') {
-            out += code.size() == 1 ? ascii(std::to_string(time->second)) : two(time->second);
+            out += code.size() == 1 ? ascii(std::to_string(time.second)) : two(time.second);
         } else if (c == u'm') {
             // Minutes right after an hour or right before seconds, months otherwise.
             bool minutes = false;
             for (std::size_t k = i; k-- > 0;) {
                 if (tokens[k].kind == Token::date) {
-                    minutes = tokens[k].text[0] == u'h';
+                    minutes = date_letter(tokens[k]) == u'h';
                     break;
                 }
             }
             for (std::size_t k = i + 1; k < tokens.size() && !minutes; ++k) {
                 if (tokens[k].kind == Token::date) {
-                    minutes = tokens[k].text[0] == u's';
+                    minutes = date_letter(tokens[k]) == u's';
                     break;
                 }
             }
             if (minutes && code.size() <= 2)
-                out += code.size() == 1 ? ascii(std::to_string(time->minute)) : two(time->minute);
+                out += code.size() == 1 ? ascii(std::to_string(time.minute)) : two(time.minute);
             else if (code.size() == 1)
                 out += ascii(std::to_string(date->month));
             else if (code.size() == 2)

@@ -14,7 +14,8 @@ struct Decimal {
     int exponent = 0;   // of the first digit
 };
 
-// The number rounded once to 15 significant digits; both ROUND and the General text start here.
+// The number rounded once to 15 significant digits; ROUND, fixed places and the General text all
+// start here.
 Decimal fifteen_digits(double x)
 {
     char buf[64];
@@ -30,6 +31,20 @@ Decimal fifteen_digits(double x)
     return d;
 }
 
+// The first `keep` of the 15 digits, rounded half away from zero at the digit after them, behind
+// a leading 0 that takes the carry out of the first digit (9.99 -> 10.0).
+std::string kept_digits(const Decimal& d, long long keep)
+{
+    std::string kept = "0" + d.digits.substr(0, static_cast<std::size_t>(keep));
+    if (d.digits[static_cast<std::size_t>(keep)] >= '5') {
+        std::size_t i = kept.size();
+        while (kept[--i] == '9')
+            kept[i] = '0';
+        ++kept[i];
+    }
+    return kept;
+}
+
 } // namespace
 
 double round_decimal(double x, int digits)
@@ -43,18 +58,42 @@ double round_decimal(double x, int digits)
         return x;
     if (keep < 0)
         return 0.0;
-    // A leading 0 takes the carry out of the first digit (9.99 -> 10).
-    std::string kept = "0" + d.digits.substr(0, static_cast<std::size_t>(keep));
-    if (d.digits[static_cast<std::size_t>(keep)] >= '5') {
-        std::size_t i = kept.size();
-        while (kept[--i] == '9')
-            kept[i] = '0';
-        ++kept[i];
-    }
     // The kept digits are a whole number of units of 10^-digits; strtod rounds the decimal once.
-    const std::string text = (d.negative ? "-" : "") + kept + "e" + std::to_string(-static_cast<long long>(digits));
+    const std::string text = (d.negative ? "-" : "") + kept_digits(d, keep) + "e" + std::to_string(-static_cast<long long>(digits));
     const double rounded = std::strtod(text.c_str(), nullptr);
     return rounded == 0.0 ? 0.0 : rounded; // no -0
+}
+
+std::string fixed_number_text(double x, int decimals)
+{
+    // The digits of the number, `point` of them before the decimal point (fewer than none for a
+    // small number: the point then stands that far before the first digit).
+    std::string digits;
+    long long point = 0;
+    if (std::isfinite(x) && x != 0.0) {
+        const Decimal d = fifteen_digits(std::fabs(x));
+        const long long keep = static_cast<long long>(d.exponent) + 1 + decimals;
+        if (keep >= static_cast<long long>(d.digits.size())) {
+            digits = d.digits;
+            point = d.exponent + 1;
+        } else if (keep >= 0) {
+            digits = kept_digits(d, keep);
+            point = d.exponent + 2;
+        }
+    }
+    auto digit_at = [&](long long i) { return i >= 0 && i < static_cast<long long>(digits.size()) ? digits[static_cast<std::size_t>(i)] : '0'; };
+    std::string out;
+    for (long long i = 0; i < point; ++i)
+        if (!out.empty() || digit_at(i) != '0')
+            out += digit_at(i);
+    if (out.empty())
+        out = "0";
+    if (decimals > 0) {
+        out += '.';
+        for (long long i = point; i < point + decimals; ++i)
+            out += digit_at(i);
+    }
+    return out;
 }
 
 std::string general_number_text(double x)

@@ -10,6 +10,10 @@ namespace zorvane::host {
 // Fixed notation for 1E-9 <= |x| < 1E+15 (after rounding to 15 digits), scientific otherwise.
 std::string general_number_text(double x);
 
+// The magnitude of x in fixed notation with `decimals` places ("1234.50"), rounded the way ROUND
+// rounds; places past the 15 significant digits show as zeros, as the spreadsheet shows them.
+std::string fixed_number_text(double x, int decimals);
+
 // ROUND's rounding: half away from zero on the 15-significant-digit decimal the number reads as,
 // so 1.005 (stored a little below it) rounds to 1.01. Negative digits round left of the point.
 double round_decimal(double x, int digits);
