@@ -146,22 +146,24 @@ int month_from_name(Cursor& c)
     return 0;
 }
 
-// A time of day at the cursor; returns the day fraction (may exceed 1 for hours >= 24).
+// A time of day at the cursor; returns the day fraction (may exceed 1 for hours >= 24). An hour
+// alone needs AM or PM after it ("6 PM").
 std::optional<double> read_time(Cursor& c)
 {
     const std::size_t start = c.pos;
     const long long hour = c.digits(4);
-    if (hour < 0 || !c.take(u':')) {
+    if (hour < 0) {
         c.pos = start;
         return std::nullopt;
     }
-    const long long minute = c.digits(2);
+    const bool hour_alone = !c.take(u':');
+    const long long minute = hour_alone ? 0 : c.digits(2);
     if (minute < 0 || minute > 59) {
         c.pos = start;
         return std::nullopt;
     }
     double second = 0.0;
-    if (c.take(u':')) {
+    if (!hour_alone && c.take(u':')) {
         const long long whole = c.digits(2);
         if (whole < 0 || whole > 59) {
             c.pos = start;
@@ -187,6 +189,9 @@ std::optional<double> read_time(Cursor& c)
         }
         h = h % 12 + (a == u'p' ? 12 : 0);
         c.pos += 2;
+    } else if (hour_alone) {
+        c.pos = start;
+        return std::nullopt;
     } else {
         c.pos = before_suffix;
     }
@@ -215,13 +220,19 @@ std::optional<double> read_date(Cursor& c)
         c.pos = start;
         return std::nullopt;
     };
-    if (int month = month_from_name(c)) { // "May 31, 2014"
+    if (int month = month_from_name(c)) { // "May 31, 2014"; "May 2014" is its first day
+        c.take(u',');
         c.skip_blanks();
-        const long long day = c.digits(2);
+        const std::size_t number_start = c.pos;
+        const long long number = c.digits(4);
+        if (c.pos - number_start == 4) {
+            auto serial = date_serial(number, month, 1);
+            return serial ? serial : fail();
+        }
         c.take(u',');
         c.skip_blanks();
         const long long year = c.digits(4);
-        auto serial = date_serial(year, month, day);
+        auto serial = date_serial(year, month, number);
         return serial ? serial : fail();
     }
     const long long first = c.digits(4);
