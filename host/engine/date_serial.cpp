@@ -6,7 +6,9 @@ namespace zorvane::host {
 
 namespace {
 
-// Days from the civil date to 1970-01-01 in the proleptic Gregorian calendar.
+// Days from the civil date to 1970-01-01 in the proleptic Gregorian calendar. The add-in has the
+// same arithmetic for its own date serials; the host keeps a copy of its own on purpose, as with
+// its text conversions, so that a fault on one side cannot hide behind the same fault on the other.
 long long days_from_civil(long long y, long long m, long long d)
 {
     y -= m <= 2;
