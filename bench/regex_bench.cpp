@@ -11,7 +11,7 @@
 #include <regex>
 #include <string>
 
-#include "host/host.h"
+#include "host/bridge/host.h"
 #include "xll/oper.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <iostream>
 #include <string>
 
-#include "host/host.h"
+#include "host/bridge/host.h"
 #include "text/split.h"
 
 namespace {

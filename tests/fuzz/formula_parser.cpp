@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "fuzz_input.h"
-#include "host/errors.h"
-#include "host/formula_parser.h"
-#include "host/utf.h"
+#include "host/engine/errors.h"
+#include "host/engine/formula_parser.h"
+#include "host/engine/utf.h"
 
 using namespace zorvane::host;
 

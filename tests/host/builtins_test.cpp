@@ -1,10 +1,10 @@
 // The built-in functions where the spreadsheet's behaviour is easy to get wrong: date serials at
 // the 1900 bounds, time rounding, number-to-text, reading text as numbers, wildcards.
 #include "fake_context.h"
-#include "host/builtins.h"
-#include "host/number_text.h"
-#include "host/text_to_number.h"
-#include "host/utf.h"
+#include "host/engine/builtins.h"
+#include "host/engine/number_text.h"
+#include "host/engine/text_to_number.h"
+#include "host/engine/utf.h"
 #include "xll/xlcall.h"
 
 #include <gtest/gtest.h>

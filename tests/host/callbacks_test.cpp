@@ -1,9 +1,9 @@
 // The callback layer with a real add-in: registration of both widths, return codes, the freeing
 // protocol in both directions, argument conversions by type text, and the host services.
+#include "host/engine/errors.h"
+#include "host/engine/utf.h"
 #include "host_fixture.h"
 #include "records.h"
-#include "host/errors.h"
-#include "host/utf.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

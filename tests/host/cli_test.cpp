@@ -1,5 +1,5 @@
 // The command-line contract: output formats, exit statuses, and sheet files.
-#include "host/cli.h"
+#include "host/cli/cli.h"
 #include "host_fixture.h"
 #include "support/process.h"
 

@@ -2,7 +2,7 @@
 // stack slots in argument order, both return classes, and the 255-argument limit. The functions
 // have the add-in's calling convention (stdcall on 32-bit Windows: the callee removes its
 // arguments); the Windows builds run these tests under Wine.
-#include "host/dyncall.h"
+#include "host/bridge/dyncall.h"
 #include "xll/xlcall.h"
 
 #include <gtest/gtest.h>

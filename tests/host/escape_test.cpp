@@ -1,8 +1,8 @@
 // The Esc key the host plays: what xlAbort answers, and the sheet line that presses Esc.
+#include "host/cli/sheet_script.h"
+#include "host/engine/errors.h"
+#include "host/sheet/escape_key.h"
 #include "host_fixture.h"
-#include "host/errors.h"
-#include "host/escape_key.h"
-#include "host/sheet_script.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // registered functions.
 #pragma once
 
-#include "host/cell_address.h"
-#include "host/eval_context.h"
-#include "host/evaluator.h"
-#include "host/formula_parser.h"
+#include "host/engine/cell_address.h"
+#include "host/engine/eval_context.h"
+#include "host/engine/evaluator.h"
+#include "host/engine/formula_parser.h"
 
 #include <initializer_list>
 #include <map>

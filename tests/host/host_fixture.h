@@ -1,7 +1,7 @@
 // A host session with the test add-in loaded, for tests that go through the callbacks.
 #pragma once
 
-#include "host/host.h"
+#include "host/bridge/host.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // VLOOKUP and XLOOKUP, and the functions whose result is a block of its own size (FILTER, SORT,
 // UNIQUE), on the tables of the spreadsheet's function help.
 #include "fake_context.h"
-#include "host/sheet.h"
+#include "host/sheet/sheet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Printed values: what JSON makes of every value, records keyed by the first row, number formats
 // in each output, and which printed values count as failures for the exit status.
-#include "host/output_format.h"
-#include "host/printed_failure.h"
+#include "host/cli/output_format.h"
+#include "host/cli/printed_failure.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Formula reading: precedence, literals, array constants, references, and where errors are
 // reported.
 #include "fake_context.h"
-#include "host/errors.h"
+#include "host/engine/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Reading type texts, keeping registrations, and answering dialog boxes.
-#include "host/dialog_box.h"
-#include "host/registry.h"
-#include "host/type_text.h"
+#include "host/bridge/registry.h"
+#include "host/bridge/type_text.h"
+#include "host/sheet/dialog_box.h"
 
 #include <gtest/gtest.h>
 

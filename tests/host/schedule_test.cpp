@@ -1,6 +1,6 @@
 // The host clock, timed macros, key bindings and the status bar.
+#include "host/sheet/on_time_schedule.h"
 #include "host_fixture.h"
-#include "host/on_time_schedule.h"
 
 #include <gtest/gtest.h>
 

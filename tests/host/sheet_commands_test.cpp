@@ -1,7 +1,7 @@
 // The callbacks macros use on the sheet: selection and active cell, values, formulas, names,
 // styles and alignment, and the refusals that leave the sheet as it was.
+#include "host/engine/utf.h"
 #include "host_fixture.h"
-#include "host/utf.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The sheet's calculation: order, what a change recalculates, cycles, long chains, big ranges.
 #include "fake_context.h"
-#include "host/sheet.h"
+#include "host/sheet/sheet.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Host values at the boundaries: value records of both widths, results handed to the add-in, and
 // the printed forms.
-#include "host/output_format.h"
-#include "host/result_store.h"
-#include "host/value_record.h"
+#include "host/bridge/result_store.h"
+#include "host/bridge/value_record.h"
+#include "host/cli/output_format.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/dyncall.h"
+#include "host/bridge/dyncall.h"
 #include "mock_host.h"
 #include "xll/export_name.h"
 #include "xll/oper.h"

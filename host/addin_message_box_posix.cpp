@@ -1,7 +1,0 @@
-#include "host/addin_message_box.h"
-
-namespace zorvane::host {
-
-void script_message_boxes(const DynamicLibrary&) {}
-
-} // namespace zorvane::host

@@ -1,0 +1,106 @@
+// The worksheet: cells by address, each holding a constant or a formula and its last value.
+// Cells are calculated in the order they were entered, a referenced cell before the cell that
+// uses it (found without recursion, so long chains of cells are fine). Changing a cell marks the
+// cells that depend on it for recalculation; a cell that depends on itself shows #REF!. A range
+// of more than max_range_cells cells cannot be taken as values (#NUM!).
+// Beside values the sheet keeps what macros change: the selection with its active cell, defined
+// names (a formula using a name depends on what the name refers to), cell styles and horizontal
+// alignment.
+#pragma once
+
+#include "host/engine/cell_address.h"
+#include "host/engine/eval_context.h"
+#include "host/engine/formula_ast.h"
+#include "host/engine/sheet_limits.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorvane::host {
+
+// Whether text can be a defined name: a letter, '_' or '\' first, then letters, digits, '.', '_'
+// or '\', at most max_name_length characters, and nothing that reads as a cell (A1 or R1C1) or a boolean.
+bool is_valid_defined_name(std::u16string_view name);
+
+class Sheet {
+public:
+    void set_constant(CellAddress at, Value value);
+    void set_formula(CellAddress at, std::string text, std::shared_ptr<const Node> formula);
+
+    // The cell's value, calculating it (and what it refers to) first when needed. Empty cells
+    // are nil.
+    Value value(CellAddress at, EvalContext& ctx);
+    // The values of a range: one cell gives its whole value, more cells the array of their
+    // (top-left) values.
+    Value range_value(const Ref& ref, EvalContext& ctx);
+
+    // Calculates every cell that needs it, in entry order.
+    void calculate(EvalContext& ctx);
+    // Marks every formula for recalculation and calculates.
+    void recalculate(EvalContext& ctx);
+
+    // The formula text of a cell, if it holds one.
+    std::optional<std::string> formula(CellAddress at) const;
+    // The cell being calculated, if any (for functions that ask for their caller).
+    std::optional<CellAddress> calculating() const;
+
+    const Ref& selection() const { return selection_; }
+    CellAddress active_cell() const { return active_; }
+    // Selects the range with the active cell inside it (its top-left cell unless given); false,
+    // changing nothing, when the active cell lies outside.
+    bool select(const Ref& range, std::optional<CellAddress> active = std::nullopt);
+
+    // Names ignore case. A name refers to a range or stands for a constant.
+    void define_name(const std::string& name, Value refers_to);
+    std::optional<Value> name(std::string_view name) const;
+    // Each name as defined with what it stands for, in name order.
+    std::vector<std::pair<std::string, Value>> names() const;
+
+    // Styles ignore case; "Normal" exists from the start and is every cell's style until another
+    // is applied.
+    void define_style(const std::u16string& name);
+    bool has_style(std::u16string_view name) const;
+    void apply_style(const Ref& range, std::u16string_view name);
+    std::u16string style(CellAddress at) const;
+
+    // Horizontal alignment by the spreadsheet's codes, 1 (general) until set.
+    void set_alignment(const Ref& range, int horizontal);
+    int alignment(CellAddress at) const;
+
+private:
+    struct Cell {
+        Value value;
+        std::string text;
+        std::shared_ptr<const Node> formula;
+        std::vector<Ref> precedents;
+        std::vector<std::string> names; // upper case
+        std::size_t order = 0;
+        bool dirty = false;
+        bool in_progress = false;
+    };
+    void mark_dependents(CellAddress changed);
+    // The references the cell's formula uses, directly and through names.
+    void find_precedents(Cell& cell) const;
+    void mark_dirty(CellAddress at, Cell& cell);
+    Cell& entry(CellAddress at);
+    // Calculates the dirty cells `at` depends on, deepest first, then `at` itself.
+    void calculate_from(CellAddress at, EvalContext& ctx);
+    // Evaluates one dirty formula cell now.
+    void calculate_one(CellAddress at, EvalContext& ctx);
+
+    std::map<CellAddress, Cell> cells_;
+    std::vector<CellAddress> calculating_;
+    std::size_t next_order_ = 0;
+    std::size_t clean_formulas_ = 0; // while none, nothing can need marking
+    Ref selection_{};
+    CellAddress active_{};
+    std::map<std::string, std::pair<std::string, Value>> names_;  // by upper-case name
+    std::map<std::u16string, std::u16string> styles_{{u"NORMAL", u"Normal"}}; // by upper-case name
+    std::map<CellAddress, std::u16string> cell_styles_;
+    std::map<CellAddress, int> alignments_;
+};
+
+} // namespace zorvane::host

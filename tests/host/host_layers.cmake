@@ -1,0 +1,27 @@
+# The host's rooms include only their own headers and those of the rooms below them. The link of
+# each room on its own (host/CMakeLists.txt) catches calls upward; this catches an include of a
+# header that needs no linking, such as one of constants or inline code.
+#   cmake -DHOST=<source>/host -P host_layers.cmake
+set(_order engine sheet bridge cli)
+set(_bad)
+foreach(room IN LISTS _order)
+  list(FIND _order ${room} _level)
+  file(GLOB _files ${HOST}/${room}/*.h ${HOST}/${room}/*.cpp)
+  foreach(file IN LISTS _files)
+    file(STRINGS ${file} _includes REGEX "^#include \"host/")
+    foreach(line IN LISTS _includes)
+      if(line MATCHES "^#include \"host/([a-z_]+)/")
+        list(FIND _order ${CMAKE_MATCH_1} _included)
+        if(_included EQUAL -1 OR _included GREATER _level)
+          list(APPEND _bad "${file}: ${line}")
+        endif()
+      else()
+        list(APPEND _bad "${file}: ${line} (outside the rooms)")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(_bad)
+  list(JOIN _bad "\n" _text)
+  message(FATAL_ERROR "Includes against the host's layers:\n${_text}")
+endif()
