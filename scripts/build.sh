@@ -19,7 +19,7 @@ if [ "${1:-}" = "--windows" ]; then
     tc=${arch%%:*}; dir=${arch##*:}
     cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$tc.cmake" -DZORVANE_WERROR=ON >/dev/null
     cmake --build "$dir" -j"$jobs"
-    scripts/check-windows-dll.sh "$dir/Zorvane.xll" "$tc"
+    scripts/check-windows-dll.sh "$dir/Zorvane.xll" "$tc" "$dir/generated/Zorvane.def"
     scripts/check-windows-host.sh "$dir" "$tc"
   done
 fi
