@@ -7,10 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
 
-for target in i686:x86:build-win32 x86_64:x64:build-win64; do
-  IFS=: read -r arch name dir <<< "$target"
+for target in i686:x86:win32:build-win32 x86_64:x64:win64:build-win64; do
+  IFS=: read -r arch name preset dir <<< "$target"
   # The configuration the tests run (optimised, with debug information, stripped below).
-  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" -DZORVANE_WERROR=ON >/dev/null
+  scripts/configure.sh "$preset" "$dir"
   cmake --build "$dir" -j"$jobs" --target Zorvane
   mkdir -p "dist/$name"
   cp "$dir/Zorvane.xll" "dist/$name/Zorvane.xll"
