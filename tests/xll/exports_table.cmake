@@ -12,6 +12,7 @@ function(generate catalogue result)
   execute_process(COMMAND ${CMAKE_COMMAND} -DFRAMEWORK=${WORK}/framework.def -DCATALOGUE=${WORK}/catalogue.cpp
                           -DDEF=${WORK}/out.def -DLABELS=${WORK}/labels.h -P ${SCRIPT}
                   RESULT_VARIABLE status ERROR_VARIABLE err OUTPUT_QUIET)
+  string(REGEX REPLACE "[ \t\n]+" " " err "${err}") # CMake wraps its messages
   set(${result} ${status} PARENT_SCOPE)
   set(${result}_error "${err}" PARENT_SCOPE)
 endfunction()
