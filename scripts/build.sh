@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Linux add-in, host and tests into build/, or with --windows also both Windows builds
-# (Zorvane.xll, zorvane.exe and our XLCall32.dll) into build-win32/ and build-win64/. Warnings are
-# errors; the folders are configured from the presets of CMakePresets.json. Target names instead of --windows build only those targets of build/.
+# (Zorvane.xll, zorvane.exe and our XLCall32.dll) into build-win32/ and build-win64/, each folder
+# configured from its preset in CMakePresets.json. Warnings are errors. Target names instead of
+# --windows build only those targets of build/.
 #   scripts/build.sh [--windows | TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."

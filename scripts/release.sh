@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Release artifacts: dist/x86/Zorvane.xll (32-bit Excel) and dist/x64/Zorvane.xll (64-bit Excel),
 # taken from the Windows builds the Wine suite tests (build-win32/, build-win64/; built here with
-# warnings as errors when missing or out of date), each checked to export every name of the module-definition file the build wrote
-# and to import only system DLLs.
+# warnings as errors when missing or out of date), each checked to export exactly the names of the
+# module-definition file its build wrote and to import only system DLLs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
