@@ -8,7 +8,7 @@
 #include <string>
 
 #include "host/bridge/host.h"
-#include "text/split.h"
+#include "xll/split_text.h"
 
 namespace {
 

@@ -9,6 +9,6 @@ set_target_properties(regex_bench PROPERTIES ENABLE_EXPORTS ON)
 add_dependencies(regex_bench Zorvane)
 
 add_executable(split_bench ${CMAKE_CURRENT_LIST_DIR}/split_bench.cpp)
-target_link_libraries(split_bench PRIVATE zorvane_host zorvane_core)
+target_link_libraries(split_bench PRIVATE zorvane_host zorvane_xll)
 target_compile_options(split_bench PRIVATE ${ZORVANE_WARNINGS})
 set_target_properties(split_bench PROPERTIES ENABLE_EXPORTS ON)

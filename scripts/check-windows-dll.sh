@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# Checks a Windows build of the add-in: every name of Zorvane.def is exported exactly as written,
-# the host library is imported by ordinal only, and nothing but system DLLs is needed.
+# Checks a Windows build of the add-in: every name of its module-definition file (written by the
+# build, <build>/generated/Zorvane.def) is exported exactly as written and nothing else is, the host
+# library is imported by ordinal only, and nothing but system DLLs is needed.
+#   scripts/check-windows-dll.sh DLL i686|x86_64 DEF_FILE
 set -euo pipefail
-dll=$1 arch=$2
-root=$(cd "$(dirname "$0")/.." && pwd)
+dll=$1 arch=$2 def=$3
 dump=$("$arch-w64-mingw32-objdump" -p "$dll")
 
 exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^\s*\[ *[0-9]*\] //p')
 status=0
+names=
 while read -r line; do
   name=$(printf '%s' "$line" | sed -n 's/^"\{0,1\}\([^"= ]*\)"\{0,1\}.*/\1/p')
   case "$line" in LIBRARY*|EXPORTS*|";"*|"") continue ;; esac
+  names+="$name"$'\n'
   if ! grep -qxF -- "$name" <<< "$exports"; then
     echo "$dll: export $name missing" >&2; status=1
   fi
-done < "$root/xll/Zorvane.def"
+done < "$def"
+while read -r name; do
+  grep -qxF -- "$name" <<< "$names" || { echo "$dll: exports $name, which $def does not name" >&2; status=1; }
+done <<< "$exports"
 
 allowed='^(KERNEL32|USER32|ADVAPI32|ODBC32|WINHTTP|XLCall32|msvcrt|api-ms-win-crt-[a-z0-9-]+|ucrtbase)\.dll$'
 for dll_name in $(printf '%s\n' "$dump" | sed -n 's/^\s*DLL Name: //p'); do

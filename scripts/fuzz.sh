@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (tests/fuzz), replays each target's corpus, then fuzzes
-# each target in turn for FUZZ_SECONDS (default 30). What the fuzzer finds on the way is kept
-# apart from the committed corpus, which stays hand-made; a crashing input is saved as
-# <build>/findings/<target>/crash-* and fails the script.
+# Builds the libFuzzer targets with clang (the fuzz preset: tests/fuzz on the add-in's layers),
+# replays each target's corpus, then fuzzes each target in turn for FUZZ_SECONDS (default 30).
+# What the fuzzer finds on the way is kept apart from the committed corpus, which stays
+# hand-made; a crashing input is saved as <build>/findings/<target>/crash-* and fails the script.
 #   scripts/fuzz.sh [TARGET...]        (default: every target)
 # Environment: FUZZ_SECONDS, FUZZ_BUILD (default build-fuzz), JOBS (default 2).
 set -euo pipefail
@@ -11,7 +11,7 @@ root=$(pwd)
 build=$(realpath -m "${FUZZ_BUILD:-build-fuzz}")
 seconds=${FUZZ_SECONDS:-30}
 
-cmake -S tests/fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+scripts/configure.sh fuzz "$build"
 cmake --build "$build" -j"${JOBS:-2}" >/dev/null
 
 targets=("$@")

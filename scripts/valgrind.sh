@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=$(realpath -m "${VALGRIND_BUILD:-build}")
 if [ ! -x "$build/zorvane" ]; then
-  cmake -S . -B "$build" -DZORVANE_WERROR=ON >/dev/null
+  scripts/configure.sh linux "$build"
 fi
 cmake --build "$build" -j"${JOBS:-2}" --target zorvane Zorvane >/dev/null
 

@@ -46,7 +46,7 @@ for build in "$@"; do
   # A 32-bit build reaches the i386 drivers; the i386 MariaDB driver cannot be installed beside
   # the amd64 one, so it comes unpacked, with a driver list of its own for Wine's process alone.
   odbc_ini=""
-  if grep -q 'mingw-i686' "$build/CMakeCache.txt" 2>/dev/null && [ ! -e /usr/lib/i386-linux-gnu/odbc/libmaodbc.so ]; then
+  if grep -qE '^ZORVANE_MINGW_ARCH:[A-Z]+=i686$' "$build/CMakeCache.txt" 2>/dev/null && [ ! -e /usr/lib/i386-linux-gnu/odbc/libmaodbc.so ]; then
     odbc_ini=$("$root/scripts/odbc-i386-mariadb.sh" "$linux/odbc-i386") || { echo "no 32-bit MariaDB driver" >&2; status=1; }
   fi
   # The tests run the host as a Linux program: this wrapper gives them its output through files.

@@ -3,7 +3,7 @@
 #include <exception>
 #include <utility>
 
-#include "text/split.h"
+#include "xll/split_text.h"
 #include "web/body_text.h"
 #include "web/http_client.h"
 #include "xll/text.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_input.h"
-#include "text/split.h"
+#include "xll/split_text.h"
 
 namespace {
 

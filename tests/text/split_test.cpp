@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "text/split.h"
+#include "xll/split_text.h"
 
 using namespace xll;
 

@@ -1,5 +1,5 @@
-// Splitting a delimited text into a worksheet array: the routine behind zSplit, shared with the
-// web functions that turn a downloaded text into cells.
+// Splitting a delimited text into a worksheet array: the routine behind zSplit (text/) and the web
+// functions that turn a downloaded text into cells (web/), kept here below both.
 #pragma once
 
 #include <functional>

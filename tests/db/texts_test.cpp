@@ -57,7 +57,7 @@ TEST(Execute, EmptyParametersAreSkippedAndSeparatorsFollowPositions)
     EXPECT_EQ(execute("P", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}), "EXEC P 1, 2, 3, 4, 5, 6, 7, 8, 9, 10");
 }
 
-// The exact listing texts are checked end to end, as sent (test_e2e.cpp).
+// The exact listing texts are checked end to end, as sent (e2e_test.cpp).
 TEST(Listings, ColumnsPrefixIsFollowedByTheNameAsTyped)
 {
     EXPECT_EQ(xll::xstring(db::list_columns_prefix).size(), 169u);

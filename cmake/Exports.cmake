@@ -1,0 +1,87 @@
+# The add-in's export list, written at build time from two tables: the framework's own entries
+# (xll/framework_exports.def, entries the host calls without registering them) and the catalogue
+# (xll/catalogue.cpp), whose every registration names its procedure with the macro below, as
+#   XLL_PROCEDURE("?zSQLDate", xll_zSQLDate)
+# (XLL_PROCEDURE4 in the 8-bit list). Writes the module-definition file for the Windows linker and,
+# for ELF, a header that gives each internal name the symbol of its export:
+#   #define XLL_LABEL_xll_zSQLDate __asm__("\"?zSQLDate\"")
+# with '@' stored as '$' (see xll/export_name.h). Plain CMake, so the cross-builds need no program
+# of their own at build time.
+#   cmake -DFRAMEWORK=... -DCATALOGUE=... -DDEF=... -DLABELS=... -P Exports.cmake
+
+set(def_text "")
+set(labels "// Generated from ${FRAMEWORK} and ${CATALOGUE}; do not edit.\n#pragma once\n")
+set(exports)
+set(internals)
+
+# One export: its name as the host sees it and the C function behind it (the same for plain names).
+function(add_export export internal)
+  list(FIND exports "${export}" seen)
+  if(NOT seen EQUAL -1)
+    list(GET internals ${seen} before)
+    if(NOT before STREQUAL internal)
+      message(FATAL_ERROR "${export} names both ${before} and ${internal}")
+    endif()
+    return() # an alias registers the same procedure again under another name
+  endif()
+  list(FIND internals "${internal}" taken)
+  if(NOT taken EQUAL -1)
+    message(FATAL_ERROR "${internal} is exported twice")
+  endif()
+  if(export STREQUAL internal)
+    string(APPEND def_text "${export}\n")
+    string(APPEND labels "#define XLL_LABEL_${internal}\n")
+  else()
+    string(REPLACE "@" "$" symbol "${export}")
+    string(APPEND def_text "\"${export}\"=${internal}\n")
+    string(APPEND labels "#define XLL_LABEL_${internal} __asm__(\"\\\"${symbol}\\\"\")\n")
+  endif()
+  list(APPEND exports "${export}")
+  list(APPEND internals "${internal}")
+  set(exports "${exports}" PARENT_SCOPE)
+  set(internals "${internals}" PARENT_SCOPE)
+  set(def_text "${def_text}" PARENT_SCOPE)
+  set(labels "${labels}" PARENT_SCOPE)
+endfunction()
+
+file(STRINGS "${FRAMEWORK}" lines)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[ \t]*(;.*)?$" OR line MATCHES "^(LIBRARY|EXPORTS)")
+    string(APPEND def_text "${line}\n")
+  elseif(line MATCHES "^[ \t]*\"([^\"]+)\"=([A-Za-z_][A-Za-z0-9_]*)[ \t]*$")
+    add_export("${CMAKE_MATCH_1}" "${CMAKE_MATCH_2}")
+  elseif(line MATCHES "^[ \t]*([A-Za-z_][A-Za-z0-9_]*)[ \t]*$")
+    add_export("${CMAKE_MATCH_1}" "${CMAKE_MATCH_1}")
+  else()
+    message(FATAL_ERROR "${FRAMEWORK}: cannot read: ${line}")
+  endif()
+endforeach()
+
+string(APPEND def_text "; the catalogue's procedures, in registration order\n")
+set(found 0)
+file(STRINGS "${CATALOGUE}" lines REGEX "XLL_PROCEDURE")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[ \t]*//")
+    continue() # a comment
+  endif()
+  string(REGEX MATCHALL "XLL_PROCEDURE4?\\(\"[^\"]+\", *[A-Za-z_][A-Za-z0-9_]*\\)" uses "${line}")
+  if(NOT uses)
+    message(FATAL_ERROR "${CATALOGUE}: a procedure not written as XLL_PROCEDURE(\"name\", function): ${line}")
+  endif()
+  foreach(use IN LISTS uses)
+    string(REGEX MATCH "\\(\"([^\"]+)\", *([A-Za-z0-9_]+)\\)" _ "${use}")
+    add_export("${CMAKE_MATCH_1}" "${CMAKE_MATCH_2}")
+    math(EXPR found "${found} + 1")
+  endforeach()
+endforeach()
+if(found EQUAL 0)
+  message(FATAL_ERROR "${CATALOGUE}: no procedure found")
+endif()
+
+foreach(pair IN ITEMS "DEF;def_text" "LABELS;labels")
+  list(GET pair 0 out)
+  list(GET pair 1 var)
+  file(WRITE "${${out}}.tmp" "${${var}}")
+  execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${${out}}.tmp" "${${out}}")
+  file(REMOVE "${${out}}.tmp")
+endforeach()

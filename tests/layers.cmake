@@ -1,0 +1,31 @@
+# Folders include only their own headers and those of the folders they may use, so a layer never
+# reaches up or sideways. The link of each layer on its own (CMakeLists.txt, host/CMakeLists.txt)
+# catches calls; this catches an include of a header that needs no linking, such as one of
+# constants or inline code. Every quoted include that names a folder counts.
+#   cmake -DROOT=<source> "-DLAYERS=xll;db:xll;host/sheet:host/engine,xll" -P layers.cmake
+# Each entry of LAYERS is a folder, then after ':' the folders it may include besides itself.
+cmake_minimum_required(VERSION 3.20)
+set(_bad)
+foreach(entry IN LISTS LAYERS)
+  string(REPLACE ":" ";" _parts "${entry}")
+  list(POP_FRONT _parts _folder)
+  string(REPLACE "," ";" _allowed "${_parts}")
+  list(APPEND _allowed ${_folder})
+  file(GLOB _files ${ROOT}/${_folder}/*.h ${ROOT}/${_folder}/*.cpp)
+  if(NOT _files)
+    list(APPEND _bad "${_folder}: no sources")
+  endif()
+  foreach(file IN LISTS _files)
+    file(STRINGS ${file} _includes REGEX "^#include \"[^\"]*/")
+    foreach(line IN LISTS _includes)
+      string(REGEX REPLACE "^#include \"(.*)/[^/]*\".*" "\\1" _dir "${line}")
+      if(NOT _dir IN_LIST _allowed)
+        list(APPEND _bad "${file}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(_bad)
+  list(JOIN _bad "\n" _text)
+  message(FATAL_ERROR "Includes against the layers:\n${_text}")
+endif()
