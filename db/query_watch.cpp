@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "xll/failure_texts.h"
 #include "xll/text.h"
 
 namespace db {
@@ -44,7 +45,7 @@ QueryResult run_guarded(const std::function<QueryResult(QueryRun&)>& work, Query
     catch (...) {
         r.value = xll::xlerr::Value;
     }
-    r.failed = true;
+    r.status = QueryStatus::failed;
     return r;
 }
 
@@ -69,7 +70,9 @@ xll::xstring progress_text(xll::xstring_view label, QueryRun::Phase phase, size_
 
 xll::xstring cancelled_text(size_t rows)
 {
-    xll::xstring text = XLL_T("#Cancelled after ");
+    xll::xstring text;
+    append_ascii(text, xll::failure_texts::cancelled);
+    append_ascii(text, " after ");
     append_rows(text, rows);
     return text;
 }
@@ -129,7 +132,10 @@ WatchedQuery watch_query(const std::function<QueryResult(QueryRun&)>& work, Watc
     worker.join();
     if (shown)
         host.give_back_status();
-    out.cancelled = stopping;
+    if (stopping) {
+        out.result.status = QueryStatus::cancelled;
+        out.result.value.release();
+    }
     out.rows = run.rows();
     return out;
 }
