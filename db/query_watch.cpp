@@ -33,6 +33,8 @@ void append_rows(xll::xstring& out, size_t rows)
     append_ascii(out, rows == 1 ? " row" : " rows");
 }
 
+// Nothing may leave the worker thread: whatever the work throws becomes the run's failure, which
+// the waiting thread hands on as a value.
 QueryResult run_guarded(const std::function<QueryResult(QueryRun&)>& work, QueryRun& run) noexcept
 {
     QueryResult r;
