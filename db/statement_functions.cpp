@@ -53,7 +53,8 @@ LPXLOPER12 run_call(xstring_view connection_string, xstring_view statement, cons
     SpreadsheetWatchHost spreadsheet;
     WatchedQuery run = run_watched_query(
         connection_string, parameters ? prepared_execution(statement, *parameters) : direct_execution(statement),
-        headers != 0, values, ConnectionPool::instance(), spreadsheet, parameters ? XLL_T("zQuery") : XLL_T("zStatement"));
+        headers != 0, values, ConnectionPool::instance(), spreadsheet,
+        parameters ? XLL_T("zQuery") : XLL_T("zStatement"));
     QueryResult& q = run.result;
     // Never kept: the next calculation runs the query again.
     if (q.status == QueryStatus::cancelled)
@@ -137,8 +138,9 @@ XLL_EXPORT(LPXLOPER12, xll_zEXECUTE,
 
 XLL_EXPORT(LPXLOPER12, xll_zListTables, (const XCHAR* connection_string, short headers))
 {
-    return guarded(value_error,
-                   [&] { return statement_call(argument_text(connection_string), db::list_tables_statement, headers); });
+    return guarded(value_error, [&] {
+        return statement_call(argument_text(connection_string), db::list_tables_statement, headers);
+    });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_zListProcedures, (const XCHAR* connection_string, short headers))
@@ -150,8 +152,9 @@ XLL_EXPORT(LPXLOPER12, xll_zListProcedures, (const XCHAR* connection_string, sho
 
 XLL_EXPORT(LPXLOPER12, xll_zListViews, (const XCHAR* connection_string, short headers))
 {
-    return guarded(value_error,
-                   [&] { return statement_call(argument_text(connection_string), db::list_views_statement, headers); });
+    return guarded(value_error, [&] {
+        return statement_call(argument_text(connection_string), db::list_views_statement, headers);
+    });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_zListColumns, (const XCHAR* connection_string, const XCHAR* table, short headers))

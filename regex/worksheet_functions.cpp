@@ -39,7 +39,8 @@ XLL_EXPORT(LPXLOPER12, xll_regex_replace,
 {
     static OPER12 result;
     return guarded(regex_failure(result), [&] {
-        result = regex::replace_cells(subject_or_missing(subject), argument_text(pattern), argument_text(replace), flags);
+        result =
+            regex::replace_cells(subject_or_missing(subject), argument_text(pattern), argument_text(replace), flags);
         return &result;
     });
 }
