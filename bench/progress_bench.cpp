@@ -123,7 +123,7 @@ int main(int argc, char** argv)
                                                    "amount, date('2014-01-01', '+' || (x % 3650) || ' days') AS day "
                                                    "FROM c"),
                               false, calendar);
-    if (made.failed) {
+    if (made.status != db::QueryStatus::ok) {
         std::fprintf(stderr, "cannot make the table: %s\n", xll::xstring_to_utf8(made.value.text()).c_str());
         return 1;
     }

@@ -27,44 +27,35 @@ void clear_cache()
 XLL_EXPORT(LPXLOPER12, xll_zCache_List, (short labels))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::Value), [labels] {
         result = db::cache_listing(db::ResultCache::instance(), labels != 0);
-    }
-    catch (...) {
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_zCache_Clear, (short))
 {
-    try {
+    return guarded(error_in(clear_result(), xlerr::Value), [] {
         clear_cache();
-    }
-    catch (...) {
-        clear_result() = xlerr::Value;
-    }
-    return &clear_result();
+        return &clear_result();
+    });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_zCache_MemoryUsed, (short))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::Value), [] {
         // The worksheet's own LEN decides each cell's size, as it would in a formula.
         result = db::cache_memory_used(db::ResultCache::instance(),
                                        [](const XLOPER12& cell) { return Excel12(xlfLen, cell).to_number(); });
-    }
-    catch (...) {
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }
 
 // Empties the cache, says so on the status bar and has the host clear the bar ten seconds later.
 XLL_EXPORT(int, xll_zmClear_Cache, (void))
 {
-    return guarded_macro("Zorvane: the cache could not be cleared.", [] {
+    return guarded(answer(0, alerting("Zorvane: the cache could not be cleared.")), [] {
         clear_cache();
         return show_status_message(OPER12(XLL_T("Zorvane: Cache cleared.")));
     });

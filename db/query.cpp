@@ -153,13 +153,15 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             array.finish();
         }
     }
+    // The run's own failures become its value; a failure to hold even that text goes on to the
+    // caller's guard.
     catch (const SqlError& e) {
         q.value = xll::xstring_view(e.text());
-        q.failed = true;
+        q.status = e.transient() ? QueryStatus::failed_transient : QueryStatus::failed;
     }
     catch (const std::exception& e) {
         q.value = xll::xstring_view(xll::WidenText(e.what()));
-        q.failed = true;
+        q.status = QueryStatus::failed;
     }
     stmt.release();
     q.elapsed_ms = milliseconds_since(start);

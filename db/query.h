@@ -17,13 +17,23 @@ class QueryRun;
 // The fewest rows a successful result with columns has; rows not fetched hold #N/A.
 inline constexpr size_t minimum_result_rows = 5;
 
+// How a run ended. The cell sees only the value; what the add-in does with a run (keep it, keep
+// its connection) asks this, never the value's text.
+enum class QueryStatus {
+    ok,
+    failed,           // the value is the failure's text
+    failed_transient, // the same, for a failure a second try may well not repeat: a value the
+                      // driver would not read, which came without records to tell why
+    cancelled,        // the user stopped it; the value says nothing, the caller tells the rows
+};
+
 struct QueryResult {
     xll::OPER12 value;
     // Counted from 0, header row included; after a failure they stand where it stopped them.
     int last_row = -1;
     int last_column = -1;
     double elapsed_ms = 0;
-    bool failed = false; // the value is a failure's text
+    QueryStatus status = QueryStatus::ok;
 };
 
 // Sends the statement on a handle the connection has just allocated: executed directly for a

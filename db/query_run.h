@@ -7,15 +7,17 @@
 #include <atomic>
 #include <cstddef>
 #include <stdexcept>
+#include <string>
 
 #include "db/odbc_handles.h"
+#include "xll/failure_texts.h"
 
 namespace db {
 
 // Thrown on the worker where it notices that its run was stopped.
 class QueryStopped : public std::runtime_error {
 public:
-    QueryStopped() : std::runtime_error("#Cancelled") {}
+    QueryStopped() : std::runtime_error(std::string(xll::failure_texts::cancelled)) {}
 };
 
 class QueryRun {

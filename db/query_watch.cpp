@@ -6,6 +6,7 @@
 #include <system_error>
 #include <thread>
 
+#include "xll/failure_texts.h"
 #include "xll/text.h"
 
 namespace db {
@@ -32,6 +33,8 @@ void append_rows(xll::xstring& out, size_t rows)
     append_ascii(out, rows == 1 ? " row" : " rows");
 }
 
+// Nothing may leave the worker thread: whatever the work throws becomes the run's failure, which
+// the waiting thread hands on as a value.
 QueryResult run_guarded(const std::function<QueryResult(QueryRun&)>& work, QueryRun& run) noexcept
 {
     QueryResult r;
@@ -44,7 +47,7 @@ QueryResult run_guarded(const std::function<QueryResult(QueryRun&)>& work, Query
     catch (...) {
         r.value = xll::xlerr::Value;
     }
-    r.failed = true;
+    r.status = QueryStatus::failed;
     return r;
 }
 
@@ -69,7 +72,9 @@ xll::xstring progress_text(xll::xstring_view label, QueryRun::Phase phase, size_
 
 xll::xstring cancelled_text(size_t rows)
 {
-    xll::xstring text = XLL_T("#Cancelled after ");
+    xll::xstring text;
+    append_ascii(text, xll::failure_texts::cancelled);
+    append_ascii(text, " after ");
     append_rows(text, rows);
     return text;
 }
@@ -129,7 +134,10 @@ WatchedQuery watch_query(const std::function<QueryResult(QueryRun&)>& work, Watc
     worker.join();
     if (shown)
         host.give_back_status();
-    out.cancelled = stopping;
+    if (stopping) {
+        out.result.status = QueryStatus::cancelled;
+        out.result.value.release();
+    }
     out.rows = run.rows();
     return out;
 }

@@ -39,13 +39,13 @@ struct WatchTimes {
 
 struct WatchedQuery {
     QueryResult result;
-    bool cancelled = false;
     size_t rows = 0; // fetched when the run ended
 };
 
 // Runs the work on a worker thread, reporting to and stopped through its run. `label` names the
-// function in the status text. A cancelled query's result says nothing: the caller shows
-// cancelled_text instead. Where no thread can be had, the work runs here, without Esc.
+// function in the status text. A query the user stopped is cancelled whatever the work made of
+// it, and its value says nothing: the caller shows cancelled_text instead. Where no thread can be
+// had, the work runs here, without Esc.
 WatchedQuery watch_query(const std::function<QueryResult(QueryRun&)>& work, WatchHost& host, xll::xstring_view label,
                          const WatchTimes& times = {});
 

@@ -2,19 +2,6 @@
 
 namespace db {
 
-ResultCache& ResultCache::instance()
-{
-    static ResultCache cache;
-    return cache;
-}
-
-void ResultCache::Settle() const
-{
-    if (lent_ && !entries_.empty())
-        entries_.back().result = std::move(*lent_);
-    lent_ = nullptr;
-}
-
 namespace {
 
 bool same_parameters(const std::optional<QueryParameters>& kept, const QueryParameters* asked)
@@ -25,6 +12,19 @@ bool same_parameters(const std::optional<QueryParameters>& kept, const QueryPara
 }
 
 } // namespace
+
+ResultCache& ResultCache::instance()
+{
+    static ResultCache cache;
+    return cache;
+}
+
+void ResultCache::Settle() const noexcept
+{
+    if (lent_ && !entries_.empty())
+        entries_.back().result = std::move(answer_);
+    lent_ = false;
+}
 
 const xll::OPER12* ResultCache::Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers,
                                      const QueryParameters* parameters) const
@@ -37,19 +37,15 @@ const xll::OPER12* ResultCache::Find(xll::xstring_view connection_string, xll::x
     return nullptr;
 }
 
-bool ResultCache::Admits(const xll::OPER12& result)
+bool ResultCache::Admits(QueryStatus status)
 {
-    static const xll::OPER12 plain_error(XLL_T("#SQL Error"));
-    // The value comparison of texts ignores letter case, as the admission rule does.
-    return !(result.is(xltypeStr) && result.text().size() == 10 && result == plain_error);
+    return status == QueryStatus::ok || status == QueryStatus::failed;
 }
 
-void ResultCache::Store(const xll::OPER12& result, xll::xstring_view connection_string, xll::xstring_view statement,
-                        int headers, double elapsed_ms, int last_row, int last_column, double time_stamp,
-                        const QueryParameters* parameters)
+void ResultCache::Append(const QueryResult& run, xll::OPER12 result, xll::xstring_view connection_string,
+                         xll::xstring_view statement, int headers, double time_stamp,
+                         const QueryParameters* parameters)
 {
-    if (!Admits(result))
-        return;
     Settle();
     CacheEntry e;
     e.connection_string = connection_string;
@@ -58,26 +54,37 @@ void ResultCache::Store(const xll::OPER12& result, xll::xstring_view connection_
     if (parameters)
         e.parameters = *parameters;
     e.time_stamp = time_stamp;
-    e.result = result;
-    e.elapsed_ms = elapsed_ms;
-    e.last_row = last_row;
-    e.last_column = last_column;
+    e.result = std::move(result);
+    e.elapsed_ms = run.elapsed_ms;
+    e.last_row = run.last_row;
+    e.last_column = run.last_column;
     entries_.push_back(std::move(e));
 }
 
-} // namespace db
-
-namespace db {
-
-void ResultCache::StoreLent(xll::OPER12& holder, xll::xstring_view connection_string, xll::xstring_view statement,
-                            int headers, double elapsed_ms, int last_row, int last_column, double time_stamp,
-                            const QueryParameters* parameters)
+void ResultCache::Store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement,
+                        int headers, double time_stamp, const QueryParameters* parameters)
 {
-    if (!Admits(holder))
-        return;
-    Store(xll::OPER12(), connection_string, statement, headers, elapsed_ms, last_row, last_column, time_stamp,
-          parameters);
-    lent_ = &holder;
+    if (Admits(run.status))
+        Append(run, run.value, connection_string, statement, headers, time_stamp, parameters);
+}
+
+LPXLOPER12 ResultCache::Answer(xll::OPER12 value) noexcept
+{
+    Settle();
+    answer_ = std::move(value);
+    return &answer_;
+}
+
+LPXLOPER12 ResultCache::AnswerAndStore(QueryResult&& run, xll::xstring_view connection_string,
+                                       xll::xstring_view statement, int headers, double time_stamp,
+                                       const QueryParameters* parameters)
+{
+    Answer(std::move(run.value));
+    if (Admits(run.status)) {
+        Append(run, xll::OPER12(), connection_string, statement, headers, time_stamp, parameters);
+        lent_ = true;
+    }
+    return &answer_;
 }
 
 } // namespace db

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "db/query.h"
 #include "db/query_parameters.h"
 #include "xll/oper.h"
 
@@ -35,28 +36,26 @@ public:
     const xll::OPER12* Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers,
                             const QueryParameters* parameters = nullptr) const;
 
-    // Whether a result is kept at all: everything but the plain "#SQL Error" of a failed value
-    // read, which a second try may well not repeat.
-    static bool Admits(const xll::OPER12& result);
+    // Whether a run is kept at all: every finished run, its failures included, but not one the
+    // user cancelled nor a failure that a second try may well not repeat.
+    static bool Admits(QueryStatus status);
 
-    // Appends a deep copy of the result when it is admitted.
-    void Store(const xll::OPER12& result, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
-               double elapsed_ms, int last_row, int last_column, double time_stamp,
-               const QueryParameters* parameters = nullptr);
+    // Appends a deep copy of the run when it is admitted.
+    void Store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+               double time_stamp, const QueryParameters* parameters = nullptr);
 
-    // Like Store, but the entry's result stays lent to `holder` (a worksheet function's own
-    // result, which the host copies as soon as the function returns) and is moved into the entry
-    // the next time the cache is used. A large result is then never copied just to be kept.
-    // Whoever writes to the holder must call Settle first.
-    void StoreLent(xll::OPER12& holder, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
-                   double elapsed_ms, int last_row, int last_column, double time_stamp,
-                   const QueryParameters* parameters = nullptr);
-    // Takes a lent result back into its entry.
-    void Settle() const;
+    // The query road's answer to the host, held here until the next answer (the host copies it as
+    // soon as the function returns).
+    LPXLOPER12 Answer(xll::OPER12 value) noexcept;
+    // Answers the run's value and, when it is admitted, keeps it as the newest entry. The entry's
+    // result stays lent to the answer and is moved into the entry the next time the cache is used:
+    // a large result is then never copied just to be kept.
+    LPXLOPER12 AnswerAndStore(QueryResult&& run, xll::xstring_view connection_string, xll::xstring_view statement,
+                              int headers, double time_stamp, const QueryParameters* parameters = nullptr);
 
     void Clear()
     {
-        lent_ = nullptr;
+        lent_ = false;
         entries_.clear();
     }
 
@@ -68,8 +67,15 @@ public:
     }
 
 private:
+    // Takes a lent result back into its entry. Every use of the cache, and every new answer,
+    // settles first: nothing can write over a result the newest entry still lends.
+    void Settle() const noexcept;
+    void Append(const QueryResult& run, xll::OPER12 result, xll::xstring_view connection_string,
+                xll::xstring_view statement, int headers, double time_stamp, const QueryParameters* parameters);
+
     mutable std::vector<CacheEntry> entries_;
-    mutable xll::OPER12* lent_ = nullptr; // holds the newest entry's result while lent
+    mutable xll::OPER12 answer_;
+    mutable bool lent_ = false; // the answer holds the newest entry's result
 };
 
 } // namespace db

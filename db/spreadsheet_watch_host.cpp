@@ -21,7 +21,7 @@ void SpreadsheetWatchHost::give_back_status() noexcept
     try {
         xll::give_back_status_bar();
     }
-    catch (...) {
+    catch (...) { // as above: the spreadsheet keeps whatever its bar shows
     }
 }
 

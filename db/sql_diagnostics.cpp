@@ -46,8 +46,8 @@ void CheckSqlResult(SQLRETURN rc)
 {
     if (sql_succeeded(rc))
         return;
-    if (rc == SQL_ERROR)
-        throw SqlError(XLL_T("#SQL Error"));
+    if (rc == SQL_ERROR) // no records read: nothing says the next try fails the same way
+        throw SqlError(XLL_T("#SQL Error"), true);
     if (rc == SQL_INVALID_HANDLE)
         throw SqlError(XLL_T("#SQL Invalid Handle"));
     throw SqlError(XLL_T("#SQL Unknown Error"));

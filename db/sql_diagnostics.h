@@ -17,7 +17,8 @@ inline constexpr size_t max_error_text = 3999;
 inline constexpr SQLSMALLINT diag_message_buffer = 256;
 
 // "#SQL Error" for SQL_ERROR, "#SQL Invalid Handle" for SQL_INVALID_HANDLE, "#SQL Unknown Error"
-// for anything else that is not a success. Reads no diagnostics.
+// for anything else that is not a success. Reads no diagnostics, so the bare "#SQL Error" is
+// transient.
 void CheckSqlResult(SQLRETURN rc);
 
 // On failure: for SQL_ERROR, "#SQL Error " followed by one "STATE:n:native:message\n" line per

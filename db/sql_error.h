@@ -11,11 +11,17 @@ namespace db {
 
 class SqlError : public std::runtime_error {
 public:
-    explicit SqlError(xll::xstring text) : std::runtime_error(xll::xstring_to_utf8(text)), text_(std::move(text)) {}
+    // `transient`: a second try may well not repeat the failure, so its outcome is not kept.
+    explicit SqlError(xll::xstring text, bool transient = false)
+        : std::runtime_error(xll::xstring_to_utf8(text)), text_(std::move(text)), transient_(transient)
+    {
+    }
     const xll::xstring& text() const noexcept { return text_; }
+    bool transient() const noexcept { return transient_; }
 
 private:
     xll::xstring text_;
+    bool transient_;
 };
 
 } // namespace db

@@ -1,7 +1,9 @@
 // The one road from a worksheet call to the database and back, shared by zStatement, every
 // builder and zQuery: cache lookup, a full run on a miss, storing the outcome. All of them return
-// the same function-level result.
+// the same function-level result, which the result cache holds for the host.
 #pragma once
+
+#include <exception>
 
 #include "xll/oper.h"
 
@@ -16,7 +18,17 @@ LPXLOPER12 statement_call(xll::xstring_view connection_string, xll::xstring_view
 LPXLOPER12 query_call(xll::xstring_view connection_string, xll::xstring_view statement, const XLOPER12& parameters,
                       int headers) noexcept;
 
-// The shared result as #VALUE!, for a builder that could not even make its text.
-LPXLOPER12 statement_failed() noexcept;
+// The road's answer to a failure, for the guard at its edge: the failure's text where the cell
+// may show it, else #VALUE!.
+struct FailureAnswer {
+    enum Texts {
+        none,     // #VALUE! whatever failed: a builder that could not even write its statement
+        sql_only, // only an SqlError's text, which is worksheet text already
+        any,      // any failure's text as 8-bit text, widened
+    };
+    Texts texts;
+
+    LPXLOPER12 operator()(const std::exception* failure) const noexcept;
+};
 
 } // namespace db

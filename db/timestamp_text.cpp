@@ -5,15 +5,19 @@
 #include <stdexcept>
 #include <string>
 
+#include "xll/failure_texts.h"
+
 namespace db {
 
 namespace {
+
+namespace failure_texts = xll::failure_texts;
 
 // Like substr: a start past the end fails, a count past the end is shortened.
 std::string part(std::string_view text, size_t pos, size_t n)
 {
     if (pos > text.size())
-        throw std::out_of_range("invalid string position");
+        throw std::out_of_range(std::string(failure_texts::invalid_position));
     return std::string(text.substr(pos, n));
 }
 
@@ -26,9 +30,9 @@ long to_long(const std::string& s)
     errno = 0;
     long v = std::strtol(begin, &end, 10);
     if (end == begin)
-        throw std::invalid_argument("invalid stol argument");
+        throw std::invalid_argument(std::string(failure_texts::invalid_stol));
     if (errno == ERANGE)
-        throw std::out_of_range("stol argument out of range");
+        throw std::out_of_range(std::string(failure_texts::stol_out_of_range));
     return v;
 }
 
@@ -39,9 +43,9 @@ double to_double(const std::string& s)
     errno = 0;
     double v = std::strtod(begin, &end);
     if (end == begin)
-        throw std::invalid_argument("invalid stod argument");
+        throw std::invalid_argument(std::string(failure_texts::invalid_stod));
     if (errno == ERANGE)
-        throw std::out_of_range("stod argument out of range");
+        throw std::out_of_range(std::string(failure_texts::stod_out_of_range));
     return v;
 }
 

@@ -30,7 +30,7 @@ QueryResult run_on_kept_connection(xll::xstring_view connection_string, const St
     QueryResult q = run_statement(*connection, run.statement(), execute, headers, calendar, &run);
     // A cancelled statement leaves its session in doubt (a server may even apply a late cancel
     // to the next statement): it is closed, as is one that the query left unfit.
-    if (!run.stop_requested() && ready_to_keep(*connection, run.statement(), q.failed))
+    if (!run.stop_requested() && ready_to_keep(*connection, run.statement(), q.status != QueryStatus::ok))
         pool.keep(connection_string, std::move(connection));
     q.elapsed_ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return q;

@@ -5,8 +5,10 @@
 #define ZORVANE_REGEX_CONSTANT(NAME, VALUE)                                          \
     XLL_EXPORT(LPXLOPER12, xll_##NAME, (void))                                       \
     {                                                                                \
-        static xll::OPER12 value(static_cast<double>(xll::regex::VALUE));            \
-        return &value;                                                               \
+        return xll::guarded(xll::answer<LPXLOPER12>(nullptr), [] {                   \
+            static xll::OPER12 value(static_cast<double>(xll::regex::VALUE));        \
+            return &value;                                                           \
+        });                                                                          \
     }
 
 ZORVANE_REGEX_CONSTANT(REGEX_FORMAT_DEFAULT, format_default)

@@ -18,24 +18,9 @@ const XLOPER12& subject_or_missing(LPXLOPER12 subject)
     return subject ? *subject : static_cast<const XLOPER12&>(missing);
 }
 
-void fail(OPER12& result, const char* text) noexcept
+error_answer<XLOPER12> regex_failure(OPER12& result)
 {
-    alert_error_quietly(text);
-    result = xlerr::NA;
-}
-
-template <class Work> LPXLOPER12 answer(OPER12& result, Work work) noexcept
-{
-    try {
-        result = work();
-    }
-    catch (const std::exception& e) {
-        fail(result, e.what());
-    }
-    catch (...) {
-        fail(result, "regular expression error");
-    }
-    return &result;
+    return error_in(result, xlerr::NA, alerting("regular expression error"));
 }
 
 } // namespace
@@ -43,20 +28,28 @@ template <class Work> LPXLOPER12 answer(OPER12& result, Work work) noexcept
 XLL_EXPORT(LPXLOPER12, xll_regex_match, (LPXLOPER12 subject, const XCHAR* pattern, int32_t flags))
 {
     static OPER12 result;
-    return answer(result, [&] { return regex::match_cells(subject_or_missing(subject), argument_text(pattern), flags); });
+    return guarded(regex_failure(result), [&] {
+        result = regex::match_cells(subject_or_missing(subject), argument_text(pattern), flags);
+        return &result;
+    });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_regex_replace,
            (LPXLOPER12 subject, const XCHAR* pattern, const XCHAR* replace, int32_t flags))
 {
     static OPER12 result;
-    return answer(result, [&] {
-        return regex::replace_cells(subject_or_missing(subject), argument_text(pattern), argument_text(replace), flags);
+    return guarded(regex_failure(result), [&] {
+        result =
+            regex::replace_cells(subject_or_missing(subject), argument_text(pattern), argument_text(replace), flags);
+        return &result;
     });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_regex_search, (const XCHAR* subject, const XCHAR* pattern, int32_t flags))
 {
     static OPER12 result;
-    return answer(result, [&] { return regex::search_text(argument_text(subject), argument_text(pattern), flags); });
+    return guarded(regex_failure(result), [&] {
+        result = regex::search_text(argument_text(subject), argument_text(pattern), flags);
+        return &result;
+    });
 }

@@ -6,26 +6,20 @@ using namespace xll;
 XLL_EXPORT(LPXLOPER12, xll_zVersion, (LPXLOPER12))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::Value), [] {
         OPER12 version(2, 1);
         version(0, 0) = XLL_T("Zorvane.xll 1.0.0.3 May of 2014 - Zorvane add-in for spreadsheet SQL, text and web functions");
         version(1, 0) = XLL_T("Zorvane.xll 1.0.0.3");
         result = std::move(version);
-    }
-    catch (...) {
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_zFileLocation, (LPXLOPER12))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::Value), [] {
         result = Excel12(xlGetName).copy();
-    }
-    catch (...) {
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }

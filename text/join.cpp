@@ -18,7 +18,8 @@ const OPER12& default_delimiter()
 XLL_EXPORT(LPXLOPER12, xll_zJoin, (LPXLOPER12 range, const XCHAR* delimiter))
 {
     static OPER12 result(XLL_T(""));
-    try {
+    // The host refusing a call outright is #VALUE!: no text can stand for the range.
+    return guarded(error_in(result, xlerr::Value), [&] {
         OPER12 given;
         if (delimiter && *delimiter)
             given = delimiter;
@@ -36,10 +37,6 @@ XLL_EXPORT(LPXLOPER12, xll_zJoin, (LPXLOPER12 range, const XCHAR* delimiter))
             result = i == 0 ? Excel12(xlfConcatenate, result, element).copy()
                             : Excel12(xlfConcatenate, result, separator, element).copy();
         }
-    }
-    catch (...) {
-        // The host refused a call outright: no text can stand for the range.
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }

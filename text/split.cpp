@@ -8,15 +8,8 @@
 XLL_EXPORT(LPXLOPER12, xll_zSplit, (const XCHAR* text, const XCHAR* column_delimiters, const XCHAR* row_delimiters))
 {
     static xll::OPER12 result;
-    try {
+    return xll::guarded(xll::answer<LPXLOPER12>(nullptr, xll::alerting("zSplit failed")), [&] {
         result = xll::split_text(xll::argument_text(text), xll::argument_text(column_delimiters), xll::argument_text(row_delimiters));
         return &result;
-    }
-    catch (const std::exception& e) {
-        xll::alert_error_quietly(e.what());
-    }
-    catch (...) {
-        xll::alert_error_quietly("zSplit failed");
-    }
-    return nullptr;
+    });
 }

@@ -39,30 +39,24 @@ HostResult<XLOPER12> date_part(const OPER12& x, const OPER12& closing)
 XLL_EXPORT(LPXLOPER12, xll_zSQLDate, (double x))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::Value), [x] {
         result = date_part(OPER12(x), quote()).copy();
-    }
-    catch (...) {
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }
 
 XLL_EXPORT(LPXLOPER12, xll_zSQLDateTime, (double x))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::Value), [x] {
         OPER12 date(x);
         result = date_part(date, space()).copy();
         auto second = Excel12(xlfText, Excel12(xlfSecond, date), two_digits());
         auto minute = Excel12(xlfText, Excel12(xlfMinute, date), two_digits());
         auto hour = Excel12(xlfText, Excel12(xlfHour, date), two_digits());
         result = Excel12(xlfConcatenate, result, hour, colon(), minute, colon(), second, quote()).copy();
-    }
-    catch (...) {
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }
 
 // Every quote inside the text is doubled, so the result is always one valid SQL literal, whatever
@@ -70,7 +64,7 @@ XLL_EXPORT(LPXLOPER12, xll_zSQLDateTime, (double x))
 XLL_EXPORT(LPXLOPER12, xll_zSQLString, (const XCHAR* s))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::Value), [s] {
         xstring literal(1, '\'');
         for (const XCHAR* p = s; p && *p; ++p) {
             if (*p == '\'')
@@ -82,9 +76,6 @@ XLL_EXPORT(LPXLOPER12, xll_zSQLString, (const XCHAR* s))
             result = xlerr::Value;
         else
             result = xstring_view(literal);
-    }
-    catch (...) {
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }

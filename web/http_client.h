@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "xll/failure_texts.h"
 #include "xll/traits.h"
 
 namespace xll::web {
@@ -41,7 +42,7 @@ inline constexpr unsigned long error_invalid_url = 12005;
 inline constexpr unsigned long error_unrecognized_scheme = 12006;
 
 // What the worksheet sees when the exchange failed.
-inline constexpr std::string_view no_internet = "#No internet";
+inline constexpr std::string_view no_internet = xll::failure_texts::no_internet;
 
 struct HttpResult {
     enum class Outcome {

@@ -35,7 +35,7 @@ OPER12 non_empty_lines_first(OPER12 lines)
 XLL_EXPORT(LPXLOPER12, xll_zWebQuery, (const XCHAR* url))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::Value, alerting()), [url] {
         web::HttpResult got = web::http_get(argument_text(url));
         if (got.outcome == web::HttpResult::Outcome::failed) {
             result = OPER12(1, 1);
@@ -43,13 +43,6 @@ XLL_EXPORT(LPXLOPER12, xll_zWebQuery, (const XCHAR* url))
         } else {
             result = non_empty_lines_first(split_text(web::body_text(web::payload(got)), xstring_view(), XLL_T("\n")));
         }
-    }
-    catch (const std::exception& e) {
-        alert_error_quietly(e.what());
-        result = xlerr::Value;
-    }
-    catch (...) {
-        result = xlerr::Value;
-    }
-    return &result;
+        return &result;
+    });
 }

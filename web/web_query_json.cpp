@@ -12,7 +12,7 @@ using namespace xll;
 XLL_EXPORT(LPXLOPER12, xll_zWebQueryJSON, (const XCHAR* url, const XCHAR* key))
 {
     static OPER12 result;
-    try {
+    return guarded(error_in(result, xlerr::NA, alerting()), [url, key] {
         web::HttpResult got = web::http_get(argument_text(url));
         if (got.outcome == web::HttpResult::Outcome::failed) {
             // Told as such even when a key was asked for: a missing key would hide the outage.
@@ -23,13 +23,6 @@ XLL_EXPORT(LPXLOPER12, xll_zWebQueryJSON, (const XCHAR* url, const XCHAR* key))
             if (key && *key)
                 result = web::json_lookup(result, key);
         }
-    }
-    catch (const std::exception& e) {
-        alert_error_quietly(e.what());
-        result = xlerr::NA;
-    }
-    catch (...) {
-        result = xlerr::NA;
-    }
-    return &result;
+        return &result;
+    });
 }

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "xll/export.h"
+#include "xll/guarded.h"
 #include "xll/host_call.h"
 #include "xll/platform.h"
 #include "xll/registry.h"
@@ -54,6 +55,34 @@ Filter& filter()
 // Read at load, before the host calls any entry point.
 const bool filter_loaded = (filter(), true);
 
+// The dialog definition of ALERT.FILTER: 7 items of 7 columns (type, x, y, width, height, text,
+// initial value); nil where the host's defaults apply.
+xll::OPER filter_dialog(uint32_t f)
+{
+    using xll::OPER;
+    OPER table(7, 7);
+    auto row = [&](int r, OPER type, OPER x, OPER y, OPER w, OPER h, const char* text, OPER init) {
+        table(r, 0) = type;
+        table(r, 1) = x;
+        table(r, 2) = y;
+        table(r, 3) = w;
+        table(r, 4) = h;
+        table(r, 5) = text;
+        table(r, 6) = init;
+    };
+    OPER nil;
+    row(0, nil, 10, 10, 230, 90, "Alert Filter", nil);
+    row(1, 14, 10, 10, 95, 70, "Show alerts:", nil);
+    row(2, 13, nil, nil, nil, nil, "Error", static_cast<double>(f & xll::alert_error));
+    row(3, 13, nil, nil, nil, nil, "Warning", static_cast<double>(f & xll::alert_warning));
+    row(4, 13, nil, nil, nil, nil, "Info", static_cast<double>(f & xll::alert_info));
+    row(5, 3, 135, 20, nil, nil, "OK", nil);
+    row(6, 2, 135, 55, nil, nil, "Cancel", nil);
+    return table;
+}
+
+constexpr int ok_button_item = 5;
+
 } // namespace
 
 namespace xll {
@@ -87,41 +116,10 @@ void alert_error_quietly(const char* text) noexcept
 
 } // namespace xll
 
-namespace {
-
-// The dialog definition of ALERT.FILTER: 7 items of 7 columns (type, x, y, width, height, text,
-// initial value); nil where the host's defaults apply.
-xll::OPER filter_dialog(uint32_t f)
-{
-    using xll::OPER;
-    OPER table(7, 7);
-    auto row = [&](int r, OPER type, OPER x, OPER y, OPER w, OPER h, const char* text, OPER init) {
-        table(r, 0) = type;
-        table(r, 1) = x;
-        table(r, 2) = y;
-        table(r, 3) = w;
-        table(r, 4) = h;
-        table(r, 5) = text;
-        table(r, 6) = init;
-    };
-    OPER nil;
-    row(0, nil, 10, 10, 230, 90, "Alert Filter", nil);
-    row(1, 14, 10, 10, 95, 70, "Show alerts:", nil);
-    row(2, 13, nil, nil, nil, nil, "Error", static_cast<double>(f & xll::alert_error));
-    row(3, 13, nil, nil, nil, nil, "Warning", static_cast<double>(f & xll::alert_warning));
-    row(4, 13, nil, nil, nil, nil, "Info", static_cast<double>(f & xll::alert_info));
-    row(5, 3, 135, 20, nil, nil, "OK", nil);
-    row(6, 2, 135, 55, nil, nil, "Cancel", nil);
-    return table;
-}
-
-constexpr int ok_button_item = 5;
-
-} // namespace
-
+// A failure of the dialog is told in an Error alert; one without a text goes untold.
 XLL_EXPORT(int, xll_alert_filter, (void))
 {
-    try {
+    return xll::guarded(xll::answer(0, xll::alerting()), [] {
         xll::OPER answer = xll::Excel4(xlfDialogBox, filter_dialog(xll::alert_filter())).copy();
         bool table = answer.is(xltypeMulti) && answer(0, 0).is(xltypeNil);
         const xll::OPER& chosen = table ? answer(0, 6) : answer[0];
@@ -137,11 +135,5 @@ XLL_EXPORT(int, xll_alert_filter, (void))
             }
         }
         return 1;
-    }
-    catch (const std::exception& e) {
-        xll::alert_error_quietly(e.what());
-    }
-    catch (...) {
-    }
-    return 0;
+    });
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
 
 namespace xll {
 
@@ -26,21 +25,5 @@ int xll_alert_warning(const char* text);
 
 // For failure paths inside an export: an Error alert that cannot become a failure of its own.
 void alert_error_quietly(const char* text) noexcept;
-
-// A macro's work behind the export boundary: a failure becomes an Error alert (the exception's
-// text, or fallback for anything else) and 0.
-template <class Work> int guarded_macro(const char* fallback, Work&& work) noexcept
-{
-    try {
-        return work();
-    }
-    catch (const std::exception& e) {
-        alert_error_quietly(e.what());
-    }
-    catch (...) {
-        alert_error_quietly(fallback);
-    }
-    return 0;
-}
 
 } // namespace xll

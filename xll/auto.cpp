@@ -5,10 +5,13 @@
 
 #include "xll/alert.h"
 #include "xll/export.h"
+#include "xll/guarded.h"
 #include "xll/register.h"
 
 namespace xll {
 
+// Not the add-in's edge: a binding the host refuses is told here and yields 0, which fails the
+// entry point's step with its own text; anything stranger goes on to the entry point's guard.
 template <class T> int On<T>::Open()
 {
     try {
@@ -65,23 +68,41 @@ void step(int result, int line, const char* function, const char* condition)
 }
 
 // Entry points report through the host's own alert, 8-bit as the host may not speak wide yet.
-int report(const char* text) noexcept
+void tell_host(const char* text) noexcept { host_alert<XLOPER>(std::string_view(text)); }
+
+// What an entry point answers when a step failed: 0, the failure told to the host.
+fixed_answer<int> entry_failure(const char* unknown) { return answer(0, telling{tell_host, unknown}); }
+
+// Registers the record with the lowest register id whose name matches; the answer is kept in
+// a static of the width and handed out by address.
+template <class X> X* auto_register(const X* name, XOPER<X>& answer)
 {
-    try {
-        std::string s(text);
-        host_alert<XLOPER>(std::string_view(s));
+    if (name) {
+        for (const auto& [id, args] : RegisterIds<X>()) {
+            if (equal<X>((*args)[slot_function_text], *name)) {
+                answer = Register(*args, 0);
+                break;
+            }
+        }
     }
-    catch (...) {
+    return &answer;
+}
+
+// No value of ours carries xlbitDLLFree; one that does is emptied rather than trusted further.
+template <class X> void auto_free(X* x) noexcept
+{
+    if (x && (x->xltype & xlbitDLLFree)) {
+        x->xltype &= ~xlbitDLLFree;
+        static_cast<XOPER<X>*>(x)->release();
     }
-    return 0;
 }
 
 } // namespace
 
 XLL_EXPORT(int, xlAutoOpen, (void))
 {
-    const char* fn = "xlAutoOpen";
-    try {
+    return guarded(entry_failure("xlAutoOpen: unknown failure"), [] {
+        const char* fn = "xlAutoOpen";
         step(Auto<xll::Open>::Call(), 12, fn, "Auto<Open>::Call()");
         step(AddIn::RegisterAll(), 13, fn, "AddIn::RegisterAll()");
         step(Auto<OpenAfter>::Call(), 14, fn, "Auto<OpenAfter>::Call()");
@@ -99,53 +120,35 @@ XLL_EXPORT(int, xlAutoOpen, (void))
         step(On<Time>::Open(), 29, fn, "On<Time>::Open()");
         step(On<Window>::Open(), 30, fn, "On<Window>::Open()");
         return 1;
-    }
-    catch (const std::exception& e) {
-        return report(e.what());
-    }
-    catch (...) {
-        return report("xlAutoOpen: unknown failure");
-    }
+    });
 }
 
 XLL_EXPORT(int, xlAutoClose, (void))
 {
-    const char* fn = "xlAutoClose";
-    try {
+    return guarded(entry_failure("xlAutoClose: unknown failure"), [] {
+        const char* fn = "xlAutoClose";
         step(Auto<Close>::Call(), 46, fn, "Auto<Close>::Call()");
         if (host_has_wide_interface())
             step(Auto<Close12>::Call(), 49, fn, "Auto<Close12>::Call()");
         return 1;
-    }
-    catch (const std::exception& e) {
-        return report(e.what());
-    }
-    catch (...) {
-        return report("xlAutoClose: unknown failure");
-    }
+    });
 }
 
 XLL_EXPORT(int, xlAutoAdd, (void))
 {
-    const char* fn = "xlAutoAdd";
-    try {
+    return guarded(entry_failure("xlAutoAdd: unknown failure"), [] {
+        const char* fn = "xlAutoAdd";
         step(Auto<Add>::Call(), 66, fn, "Auto<Add>::Call()");
         if (host_has_wide_interface())
             step(Auto<Add12>::Call(), 68, fn, "Auto<Add12>::Call()");
         return 1;
-    }
-    catch (const std::exception& e) {
-        return report(e.what());
-    }
-    catch (...) {
-        return report("xlAutoAdd: unknown failure");
-    }
+    });
 }
 
 XLL_EXPORT(int, xlAutoRemove, (void))
 {
-    const char* fn = "xlAutoRemove";
-    try {
+    return guarded(entry_failure("xlAutoRemove: unknown failure"), [] {
+        const char* fn = "xlAutoRemove";
         step(Auto<RemoveBefore>::Call(), 85, fn, "Auto<RemoveBefore>::Call()");
         step(AddIn::UnregisterAll(), 86, fn, "AddIn::UnregisterAll()");
         step(Auto<Remove>::Call(), 87, fn, "Auto<Remove>::Call()");
@@ -163,64 +166,22 @@ XLL_EXPORT(int, xlAutoRemove, (void))
         step(On<Time>::Close(), 102, fn, "On<Time>::Close()");
         step(On<Window>::Close(), 103, fn, "On<Window>::Close()");
         return 1;
-    }
-    catch (const std::exception& e) {
-        return report(e.what());
-    }
-    catch (...) {
-        return report("xlAutoRemove: unknown failure");
-    }
+    });
 }
 
-namespace {
-
-// Registers the record with the lowest register id whose name matches; the answer is kept in
-// a static of the width and handed out by address.
-template <class X> X* auto_register(const X* name, XOPER<X>& answer) noexcept
-{
-    try {
-        if (name) {
-            for (const auto& [id, args] : RegisterIds<X>()) {
-                if (equal<X>((*args)[slot_function_text], *name)) {
-                    answer = Register(*args, 0);
-                    break;
-                }
-            }
-        }
-    }
-    catch (const std::exception& e) {
-        xll_alert_error(e.what());
-        answer = xlerr::Value;
-    }
-    catch (...) {
-        answer = xlerr::Value;
-    }
-    return &answer;
-}
-
-// No value of ours carries xlbitDLLFree; one that does is emptied rather than trusted further.
-template <class X> void auto_free(X* x) noexcept
-{
-    if (x && (x->xltype & xlbitDLLFree)) {
-        x->xltype &= ~xlbitDLLFree;
-        static_cast<XOPER<X>*>(x)->release();
-    }
-}
-
-} // namespace
-
+// A failure is #VALUE!, its text told in an Error alert.
 XLL_EXPORT(LPXLOPER12, xlAutoRegister12, (LPXLOPER12 name))
 {
-    static OPER12 answer;
-    return auto_register<XLOPER12>(name, answer);
+    static OPER12 result;
+    return guarded(error_in(result, xlerr::Value, alerting()), [&] { return auto_register<XLOPER12>(name, result); });
 }
 
 XLL_EXPORT(LPXLOPER, xlAutoRegister, (LPXLOPER name))
 {
-    static OPER answer;
-    return auto_register<XLOPER>(name, answer);
+    static OPER result;
+    return guarded(error_in(result, xlerr::Value, alerting()), [&] { return auto_register<XLOPER>(name, result); });
 }
 
-XLL_EXPORT(void, xlAutoFree12, (LPXLOPER12 x)) { auto_free(x); }
+XLL_EXPORT(void, xlAutoFree12, (LPXLOPER12 x)) { guarded(quietly, [x] { auto_free(x); }); }
 
-XLL_EXPORT(void, xlAutoFree, (LPXLOPER x)) { auto_free(x); }
+XLL_EXPORT(void, xlAutoFree, (LPXLOPER x)) { guarded(quietly, [x] { auto_free(x); }); }

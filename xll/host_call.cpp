@@ -1,6 +1,7 @@
 #include "xll/host_call.h"
 
 #include "xll/export.h"
+#include "xll/guarded.h"
 #include "xll/platform.h"
 
 namespace {
@@ -55,14 +56,16 @@ int XLCallVer() { return platform::host_xlcallver(); }
 } // namespace xll
 
 // The host library's version query, re-exported by the add-in.
-XLL_EXPORT(int, xll_XLCallVer, (void)) { return xll::XLCallVer(); }
+XLL_EXPORT(int, xll_XLCallVer, (void)) { return xll::guarded(xll::answer(0), xll::XLCallVer); }
 
 // Lets a host hand its wide callback over; the one found in the host process wins.
 XLL_EXPORT(void, xll_SetExcel12EntryPt, (EXCEL12PROC entry))
 {
-    if (wide_entry)
-        return;
-    wide_entry = xll::platform::find_host_callback();
-    if (!wide_entry)
-        wide_entry = entry;
+    xll::guarded(xll::quietly, [entry] {
+        if (wide_entry)
+            return;
+        wide_entry = xll::platform::find_host_callback();
+        if (!wide_entry)
+            wide_entry = entry;
+    });
 }

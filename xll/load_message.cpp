@@ -24,6 +24,8 @@ const OPER12& clearing_macro()
     return name;
 }
 
+constexpr const char* load_failed = "The load message could not be shown.";
+
 } // namespace
 
 namespace xll {
@@ -40,24 +42,15 @@ int show_load_message() { return show_status_message(load_message()); }
 
 } // namespace xll
 
-namespace {
-
 // The message with every failure told in an Error alert: 0 then, 1 when it was shown.
-int show_load_message_guarded() noexcept
-{
-    return xll::guarded_macro("The load message could not be shown.", xll::show_load_message);
-}
-
-} // namespace
-
-XLL_EXPORT(int, xai_LoadedMsg, (void)) { return show_load_message_guarded(); }
+XLL_EXPORT(int, xai_LoadedMsg, (void)) { return xll::guarded(xll::answer(0, xll::alerting(load_failed)), xll::show_load_message); }
 
 XLL_EXPORT(int, xll_ClearMsg, (void))
 {
-    return xll::guarded_macro("The status bar could not be cleared.", [] {
+    return xll::guarded(xll::answer(0, xll::alerting("The status bar could not be cleared.")), [] {
         xll::give_back_status_bar();
         return 1;
     });
 }
 
-XLL_EXPORT(int, xll_macro, (void)) { return show_load_message_guarded(); }
+XLL_EXPORT(int, xll_macro, (void)) { return xll::guarded(xll::answer(0, xll::alerting(load_failed)), xll::show_load_message); }

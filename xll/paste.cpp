@@ -11,6 +11,7 @@
 
 #include "xll/alert.h"
 #include "xll/export.h"
+#include "xll/guarded.h"
 #include "xll/register.h"
 
 namespace xll {
@@ -262,6 +263,12 @@ int paste_create_macro()
 
 } // namespace
 
-XLL_EXPORT(int, xll_paste_basic, (void)) { return xll::guarded_macro("XLL.PASTE.BASIC failed.", paste_basic_macro); }
+XLL_EXPORT(int, xll_paste_basic, (void))
+{
+    return xll::guarded(xll::answer(0, xll::alerting("XLL.PASTE.BASIC failed.")), paste_basic_macro);
+}
 
-XLL_EXPORT(int, xll_paste_create, (void)) { return xll::guarded_macro("XLL.PASTE.CREATE failed.", paste_create_macro); }
+XLL_EXPORT(int, xll_paste_create, (void))
+{
+    return xll::guarded(xll::answer(0, xll::alerting("XLL.PASTE.CREATE failed.")), paste_create_macro);
+}

@@ -1,36 +1,32 @@
 #include "host/cli/printed_failure.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
+
+#include "xll/failure_texts.h"
 
 namespace zorvane::host {
 
 namespace {
 
-// How the add-in's failure texts begin: "#SQL Error ..." with the driver's diagnostics, "#SQL
-// Invalid Handle" and "#SQL Unknown Error"; "#No internet" from the web functions; "#Cancelled
-// after N rows" when the user pressed Esc during a query.
-constexpr std::u16string_view failure_prefixes[] = {u"#SQL", u"#No internet", u"#Cancelled"};
-
-// What a query gives as its whole value when a value it fetched could not be converted.
-constexpr std::u16string_view conversion_failures[] = {u"invalid string position", u"invalid stol argument",
-                                                        u"stol argument out of range", u"invalid stod argument",
-                                                        u"stod argument out of range"};
+// The add-in's failure texts are ASCII, a cell's text UTF-16.
+std::u16string utf16(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
 
 bool has_failure_prefix(const Value& cell)
 {
     if (!cell.is_text())
         return false;
-    for (auto prefix : failure_prefixes)
-        if (cell.text().starts_with(prefix))
+    for (auto prefix : xll::failure_texts::prefixes)
+        if (cell.text().starts_with(utf16(prefix)))
             return true;
     return false;
 }
 
-// A failed check of the add-in's framework: "file: ...\nline: ...\nfunction: ...\nensure: ...".
 bool is_check_failure(std::u16string_view text)
 {
-    return text.starts_with(u"file: ") && text.find(u"\nensure: ") != std::u16string_view::npos;
+    return text.starts_with(utf16(xll::failure_texts::check_start)) &&
+           text.find(utf16(xll::failure_texts::check_condition)) != std::u16string_view::npos;
 }
 
 } // namespace
@@ -40,8 +36,9 @@ bool is_printed_failure(const Value& value)
     if (value.is_error() || has_failure_prefix(value))
         return true;
     if (value.is_text()) {
-        for (auto text : conversion_failures)
-            if (value.text() == text)
+        // What a query gives as its whole value when a value it fetched could not be converted.
+        for (auto text : xll::failure_texts::conversion_failures)
+            if (value.text() == utf16(text))
                 return true;
         return is_check_failure(value.text());
     }

@@ -14,10 +14,22 @@ using xll::OPER12;
 
 namespace {
 
+db::QueryResult ran(const OPER12& value, db::QueryStatus status = db::QueryStatus::ok, int last_row = 0,
+                   int last_column = 0)
+{
+    db::QueryResult run;
+    run.value = value;
+    run.status = status;
+    run.elapsed_ms = 1.5;
+    run.last_row = last_row;
+    run.last_column = last_column;
+    return run;
+}
+
 void store(db::ResultCache& cache, const OPER12& result, const std::string& cs, const std::string& sql, int headers,
            int last_row = 0, int last_column = 0)
 {
-    cache.Store(result, u(cs), u(sql), headers, 1.5, last_row, last_column, 41000.25);
+    cache.Store(ran(result, db::QueryStatus::ok, last_row, last_column), u(cs), u(sql), headers, 41000.25);
 }
 
 TEST(ResultCache, KeysMatchExactlyInEveryCodeUnit)
@@ -51,21 +63,48 @@ TEST(ResultCache, KeysLongerThanAnyFixedFieldStayDistinct)
     EXPECT_EQ(*cache.Find(u(base + "cs"), u("SELECT 1"), 0), 3.0);
 }
 
-TEST(ResultCache, OnlyThePlainSqlErrorIsRefused)
+// What is kept is decided by how the run ended, never by its text: a failure is kept like a
+// result, a transient one (the bare "#SQL Error" of a value the driver would not read) and a
+// cancelled run are not.
+TEST(ResultCache, AdmissionAsksHowTheRunEnded)
 {
+    using db::QueryStatus;
     db::ResultCache cache;
-    for (const char* refused : {"#SQL Error", "#sql error", "#SQL ERROR"})
-        store(cache, OPER12(u(refused)), "c", refused, 0);
-    EXPECT_TRUE(cache.entries().empty());
     OPER12 empty;
     empty.release();
-    const char* kept[] = {"#SQL Error ", "#SQL Error 42S02:1:0:no such table\n", "#SQL Invalid Handle",
-                          "#SQL Unknown Error", "invalid string position"};
-    for (const char* k : kept)
-        store(cache, OPER12(u(k)), "c", k, 0);
-    store(cache, empty, "c", "UPDATE t SET a = 1", 0);
-    EXPECT_EQ(cache.entries().size(), 6u);
+    cache.Store(ran(OPER12(u("#SQL Error"))), u("c"), u("ok"), 0, 41000.25);
+    cache.Store(ran(empty), u("c"), u("UPDATE t SET a = 1"), 0, 41000.25);
+    cache.Store(ran(OPER12(u("#SQL Error 42S02:1:0:no such table\n")), QueryStatus::failed), u("c"), u("failed"), 0,
+                41000.25);
+    cache.Store(ran(OPER12(u("#SQL Error")), QueryStatus::failed_transient), u("c"), u("transient"), 0, 41000.25);
+    cache.Store(ran(OPER12(2.0), QueryStatus::cancelled), u("c"), u("cancelled"), 0, 41000.25);
+    EXPECT_EQ(cache.entries().size(), 3u);
+    EXPECT_EQ(show(*cache.Find(u("c"), u("ok"), 0)), "#SQL Error");
     EXPECT_TRUE(cache.Find(u("c"), u("UPDATE t SET a = 1"), 0)->is(xltypeMissing));
+    EXPECT_NE(cache.Find(u("c"), u("failed"), 0), nullptr);
+    EXPECT_EQ(cache.Find(u("c"), u("transient"), 0), nullptr);
+    EXPECT_EQ(cache.Find(u("c"), u("cancelled"), 0), nullptr);
+}
+
+// The newest entry's result is lent to the answer, not copied; any later answer takes it back
+// first, so writing the answer never loses what the entry keeps.
+TEST(ResultCache, AnswersNeverWriteOverALentResult)
+{
+    db::ResultCache cache;
+    OPER12 rows(6, 2);
+    rows(1, 1) = 7.0;
+    LPXLOPER12 answered = cache.AnswerAndStore(ran(rows), u("c"), u("SELECT a, b FROM t"), 0, 41000.25);
+    EXPECT_TRUE(OPER12(*answered) == rows);
+    EXPECT_EQ(cache.Answer(OPER12(xll::xlerr::Value)), answered); // one holder for every answer
+    EXPECT_TRUE(answered->xltype == xltypeErr);
+    const OPER12* kept = cache.Find(u("c"), u("SELECT a, b FROM t"), 0);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_TRUE(*kept == rows);
+    // A transient failure is answered but not kept, and takes nothing from the entry before it.
+    cache.AnswerAndStore(ran(OPER12(u("#SQL Error")), db::QueryStatus::failed_transient), u("c"), u("SELECT x"), 0, 0);
+    EXPECT_EQ(show(*answered), "#SQL Error");
+    ASSERT_EQ(cache.entries().size(), 1u);
+    EXPECT_TRUE(cache.entries().front().result == rows);
 }
 
 OPER12 result_with_header(int rows, int cols)
@@ -231,11 +270,11 @@ TEST(ResultCache, ParametersAreKeysByKindAndValue)
     auto one = [](const XLOPER12& cell) { return db::read_parameters(cell); };
     const db::QueryParameters number = one(OPER12(1.0)), text = one(OPER12(u("1"))), upper = one(OPER12(u("A"))),
                               lower = one(OPER12(u("a"))), none;
-    cache.Store(OPER12(1.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &number);
-    cache.Store(OPER12(2.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &text);
-    cache.Store(OPER12(3.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &upper);
-    cache.Store(OPER12(4.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25, &none);
-    cache.Store(OPER12(5.0), u("c"), u("SELECT ?"), 0, 1.5, 0, 0, 41000.25);
+    cache.Store(ran(OPER12(1.0)), u("c"), u("SELECT ?"), 0, 41000.25, &number);
+    cache.Store(ran(OPER12(2.0)), u("c"), u("SELECT ?"), 0, 41000.25, &text);
+    cache.Store(ran(OPER12(3.0)), u("c"), u("SELECT ?"), 0, 41000.25, &upper);
+    cache.Store(ran(OPER12(4.0)), u("c"), u("SELECT ?"), 0, 41000.25, &none);
+    cache.Store(ran(OPER12(5.0)), u("c"), u("SELECT ?"), 0, 41000.25);
     EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &number), 1.0);
     EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &text), 2.0);
     EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &upper), 3.0);

@@ -48,7 +48,7 @@ db::QueryResult scripted(db::QueryRun& run, std::chrono::milliseconds lasting, b
     }
     db::QueryResult q;
     q.value = fails ? xll::OPER12(u("#SQL Error 22012")) : xll::OPER12(double(rows));
-    q.failed = fails;
+    q.status = fails ? db::QueryStatus::failed : db::QueryStatus::ok;
     return q;
 }
 
@@ -57,7 +57,7 @@ TEST(QueryWatch, AQuickQueryNeverTalksToTheSpreadsheet)
     FakeWatchHost host;
     auto w = db::watch_query([](db::QueryRun& run) { return scripted(run, 0ms, false); }, host, u("zStatement"),
                              db::WatchTimes{});
-    EXPECT_FALSE(w.cancelled);
+    EXPECT_EQ(w.result.status, db::QueryStatus::ok);
     EXPECT_EQ(host.asks, 0);
     EXPECT_TRUE(host.statuses.empty());
 }
@@ -75,8 +75,9 @@ TEST(QueryWatch, TheStatusBarShowsProgressAndIsGivenBackWhateverTheEnd)
             host.escape_while_fetching();
         auto w = db::watch_query([&](db::QueryRun& run) { return scripted(run, cancel ? 10s : 200ms, end[0] == 'f'); },
                                  host, u("zStatement"), fast_watch);
-        EXPECT_EQ(w.cancelled, cancel);
-        EXPECT_EQ(w.result.failed, end[0] != 's'); // a stopped query ends in its QueryStopped
+        // A stopped query is cancelled, whatever its work made of the stop.
+        EXPECT_EQ(w.result.status, cancel ? db::QueryStatus::cancelled
+                                   : end[0] == 'f' ? db::QueryStatus::failed : db::QueryStatus::ok);
         ASSERT_GE(host.statuses.size(), 2u);
         EXPECT_EQ(host.statuses.back(), "");
         for (size_t i = 0; i + 1 < host.statuses.size(); ++i)
@@ -125,7 +126,7 @@ TYPED_TEST_SUITE(ServerCancel, Servers, ServerNames);
 
 TYPED_TEST(ServerCancel, AStatementStillExecutingStopsSoonAfterEsc)
 {
-    ASSERT_FALSE(this->query("SELECT 1").result.failed); // a kept connection, checked before reuse
+    ASSERT_EQ(this->query("SELECT 1").result.status, db::QueryStatus::ok); // a kept connection, checked before reuse
     std::chrono::steady_clock::time_point pressed{};
     this->host.escape = [&] {
         if (this->host.asks < 20)
@@ -135,7 +136,7 @@ TYPED_TEST(ServerCancel, AStatementStillExecutingStopsSoonAfterEsc)
     };
     auto w = this->query(Sleeping<TypeParam>::statement);
     const auto after_esc = std::chrono::steady_clock::now() - pressed;
-    EXPECT_TRUE(w.cancelled);
+    EXPECT_EQ(w.result.status, db::QueryStatus::cancelled);
     EXPECT_EQ(w.rows, 0u);
     // Far from the statement's 30 seconds; a second or so on a quiet machine.
     EXPECT_LT(after_esc, 10s);
@@ -157,7 +158,7 @@ TEST(SqliteCancel, AMillionRowFetchStopsMidway)
     StubCalendar calendar;
     auto w = db::run_watched_query(cs, db::direct_execution(u("SELECT x, name FROM big")), false, calendar, pool, host,
                                    u("zStatement"), fast_watch);
-    EXPECT_TRUE(w.cancelled);
+    EXPECT_EQ(w.result.status, db::QueryStatus::cancelled);
     EXPECT_GT(w.rows, 0u);
     EXPECT_LT(w.rows, 1000000u);
     EXPECT_EQ(host.statuses.back(), "");

@@ -60,6 +60,19 @@ TEST(Diagnostics, ResultCodesMapToTheirFixedTexts)
     EXPECT_EQ(thrown_text([] { db::CheckSqlResult(SQL_INVALID_HANDLE); }), "#SQL Invalid Handle");
     EXPECT_EQ(thrown_text([] { db::CheckSqlResult(SQL_STILL_EXECUTING); }), "#SQL Unknown Error");
     EXPECT_EQ(thrown_text([] { db::CheckSqlResult(SQL_NEED_DATA); }), "#SQL Unknown Error");
+    // Only the bare SQL_ERROR, which came without records to tell why, may well pass a second try.
+    auto transient = [](SQLRETURN rc) {
+        try {
+            db::CheckSqlResult(rc);
+        }
+        catch (const db::SqlError& e) {
+            return e.transient();
+        }
+        return false;
+    };
+    EXPECT_TRUE(transient(SQL_ERROR));
+    EXPECT_FALSE(transient(SQL_INVALID_HANDLE));
+    EXPECT_FALSE(transient(SQL_NEED_DATA));
 }
 
 TEST(Diagnostics, EveryRecordIsOneLineNumberedFromOne)
