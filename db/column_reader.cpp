@@ -20,7 +20,7 @@ using xll::xlerr;
 // Most values fit in the first piece; longer ones are read on in pieces of the buffer's size.
 constexpr size_t first_piece_units = 256;
 constexpr size_t buffer_units = 4096;
-constexpr size_t max_cell_text = static_cast<size_t>(xll::limits<XLOPER12>::maxchars);
+using xll::max_cell_text;
 
 // The worksheet holds at most 32767 UTF-16 units in a cell: a longer text is cut there.
 xll::xstring_view cut_to_cell(xll::xstring_view s) { return xll::cut_units(s, max_cell_text); }

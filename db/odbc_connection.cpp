@@ -13,10 +13,11 @@ OdbcConnection::OdbcConnection(xll::xstring_view connection_string)
 SQLRETURN OdbcConnection::driver_connect(const xll::xstring& connection_string)
 {
     // The completed connection string is offered room and discarded.
-    SQLWCHAR completed[256] = {};
+    constexpr SQLSMALLINT completed_room = 255;
+    SQLWCHAR completed[completed_room + 1] = {};
     SQLSMALLINT completed_length = 0;
-    return SQLDriverConnectW(connection_.get(), nullptr, sql_text(connection_string.c_str()), SQL_NTS, completed, 255,
-                             &completed_length, SQL_DRIVER_NOPROMPT);
+    return SQLDriverConnectW(connection_.get(), nullptr, sql_text(connection_string.c_str()), SQL_NTS, completed,
+                             completed_room, &completed_length, SQL_DRIVER_NOPROMPT);
 }
 
 SQLRETURN OdbcConnection::Connect()

@@ -25,8 +25,8 @@ public:
     explicit bounded_appender(unit_string& s) : s_(&s) {}
     bounded_appender& operator=(wchar_t c)
     {
-        if (s_->size() >= static_cast<size_t>(limits<XLOPER12>::maxchars))
-            ensure_failed("traits", 170, "xll::traits<struct xloper12>::strlen", "n <= limits<XLOPER12>::maxchars");
+        if (s_->size() >= max_cell_text)
+            ensure_failed(checks::strlen12, "xll::traits<struct xloper12>::strlen", "n <= limits<XLOPER12>::maxchars");
         s_->push_back(c);
         return *this;
     }
