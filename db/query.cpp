@@ -16,7 +16,7 @@ namespace {
 
 using xll::OPER12;
 
-constexpr size_t max_rows = static_cast<size_t>(xll::limits<XLOPER12>::maxrows);
+constexpr size_t max_rows = xll::max_result_rows;
 
 struct Column {
     SQLSMALLINT sql_type = 0;
