@@ -120,7 +120,7 @@ bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, st
         SQLRETURN rc = SQLGetData(statement, column, c_type, buffer.data(), bytes, &indicator);
         if (rc == SQL_NO_DATA) // every piece has been read
             break;
-        CheckSqlResult(rc);
+        check_sql_result(rc);
         if (indicator == SQL_NULL_DATA)
             return false;
         bool more = rc == SQL_SUCCESS_WITH_INFO &&

@@ -15,7 +15,7 @@
 
 namespace xll {
 
-const char* paste_style_name(paste_style style)
+const char* paste_style_name(PasteStyle style)
 {
     static const char* const names[] = {"Input", "Output", "Handle", "Optional"};
     return names[static_cast<int>(style)];
@@ -177,7 +177,7 @@ template <class X> void paste_create(const XArgs<X>& args, std::string_view pref
             Excel<X>(xlcFormula, arg.init);
         }
         const bool optional = !arg.name.text().empty() && arg.name.text()[0] == '_';
-        const XOPER<X> style(widen<X>(paste_style_name(optional ? paste_style::optional : paste_style::output)));
+        const XOPER<X> style(widen<X>(paste_style_name(optional ? PasteStyle::optional : PasteStyle::output)));
         Excel<X>(xlcDefineStyle, style);
         Excel<X>(xlcApplyStyle, style);
         if (i > 1)
