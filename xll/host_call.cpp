@@ -3,14 +3,14 @@
 #include "xll/export.h"
 #include "xll/platform.h"
 
+namespace xll {
+
 namespace {
 
 // Found once, at the first wide call or when the host hands it over.
 EXCEL12PROC wide_entry = nullptr;
 
 } // namespace
-
-namespace xll {
 
 const char* return_code_text(int code)
 {
@@ -60,9 +60,9 @@ XLL_EXPORT(int, xll_XLCallVer, (void)) { return xll::XLCallVer(); }
 // Lets a host hand its wide callback over; the one found in the host process wins.
 XLL_EXPORT(void, xll_SetExcel12EntryPt, (EXCEL12PROC entry))
 {
-    if (wide_entry)
+    if (xll::wide_entry)
         return;
-    wide_entry = xll::platform::find_host_callback();
-    if (!wide_entry)
-        wide_entry = entry;
+    xll::wide_entry = xll::platform::find_host_callback();
+    if (!xll::wide_entry)
+        xll::wide_entry = entry;
 }

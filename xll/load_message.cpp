@@ -5,9 +5,9 @@
 #include "xll/status_bar.h"
 #include "xll/xll.h"
 
-namespace {
+namespace xll {
 
-using namespace xll;
+namespace {
 
 // Ten seconds as a fraction of the host's day number.
 constexpr double clearing_delay = 0.00011574074074074075;
@@ -24,9 +24,13 @@ const OPER12& clearing_macro()
     return name;
 }
 
-} // namespace
+// The message with every failure told in an Error alert: 0 then, 1 when it was shown.
+int show_load_message_guarded() noexcept
+{
+    return guarded_macro("The load message could not be shown.", show_load_message);
+}
 
-namespace xll {
+} // namespace
 
 int show_status_message(const OPER12& text)
 {
@@ -40,17 +44,7 @@ int show_load_message() { return show_status_message(load_message()); }
 
 } // namespace xll
 
-namespace {
-
-// The message with every failure told in an Error alert: 0 then, 1 when it was shown.
-int show_load_message_guarded() noexcept
-{
-    return xll::guarded_macro("The load message could not be shown.", xll::show_load_message);
-}
-
-} // namespace
-
-XLL_EXPORT(int, xai_LoadedMsg, (void)) { return show_load_message_guarded(); }
+XLL_EXPORT(int, xai_LoadedMsg, (void)) { return xll::show_load_message_guarded(); }
 
 XLL_EXPORT(int, xll_ClearMsg, (void))
 {
@@ -60,4 +54,4 @@ XLL_EXPORT(int, xll_ClearMsg, (void))
     });
 }
 
-XLL_EXPORT(int, xll_macro, (void)) { return show_load_message_guarded(); }
+XLL_EXPORT(int, xll_macro, (void)) { return xll::show_load_message_guarded(); }

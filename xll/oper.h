@@ -497,11 +497,9 @@ private:
 using OPER12 = XOPER<XLOPER12>;
 using OPER = XOPER<XLOPER>;
 
-} // namespace xll
-
-namespace xll {
 template <class X> XOPER<X>& XOPER<X>::operator[](size_t i) { return index(*this, i); }
 template <class X> const XOPER<X>& XOPER<X>::operator[](size_t i) const { return index(*this, i); }
 template <class X> XOPER<X>& XOPER<X>::operator()(size_t i, size_t j) { return index(*this, i, j); }
 template <class X> const XOPER<X>& XOPER<X>::operator()(size_t i, size_t j) const { return index(*this, i, j); }
+
 } // namespace xll
