@@ -67,7 +67,7 @@ int fetch(const std::string& file, bool progress)
         auto connection = pool.take(cs);
         if (!connection) {
             connection = std::make_unique<db::OdbcConnection>();
-            connection->SetConnectionString(cs);
+            connection->set_connection_string(cs);
         }
         db::OdbcStatement statement;
         result = std::move(db::run_statement(*connection, statement, select, false, calendar).value);

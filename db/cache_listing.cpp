@@ -102,7 +102,7 @@ OPER12 cache_listing(const ResultCache& cache, bool labels)
         list(r, 3) = static_cast<double>(e.last_column) + 1;
         // A key longer than a cell holds is shown up to the cell's limit.
         auto cell_text = [](const xll::xstring& s) {
-            return xll::cut_units(s, static_cast<size_t>(xll::limits<XLOPER12>::maxchars));
+            return xll::cut_units(s, xll::max_cell_text);
         };
         list(r, 4) = cell_text(connection_string_shown(e.connection_string));
         list(r, 5) = cell_text(e.parameters ? e.statement + parameters_shown(*e.parameters) : e.statement);

@@ -20,7 +20,7 @@ using xll::xlerr;
 // Most values fit in the first piece; longer ones are read on in pieces of the buffer's size.
 constexpr size_t first_piece_units = 256;
 constexpr size_t buffer_units = 4096;
-constexpr size_t max_cell_text = static_cast<size_t>(xll::limits<XLOPER12>::maxchars);
+using xll::max_cell_text;
 
 // The worksheet holds at most 32767 UTF-16 units in a cell: a longer text is cut there.
 xll::xstring_view cut_to_cell(xll::xstring_view s) { return xll::cut_units(s, max_cell_text); }
@@ -120,7 +120,7 @@ bool read_pieces(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT c_type, st
         SQLRETURN rc = SQLGetData(statement, column, c_type, buffer.data(), bytes, &indicator);
         if (rc == SQL_NO_DATA) // every piece has been read
             break;
-        CheckSqlResult(rc);
+        check_sql_result(rc);
         if (indicator == SQL_NULL_DATA)
             return false;
         bool more = rc == SQL_SUCCESS_WITH_INFO &&

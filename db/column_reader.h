@@ -53,7 +53,7 @@ public:
     ColumnReader(Calendar& calendar, const DriverText& driver_text);
 
     // Reads column (from 1) of the current row into cell. Failed reads throw the texts of
-    // CheckSqlResult; an unreadable timestamp text throws its parse failure.
+    // check_sql_result; an unreadable timestamp text throws its parse failure.
     void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT sql_type, xll::OPER12& cell);
 
 private:

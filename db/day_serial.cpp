@@ -8,6 +8,9 @@ namespace {
 
 constexpr long long seconds_per_day = 86400;
 constexpr long long last_serial = 2958465; // 9999-12-31
+// The worksheet's TIME takes each of its parts as a 16-bit integer.
+constexpr double time_part_max = 32767;
+constexpr double time_part_min = -32768;
 
 // Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
 long long days_from_civil(long long y, long long m, long long d)
@@ -48,7 +51,8 @@ double date_serial(double year, double month, double day)
 double time_serial(double hour, double minute, double second)
 {
     const double h = std::trunc(hour), m = std::trunc(minute), s = second;
-    if (!(h <= 32767 && m <= 32767 && s <= 32767 && h >= -32768 && m >= -32768 && s >= -32768))
+    if (!(h <= time_part_max && m <= time_part_max && s <= time_part_max && h >= time_part_min &&
+          m >= time_part_min && s >= time_part_min))
         return 0;
     const double whole = std::floor(s);
     long long seconds =

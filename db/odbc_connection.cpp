@@ -7,19 +7,20 @@ namespace db {
 OdbcConnection::OdbcConnection(xll::xstring_view connection_string)
     : connection_(environment_), connection_string_(connection_string)
 {
-    Connect();
+    connect();
 }
 
 SQLRETURN OdbcConnection::driver_connect(const xll::xstring& connection_string)
 {
     // The completed connection string is offered room and discarded.
-    SQLWCHAR completed[256] = {};
+    constexpr SQLSMALLINT completed_room = 255;
+    SQLWCHAR completed[completed_room + 1] = {};
     SQLSMALLINT completed_length = 0;
-    return SQLDriverConnectW(connection_.get(), nullptr, sql_text(connection_string.c_str()), SQL_NTS, completed, 255,
-                             &completed_length, SQL_DRIVER_NOPROMPT);
+    return SQLDriverConnectW(connection_.get(), nullptr, sql_text(connection_string.c_str()), SQL_NTS, completed,
+                             completed_room, &completed_length, SQL_DRIVER_NOPROMPT);
 }
 
-SQLRETURN OdbcConnection::Connect()
+SQLRETURN OdbcConnection::connect()
 {
     if (connection_string_.empty())
         return SQL_SUCCESS;
@@ -34,38 +35,38 @@ SQLRETURN OdbcConnection::Connect()
     return rc;
 }
 
-void OdbcConnection::Execute(xll::xstring_view statement_text, OdbcStatement& statement)
+void OdbcConnection::execute(xll::xstring_view statement_text, OdbcStatement& statement)
 {
-    AllocateStatement(statement);
-    ExecuteDirect(statement_text, statement);
+    allocate_statement(statement);
+    execute_direct(statement_text, statement);
 }
 
-void OdbcConnection::AllocateStatement(OdbcStatement& statement)
+void OdbcConnection::allocate_statement(OdbcStatement& statement)
 {
     // A refused connection reports its own records (a wrong password, an unreachable server):
     // left to the statement allocation, they would be replaced by "Connection not open".
     if (!connected_) {
-        SQLRETURN rc = Connect();
+        SQLRETURN rc = connect();
         if (!sql_succeeded(rc))
-            CheckSqlDiagnostics(rc, statement, connection_.get(), text_);
+            check_sql_diagnostics(rc, statement, connection_.get(), text_);
     }
     SQLHANDLE handle = SQL_NULL_HSTMT;
     SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, connection_.get(), &handle);
     statement.adopt(handle);
-    CheckSqlDiagnostics(rc, statement, connection_.get(), text_);
+    check_sql_diagnostics(rc, statement, connection_.get(), text_);
 }
 
-void OdbcConnection::ExecuteDirect(xll::xstring_view statement_text, OdbcStatement& statement)
+void OdbcConnection::execute_direct(xll::xstring_view statement_text, OdbcStatement& statement)
 {
     xll::xstring text = text_.outgoing(statement_text);
-    CheckSqlDiagnostics(SQLExecDirectW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement,
+    check_sql_diagnostics(SQLExecDirectW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement,
                         connection_.get(), text_);
 }
 
-void OdbcConnection::Prepare(xll::xstring_view statement_text, OdbcStatement& statement)
+void OdbcConnection::prepare(xll::xstring_view statement_text, OdbcStatement& statement)
 {
     xll::xstring text = text_.outgoing(statement_text);
-    CheckSqlDiagnostics(SQLPrepareW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement, connection_.get(),
+    check_sql_diagnostics(SQLPrepareW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement, connection_.get(),
                         text_);
 }
 

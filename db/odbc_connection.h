@@ -15,24 +15,24 @@ public:
     OdbcConnection(const OdbcConnection&) = delete;
     OdbcConnection& operator=(const OdbcConnection&) = delete;
 
-    void SetConnectionString(xll::xstring_view connection_string) { connection_string_ = connection_string; }
+    void set_connection_string(xll::xstring_view connection_string) { connection_string_ = connection_string; }
 
     // Connects without prompting; an empty connection string calls nothing and returns 0. The
     // connected flag follows the outcome; nothing is thrown.
-    SQLRETURN Connect();
+    SQLRETURN connect();
 
     // Connects when not yet connected, allocates the statement into the caller's owner and
     // executes the text directly. Failures, a refused connection included, throw the texts of
-    // CheckSqlDiagnostics, with the statement already released.
-    void Execute(xll::xstring_view statement_text, OdbcStatement& statement);
+    // check_sql_diagnostics, with the statement already released.
+    void execute(xll::xstring_view statement_text, OdbcStatement& statement);
 
-    // The two halves of Execute, for callers that do something between them (prepare and bind,
+    // The two halves of execute, for callers that do something between them (prepare and bind,
     // or look whether the user still wants the statement sent).
-    void AllocateStatement(OdbcStatement& statement);
-    void ExecuteDirect(xll::xstring_view statement_text, OdbcStatement& statement);
+    void allocate_statement(OdbcStatement& statement);
+    void execute_direct(xll::xstring_view statement_text, OdbcStatement& statement);
     // Prepares the text on an allocated statement, for binding and SQLExecute; failures throw as
-    // ExecuteDirect's do.
-    void Prepare(xll::xstring_view statement_text, OdbcStatement& statement);
+    // execute_direct's do.
+    void prepare(xll::xstring_view statement_text, OdbcStatement& statement);
 
     bool connected() const { return connected_; }
     SQLHDBC handle() const { return connection_.get(); }

@@ -71,18 +71,18 @@ StatementExecution prepared_execution(xll::xstring_view statement, QueryParamete
 {
     return [text = xll::xstring(statement), parameters = std::move(parameters)](OdbcConnection& connection,
                                                                                 OdbcStatement& stmt) {
-        connection.Prepare(text, stmt);
+        connection.prepare(text, stmt);
         SQLSMALLINT markers = 0;
-        CheckSqlDiagnostics(SQLNumParams(stmt.get(), &markers), stmt, connection.handle(), connection.text());
+        check_sql_diagnostics(SQLNumParams(stmt.get(), &markers), stmt, connection.handle(), connection.text());
         if (markers < 0 || static_cast<size_t>(markers) != parameters.size())
             throw SqlError(parameter_count_text(static_cast<size_t>(std::max<SQLSMALLINT>(markers, 0)),
                                                 parameters.size()));
         std::vector<BoundValue> values(parameters.size()); // never resized: the driver holds pointers
         for (size_t i = 0; i < parameters.size(); ++i)
-            CheckSqlDiagnostics(bind(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), parameters[i], values[i],
+            check_sql_diagnostics(bind(stmt.get(), static_cast<SQLUSMALLINT>(i + 1), parameters[i], values[i],
                                      connection.text().transcoded()),
                                 stmt, connection.handle(), connection.text());
-        CheckSqlDiagnostics(SQLExecute(stmt.get()), stmt, connection.handle(), connection.text());
+        check_sql_diagnostics(SQLExecute(stmt.get()), stmt, connection.handle(), connection.text());
         // The values go with this scope; the statement, which lives on for the fetch, must not
         // keep pointers to them.
         SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);

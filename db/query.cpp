@@ -16,7 +16,7 @@ namespace {
 
 using xll::OPER12;
 
-constexpr size_t max_rows = static_cast<size_t>(xll::limits<XLOPER12>::maxrows);
+constexpr size_t max_rows = xll::max_result_rows;
 
 struct Column {
     SQLSMALLINT sql_type = 0;
@@ -65,7 +65,7 @@ double milliseconds_since(std::chrono::steady_clock::time_point start)
 StatementExecution direct_execution(xll::xstring_view statement)
 {
     return [text = xll::xstring(statement)](OdbcConnection& connection, OdbcStatement& stmt) {
-        connection.ExecuteDirect(text, stmt);
+        connection.execute_direct(text, stmt);
     };
 }
 
@@ -74,7 +74,7 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
     // Declared before the statement: the statement handle must go before its connection.
     OdbcConnection connection;
     OdbcStatement stmt;
-    connection.SetConnectionString(connection_string);
+    connection.set_connection_string(connection_string);
     return run_statement(connection, stmt, direct_execution(statement), headers, calendar);
 }
 
@@ -87,7 +87,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
     SQLSMALLINT count = 0;
     auto start = std::chrono::steady_clock::now();
     try {
-        connection.AllocateStatement(stmt);
+        connection.allocate_statement(stmt);
         if (run) {
             run->throw_if_stopped(); // Esc while connecting: the statement is never sent
             run->enter(QueryRun::Phase::executing);
@@ -142,7 +142,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                 // the rows read so far are not the whole result and must not pass for it. Its
                 // records are the statement's.
                 if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
-                    CheckSqlDiagnostics(rc, stmt, SQL_NULL_HDBC, connection.text());
+                    check_sql_diagnostics(rc, stmt, SQL_NULL_HDBC, connection.text());
                 OPER12* cells = array.row(fetched + offset);
                 for (size_t j = 0; j < n; ++j)
                     reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].kind, columns[j].sql_type, cells[j]);

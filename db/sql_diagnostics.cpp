@@ -42,7 +42,7 @@ DiagReader reader(SQLSMALLINT handle_type, SQLHANDLE handle)
 
 } // namespace
 
-void CheckSqlResult(SQLRETURN rc)
+void check_sql_result(SQLRETURN rc)
 {
     if (sql_succeeded(rc))
         return;
@@ -70,7 +70,7 @@ void append_diagnostics(xstring& text, const DiagReader& read, const DriverText&
     }
 }
 
-void CheckSqlDiagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection, const DriverText& driver_text)
+void check_sql_diagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection, const DriverText& driver_text)
 {
     if (sql_succeeded(rc))
         return;

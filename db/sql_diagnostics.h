@@ -19,12 +19,12 @@ inline constexpr SQLSMALLINT diag_message_buffer = 256;
 // "#SQL Error" for SQL_ERROR, "#SQL Invalid Handle" for SQL_INVALID_HANDLE, "#SQL Unknown Error"
 // for anything else that is not a success. Reads no diagnostics, so the bare "#SQL Error" is
 // transient.
-void CheckSqlResult(SQLRETURN rc);
+void check_sql_result(SQLRETURN rc);
 
 // On failure: for SQL_ERROR, "#SQL Error " followed by one "STATE:n:native:message\n" line per
 // record of the connection, then of the statement; the statement is released either way.
 // Messages are read back as the connection's text says.
-void CheckSqlDiagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection,
+void check_sql_diagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection,
                          const DriverText& text = DriverText());
 
 // One diagnostic record as SQLGetDiagRecW gives it.

@@ -25,7 +25,7 @@ QueryResult run_on_kept_connection(xll::xstring_view connection_string, const St
     if (!connection) {
         run.enter(QueryRun::Phase::connecting);
         connection = std::make_unique<OdbcConnection>();
-        connection->SetConnectionString(connection_string);
+        connection->set_connection_string(connection_string);
     }
     QueryResult q = run_statement(*connection, run.statement(), execute, headers, calendar, &run);
     // A cancelled statement leaves its session in doubt (a server may even apply a late cancel

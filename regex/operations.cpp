@@ -14,7 +14,7 @@ namespace {
 // Appends to a unit string and fails as soon as the text outgrows a worksheet cell, so an
 // expanding replacement (an empty pattern with a long format text over a long subject) stops at
 // 32767 units instead of filling memory first.
-class bounded_appender {
+class BoundedAppender {
 public:
     using iterator_category = std::output_iterator_tag;
     using value_type = void;
@@ -22,17 +22,17 @@ public:
     using pointer = void;
     using reference = void;
 
-    explicit bounded_appender(unit_string& s) : s_(&s) {}
-    bounded_appender& operator=(wchar_t c)
+    explicit BoundedAppender(unit_string& s) : s_(&s) {}
+    BoundedAppender& operator=(wchar_t c)
     {
-        if (s_->size() >= static_cast<size_t>(limits<XLOPER12>::maxchars))
-            ensure_failed("traits", 170, "xll::traits<struct xloper12>::strlen", "n <= limits<XLOPER12>::maxchars");
+        if (s_->size() >= max_cell_text)
+            ensure_failed(checks::strlen12, "xll::traits<struct xloper12>::strlen", "n <= limits<XLOPER12>::maxchars");
         s_->push_back(c);
         return *this;
     }
-    bounded_appender& operator*() { return *this; }
-    bounded_appender& operator++() { return *this; }
-    bounded_appender operator++(int) { return *this; }
+    BoundedAppender& operator*() { return *this; }
+    BoundedAppender& operator++() { return *this; }
+    BoundedAppender operator++(int) { return *this; }
 
 private:
     unit_string* s_;
@@ -87,7 +87,7 @@ OPER12 replace_cells(const XLOPER12& subject, xstring_view pattern, xstring_view
     unit_string out;
     return each_cell(subject, [&](const Subject& s) {
         out.clear();
-        boost::regex_replace(bounded_appender(out), s.begin(), s.end(), e, formatter, f);
+        boost::regex_replace(BoundedAppender(out), s.begin(), s.end(), e, formatter, f);
         return OPER12(xstring_view(from_units(out)));
     });
 }

@@ -27,7 +27,7 @@ HttpResult follow_redirects(const Url& first, const std::function<Hop(const Url&
         if (!redirect_allowed(request_url(url), target))
             return HttpResult::received(std::move(hop.body));
         const xstring text = utf8_to_xstring(target);
-        if (text.size() > static_cast<size_t>(limits<XLOPER12>::maxchars))
+        if (text.size() > max_cell_text)
             return HttpResult::failed();
         SplitUrl next = split_url(text);
         if (next.error || redirects == max_redirects)

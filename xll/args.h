@@ -120,7 +120,8 @@ public:
     // Descriptor i: 0 is the result, 1.. the arguments.
     const Descriptor& Arg(size_t i) const
     {
-        ensure(i < ArgCount(), "args", 303, std::string("xll::XArgs<") + traits<X>::name + ">::Arg", "i < ArgCount()");
+        ensure(i < ArgCount(), checks::arg_index, std::string("xll::XArgs<") + traits<X>::name + ">::Arg",
+               "i < ArgCount()");
         return desc_[i];
     }
     size_t ArgCount() const { return desc_.size(); }

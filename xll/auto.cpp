@@ -62,9 +62,9 @@ namespace {
 using namespace xll;
 
 // A step of an entry point that yields 0 fails it with this text.
-void step(int result, int line, const char* function, const char* condition)
+void step(int result, CheckLocation at, const char* function, const char* condition)
 {
-    ensure(result != 0, "auto", line, function, condition);
+    ensure(result != 0, at, function, condition);
 }
 
 // Entry points report through the host's own alert, 8-bit as the host may not speak wide yet.
@@ -103,22 +103,22 @@ XLL_EXPORT(int, xlAutoOpen, (void))
 {
     return guarded(entry_failure("xlAutoOpen: unknown failure"), [] {
         const char* fn = "xlAutoOpen";
-        step(Auto<xll::Open>::Call(), 12, fn, "Auto<Open>::Call()");
-        step(AddIn::RegisterAll(), 13, fn, "AddIn::RegisterAll()");
-        step(Auto<OpenAfter>::Call(), 14, fn, "Auto<OpenAfter>::Call()");
+        step(Auto<xll::Open>::Call(), checks::open_auto, fn, "Auto<Open>::Call()");
+        step(AddIn::RegisterAll(), checks::open_register, fn, "AddIn::RegisterAll()");
+        step(Auto<OpenAfter>::Call(), checks::open_after, fn, "Auto<OpenAfter>::Call()");
         if (host_has_wide_interface()) {
-            step(Auto<Open12>::Call(), 17, fn, "Auto<Open12>::Call()");
-            step(AddIn12::RegisterAll(), 18, fn, "AddIn12::RegisterAll()");
-            step(Auto<OpenAfter12>::Call(), 19, fn, "Auto<OpenAfter12>::Call()");
+            step(Auto<Open12>::Call(), checks::open_auto12, fn, "Auto<Open12>::Call()");
+            step(AddIn12::RegisterAll(), checks::open_register12, fn, "AddIn12::RegisterAll()");
+            step(Auto<OpenAfter12>::Call(), checks::open_after12, fn, "Auto<OpenAfter12>::Call()");
         }
-        step(On<Data>::Open(), 23, fn, "On<Data>::Open()");
-        step(On<Doubleclick>::Open(), 24, fn, "On<Doubleclick>::Open()");
-        step(On<Entry>::Open(), 25, fn, "On<Entry>::Open()");
-        step(On<xll::Key>::Open(), 26, fn, "On<Key>::Open()");
-        step(On<Recalc>::Open(), 27, fn, "On<Recalc>::Open()");
-        step(On<Sheet>::Open(), 28, fn, "On<Sheet>::Open()");
-        step(On<Time>::Open(), 29, fn, "On<Time>::Open()");
-        step(On<Window>::Open(), 30, fn, "On<Window>::Open()");
+        step(On<Data>::Open(), checks::open_on_data, fn, "On<Data>::Open()");
+        step(On<Doubleclick>::Open(), checks::open_on_doubleclick, fn, "On<Doubleclick>::Open()");
+        step(On<Entry>::Open(), checks::open_on_entry, fn, "On<Entry>::Open()");
+        step(On<xll::Key>::Open(), checks::open_on_key, fn, "On<Key>::Open()");
+        step(On<Recalc>::Open(), checks::open_on_recalc, fn, "On<Recalc>::Open()");
+        step(On<Sheet>::Open(), checks::open_on_sheet, fn, "On<Sheet>::Open()");
+        step(On<Time>::Open(), checks::open_on_time, fn, "On<Time>::Open()");
+        step(On<Window>::Open(), checks::open_on_window, fn, "On<Window>::Open()");
         return 1;
     });
 }
@@ -127,9 +127,9 @@ XLL_EXPORT(int, xlAutoClose, (void))
 {
     return guarded(entry_failure("xlAutoClose: unknown failure"), [] {
         const char* fn = "xlAutoClose";
-        step(Auto<Close>::Call(), 46, fn, "Auto<Close>::Call()");
+        step(Auto<Close>::Call(), checks::close_auto, fn, "Auto<Close>::Call()");
         if (host_has_wide_interface())
-            step(Auto<Close12>::Call(), 49, fn, "Auto<Close12>::Call()");
+            step(Auto<Close12>::Call(), checks::close_auto12, fn, "Auto<Close12>::Call()");
         return 1;
     });
 }
@@ -138,9 +138,9 @@ XLL_EXPORT(int, xlAutoAdd, (void))
 {
     return guarded(entry_failure("xlAutoAdd: unknown failure"), [] {
         const char* fn = "xlAutoAdd";
-        step(Auto<Add>::Call(), 66, fn, "Auto<Add>::Call()");
+        step(Auto<Add>::Call(), checks::add_auto, fn, "Auto<Add>::Call()");
         if (host_has_wide_interface())
-            step(Auto<Add12>::Call(), 68, fn, "Auto<Add12>::Call()");
+            step(Auto<Add12>::Call(), checks::add_auto12, fn, "Auto<Add12>::Call()");
         return 1;
     });
 }
@@ -149,22 +149,22 @@ XLL_EXPORT(int, xlAutoRemove, (void))
 {
     return guarded(entry_failure("xlAutoRemove: unknown failure"), [] {
         const char* fn = "xlAutoRemove";
-        step(Auto<RemoveBefore>::Call(), 85, fn, "Auto<RemoveBefore>::Call()");
-        step(AddIn::UnregisterAll(), 86, fn, "AddIn::UnregisterAll()");
-        step(Auto<Remove>::Call(), 87, fn, "Auto<Remove>::Call()");
+        step(Auto<RemoveBefore>::Call(), checks::remove_before, fn, "Auto<RemoveBefore>::Call()");
+        step(AddIn::UnregisterAll(), checks::remove_unregister, fn, "AddIn::UnregisterAll()");
+        step(Auto<Remove>::Call(), checks::remove_auto, fn, "Auto<Remove>::Call()");
         if (host_has_wide_interface()) {
-            step(Auto<RemoveBefore12>::Call(), 90, fn, "Auto<RemoveBefore12>::Call()");
-            step(AddIn12::UnregisterAll(), 91, fn, "AddIn12::UnregisterAll()");
-            step(Auto<Remove12>::Call(), 92, fn, "Auto<Remove12>::Call()");
+            step(Auto<RemoveBefore12>::Call(), checks::remove_before12, fn, "Auto<RemoveBefore12>::Call()");
+            step(AddIn12::UnregisterAll(), checks::remove_unregister12, fn, "AddIn12::UnregisterAll()");
+            step(Auto<Remove12>::Call(), checks::remove_auto12, fn, "Auto<Remove12>::Call()");
         }
-        step(On<Data>::Close(), 96, fn, "On<Data>::Close()");
-        step(On<Doubleclick>::Close(), 97, fn, "On<Doubleclick>::Close()");
-        step(On<Entry>::Close(), 98, fn, "On<Entry>::Close()");
-        step(On<xll::Key>::Close(), 99, fn, "On<Key>::Close()");
-        step(On<Recalc>::Close(), 100, fn, "On<Recalc>::Close()");
-        step(On<Sheet>::Close(), 101, fn, "On<Sheet>::Close()");
-        step(On<Time>::Close(), 102, fn, "On<Time>::Close()");
-        step(On<Window>::Close(), 103, fn, "On<Window>::Close()");
+        step(On<Data>::Close(), checks::remove_on_data, fn, "On<Data>::Close()");
+        step(On<Doubleclick>::Close(), checks::remove_on_doubleclick, fn, "On<Doubleclick>::Close()");
+        step(On<Entry>::Close(), checks::remove_on_entry, fn, "On<Entry>::Close()");
+        step(On<xll::Key>::Close(), checks::remove_on_key, fn, "On<Key>::Close()");
+        step(On<Recalc>::Close(), checks::remove_on_recalc, fn, "On<Recalc>::Close()");
+        step(On<Sheet>::Close(), checks::remove_on_sheet, fn, "On<Sheet>::Close()");
+        step(On<Time>::Close(), checks::remove_on_time, fn, "On<Time>::Close()");
+        step(On<Window>::Close(), checks::remove_on_window, fn, "On<Window>::Close()");
         return 1;
     });
 }

@@ -1,11 +1,13 @@
 // Framework checks. A failed check throws std::runtime_error with a fixed, user-visible text that
 // names where it failed; the texts are part of what users see in cells and alerts, so each check
-// carries its own source name, line and condition rather than the compiler's.
+// carries its entry of check_locations.h and its own condition rather than the compiler's.
 #pragma once
 
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "xll/check_locations.h"
 
 namespace xll {
 
@@ -15,18 +17,17 @@ inline std::string ensure_text(const char* source, int line, std::string_view fu
            std::string(function) + "\nensure: \"" + condition + "\" failed";
 }
 
-[[noreturn]] inline void ensure_failed(const char* source, int line, std::string_view function,
-                                       const char* condition)
+[[noreturn]] inline void ensure_failed(CheckLocation at, std::string_view function, const char* condition)
 {
-    throw std::runtime_error(ensure_text(source, line, function, condition));
+    throw std::runtime_error(ensure_text(at.source, at.line, function, condition));
 }
 
 // Checks sit on hot paths (every string and array a query builds): nothing is built unless the
 // check fails.
-inline void ensure(bool ok, const char* source, int line, std::string_view function, const char* condition)
+inline void ensure(bool ok, CheckLocation at, std::string_view function, const char* condition)
 {
     if (!ok) [[unlikely]]
-        ensure_failed(source, line, function, condition);
+        ensure_failed(at, function, condition);
 }
 
 } // namespace xll

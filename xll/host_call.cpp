@@ -4,14 +4,14 @@
 #include "xll/guarded.h"
 #include "xll/platform.h"
 
+namespace xll {
+
 namespace {
 
 // Found once, at the first wide call or when the host hands it over.
 EXCEL12PROC wide_entry = nullptr;
 
 } // namespace
-
-namespace xll {
 
 const char* return_code_text(int code)
 {
@@ -62,10 +62,10 @@ XLL_EXPORT(int, xll_XLCallVer, (void)) { return xll::guarded(xll::answer(0), xll
 XLL_EXPORT(void, xll_SetExcel12EntryPt, (EXCEL12PROC entry))
 {
     xll::guarded(xll::quietly, [entry] {
-        if (wide_entry)
+        if (xll::wide_entry)
             return;
-        wide_entry = xll::platform::find_host_callback();
-        if (!wide_entry)
-            wide_entry = entry;
+        xll::wide_entry = xll::platform::find_host_callback();
+        if (!xll::wide_entry)
+            xll::wide_entry = entry;
     });
 }

@@ -5,9 +5,9 @@
 #include "xll/status_bar.h"
 #include "xll/xll.h"
 
-namespace {
+namespace xll {
 
-using namespace xll;
+namespace {
 
 // Ten seconds as a fraction of the host's day number.
 constexpr double clearing_delay = 0.00011574074074074075;
@@ -28,8 +28,6 @@ constexpr const char* load_failed = "The load message could not be shown.";
 
 } // namespace
 
-namespace xll {
-
 int show_status_message(const OPER12& text)
 {
     show_status_text(text);
@@ -43,7 +41,7 @@ int show_load_message() { return show_status_message(load_message()); }
 } // namespace xll
 
 // The message with every failure told in an Error alert: 0 then, 1 when it was shown.
-XLL_EXPORT(int, xai_LoadedMsg, (void)) { return xll::guarded(xll::answer(0, xll::alerting(load_failed)), xll::show_load_message); }
+XLL_EXPORT(int, xai_LoadedMsg, (void)) { return xll::guarded(xll::answer(0, xll::alerting(xll::load_failed)), xll::show_load_message); }
 
 XLL_EXPORT(int, xll_ClearMsg, (void))
 {
@@ -53,4 +51,4 @@ XLL_EXPORT(int, xll_ClearMsg, (void))
     });
 }
 
-XLL_EXPORT(int, xll_macro, (void)) { return xll::guarded(xll::answer(0, xll::alerting(load_failed)), xll::show_load_message); }
+XLL_EXPORT(int, xll_macro, (void)) { return xll::guarded(xll::answer(0, xll::alerting(xll::load_failed)), xll::show_load_message); }

@@ -19,11 +19,10 @@
 namespace xll {
 
 // A check of an XOPER member; the member's full name is only spelled out when the check fails.
-template <class X> inline void ensure_member(bool ok, const char* source, int line, const char* member,
-                                             const char* condition)
+template <class X> inline void ensure_member(bool ok, CheckLocation at, const char* member, const char* condition)
 {
     if (!ok) [[unlikely]]
-        ensure_failed(source, line, member_name<X>(member), condition);
+        ensure_failed(at, member_name<X>(member), condition);
 }
 
 enum class xlerr : int {
@@ -276,11 +275,11 @@ public:
             release();
             return *this;
         }
-        ensure_member<X>(r <= static_cast<size_t>(limits<X>::maxrows), "oper", 439, fn,
+        ensure_member<X>(r <= static_cast<size_t>(limits<X>::maxrows), checks::array_rows, fn,
                "r <= xll::limits<X>::maxrows");
-        ensure_member<X>(c <= static_cast<size_t>(limits<X>::maxcols), "oper", 440, fn,
+        ensure_member<X>(c <= static_cast<size_t>(limits<X>::maxcols), checks::array_columns, fn,
                "c <= xll::limits<X>::maxcols");
-        ensure_member<X>(type() == xltypeMulti, "oper", 441, fn, "xltype == xltypeMulti");
+        ensure_member<X>(type() == xltypeMulti, checks::array_type, fn, "xltype == xltypeMulti");
         size_t old = size();
         size_t count = r * c;
         // An element count whose block cannot be addressed (or that the 8-bit record cannot count)
@@ -296,7 +295,7 @@ public:
                 if (block)
                     this->val.array.lparray = block;
             }
-            ensure_member<X>(block != nullptr, "oper", 452, fn,
+            ensure_member<X>(block != nullptr, checks::array_block, fn,
                    "0 != (val.array.lparray = static_cast<X*>(::realloc(val.array.lparray, r*c*sizeof(X))))");
             if (count < old)
                 old = count;
@@ -308,7 +307,7 @@ public:
         if (source) {
             if (n == 0)
                 n = count;
-            ensure_member<X>(n <= size(), "oper", 459, fn, "na <= size()");
+            ensure_member<X>(n <= size(), checks::array_source, fn, "na <= size()");
             for (size_t k = 0; k < n; ++k)
                 if (&this->val.array.lparray[k] != &source[k])
                     element(k) = source[k];
@@ -319,7 +318,7 @@ public:
     // String resize: n characters copied from text.
     XOPER& realloc(const xchar* text, size_t n)
     {
-        ensure_member<X>(type() == xltypeStr, "oper", 423, "realloc", "xltype == xltypeStr");
+        ensure_member<X>(type() == xltypeStr, checks::text_type, "realloc", "xltype == xltypeStr");
         grow_text(n + 1);
         this->val.str[0] = static_cast<xchar>(n);
         if (n)
@@ -330,7 +329,7 @@ public:
     // Big data: a length of 0 stores the pointer as a handle.
     XOPER& realloc(const BYTE* data, long cbData)
     {
-        ensure_member<X>(type() == xltypeBigData, "oper", 470, "realloc", "xltype == xltypeBigData");
+        ensure_member<X>(type() == xltypeBigData, checks::bigdata_type, "realloc", "xltype == xltypeBigData");
         if (cbData == 0) {
             if (this->val.bigdata.cbData > 0)
                 std::free(this->val.bigdata.h.lpbData);
@@ -340,7 +339,7 @@ public:
         }
         BYTE* old = this->val.bigdata.cbData > 0 ? this->val.bigdata.h.lpbData : nullptr;
         BYTE* p = static_cast<BYTE*>(::realloc(old, static_cast<size_t>(cbData)));
-        ensure_member<X>(p != nullptr, "oper", 474, "realloc",
+        ensure_member<X>(p != nullptr, checks::bigdata_block, "realloc",
                "0 != (val.bigdata.h.lpbData = static_cast<BYTE*>(::realloc(val.bigdata.h.lpbData, cbData)))");
         this->val.bigdata.h.lpbData = p;
         this->val.bigdata.cbData = cbData;
@@ -358,7 +357,7 @@ public:
         }
         if (is(xltypeMissing) || is(xltypeNil))
             set_text(nullptr, 0);
-        ensure_member<X>(type() == xltypeStr, "oper", 215, "append", "xltype == xltypeStr");
+        ensure_member<X>(type() == xltypeStr, checks::append_type, "append", "xltype == xltypeStr");
         size_t old = string_length<X>(*this);
         grow_text(old + n + 1);
         std::memmove(this->val.str + 1 + old, text, n * sizeof(xchar));
@@ -380,7 +379,7 @@ public:
         if (columns() == copy.columns())
             realloc(rows() + copy.rows(), columns());
         else {
-            ensure_member<X>(rows() == 1, "oper", 337, "push_back", "rows() == 1");
+            ensure_member<X>(rows() == 1, checks::push_back_row, "push_back", "rows() == 1");
             realloc(1, n + nx);
         }
         for (size_t k = 0; k < nx; ++k)
@@ -423,7 +422,7 @@ private:
     static int measured(string_view s)
     {
         if (s.size() > static_cast<size_t>(limits<X>::maxchars))
-            ensure_failed("traits", std::is_same_v<X, XLOPER12> ? 170 : 64,
+            ensure_failed(std::is_same_v<X, XLOPER12> ? checks::strlen12 : checks::strlen8,
                           std::string("xll::traits<") + traits<X>::name + ">::strlen",
                           std::is_same_v<X, XLOPER12> ? "n <= limits<XLOPER12>::maxchars"
                                                       : "n <= limits<XLOPER>::maxchars");
@@ -433,7 +432,7 @@ private:
     void grow_text(size_t count)
     {
         xchar* p = static_cast<xchar*>(::realloc(this->val.str, count * sizeof(xchar)));
-        ensure_member<X>(p != nullptr, "oper", 425, "realloc",
+        ensure_member<X>(p != nullptr, checks::text_block, "realloc",
                "0 != (val.str = static_cast<xll::traits<X>::xchar*>(::realloc(val.str, (count + 1)*sizeof(xchar))))");
         this->val.str = p;
     }
@@ -498,11 +497,9 @@ private:
 using OPER12 = XOPER<XLOPER12>;
 using OPER = XOPER<XLOPER>;
 
-} // namespace xll
-
-namespace xll {
 template <class X> XOPER<X>& XOPER<X>::operator[](size_t i) { return index(*this, i); }
 template <class X> const XOPER<X>& XOPER<X>::operator[](size_t i) const { return index(*this, i); }
 template <class X> XOPER<X>& XOPER<X>::operator()(size_t i, size_t j) { return index(*this, i, j); }
 template <class X> const XOPER<X>& XOPER<X>::operator()(size_t i, size_t j) const { return index(*this, i, j); }
+
 } // namespace xll

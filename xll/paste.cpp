@@ -16,7 +16,7 @@
 
 namespace xll {
 
-const char* paste_style_name(paste_style style)
+const char* paste_style_name(PasteStyle style)
 {
     static const char* const names[] = {"Input", "Output", "Handle", "Optional"};
     return names[static_cast<int>(style)];
@@ -67,11 +67,6 @@ const XLOPER12& one_row_down(const XLOPER12*) { return one_row_down12; }
 
 constexpr int align_right = 4;
 constexpr int formula_info = 6; // GET.CELL: the cell's formula as text
-
-// Where XLL.PASTE.CREATE checks the formula beside its start.
-constexpr int check_formula_is_text = 96;
-constexpr int check_formula_starts = 97;
-constexpr int check_register_id = 104;
 
 // Screen updating is off while a macro writes its cells and on again however the macro ends: a
 // failure, or a function that is not found, must not leave the spreadsheet without a screen.
@@ -183,7 +178,7 @@ template <class X> void paste_create(const XArgs<X>& args, std::string_view pref
             Excel<X>(xlcFormula, arg.init);
         }
         const bool optional = !arg.name.text().empty() && arg.name.text()[0] == '_';
-        const XOPER<X> style(widen<X>(paste_style_name(optional ? paste_style::optional : paste_style::output)));
+        const XOPER<X> style(widen<X>(paste_style_name(optional ? PasteStyle::optional : PasteStyle::output)));
         Excel<X>(xlcDefineStyle, style);
         Excel<X>(xlcApplyStyle, style);
         if (i > 1)
@@ -239,14 +234,14 @@ int paste_create_macro()
         prefix = std::string(g.text()) + ".";
     }
     OPER f = ask<XLOPER>(xlfGetCell, OPER(formula_info), ask<XLOPER>(xlfOffset, h, OPER(0), OPER(1)));
-    ensure(f.is(xltypeStr), "paste", check_formula_is_text, fn, "xFor.xltype == xltypeStr");
-    ensure(is_formula_text(f), "paste", check_formula_starts, fn, "xFor.val.str[1] == '='");
+    ensure(f.is(xltypeStr), checks::paste_formula_is_text, fn, "xFor.xltype == xltypeStr");
+    ensure(is_formula_text(f), checks::paste_formula_starts, fn, "xFor.val.str[1] == '='");
     // A call with arguments is cut back to the equals sign and the name.
     const OPER paren = ask<XLOPER>(xlfFind, OPER("("), f);
     if (paren.is(xltypeNum))
         f = ask<XLOPER>(xlfLeft, f, OPER(paren.val.num - 1));
     const OPER id = ask<XLOPER>(xlfEvaluate, f);
-    ensure(id.is(xltypeNum), "paste", check_register_id, fn, "xFor.xltype == xltypeNum");
+    ensure(id.is(xltypeNum), checks::paste_register_id, fn, "xFor.xltype == xltypeNum");
     const XArgs<XLOPER>* record = registered<XLOPER>(id.val.num);
     const XArgs<XLOPER12>* record12 = record ? nullptr : registered<XLOPER12>(id.val.num);
     if (!record && !record12) {

@@ -7,8 +7,8 @@
 namespace xll {
 
 // Cell styles of a pasted input block, by position.
-enum class paste_style { input, output, handle, optional };
-const char* paste_style_name(paste_style style);
+enum class PasteStyle { input, output, handle, optional };
+const char* paste_style_name(PasteStyle style);
 
 // An On<Key> entry: ON.KEY binding key_text (such as "^+B") to the macro.
 OPER key_binding(const char* key_text, const char* macro);

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "xll/export_name.h"
+#include "xll/text.h"
 
 namespace fs = std::filesystem;
 
@@ -91,27 +92,13 @@ fs::path store_root()
 Key current_user_key{};
 
 std::string utf8(const char* s) { return s ? s : ""; }
+// A Linux wchar_t holds a whole code point; one that is no character (a surrogate, a value past
+// U+10FFFF) becomes U+FFFD, so a key or value name is always a valid file name's UTF-8.
 std::string utf8(const wchar_t* s)
 {
     std::string out;
-    for (; s && *s; ++s) {
-        auto c = static_cast<uint32_t>(*s);
-        if (c < 0x80)
-            out += static_cast<char>(c);
-        else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
+    for (; s && *s; ++s)
+        append_utf8(out, static_cast<char32_t>(static_cast<uint32_t>(*s)));
     return out;
 }
 

@@ -62,12 +62,12 @@ template <class X> const X& library_path()
 
 template <class X> X** XArgs<X>::pointers()
 {
-    ensure(size() < static_cast<size_t>(limits<X>::maxargs), "args", 580,
+    ensure(size() < static_cast<size_t>(limits<X>::maxargs), checks::pointers_count,
            std::string("xll::XArgs<") + traits<X>::name + ">::pointers", "size() < limits<X>::maxargs");
     const X& path = library_path<X>();
     if (help_context_ != 0) {
         auto search = Excel<X>(xlfSearch, XOPER<X>(widen_ascii<X>(".?ll")), path);
-        ensure(search.type() == xltypeNum, "args", 588,
+        ensure(search.type() == xltypeNum, checks::pointers_help_path,
                std::string("xll::XArgs<") + traits<X>::name + ">::pointers", "search.xltype == xltypeNum");
         auto left = Excel<X>(xlfLeft, path, XOPER<X>(search.val.num));
         auto topic = Excel<X>(xlfConcatenate, left, XOPER<X>(widen_ascii<X>("chm!")),
@@ -101,14 +101,14 @@ template <class X> XOPER<X> Register(const XArgs<X>& args, size_t i)
     int code = raw(xlfRegister, &x, static_cast<int>(copy.size()), opers);
     if (code == xlretSuccess)
         x.own();
-    ensure(x.type() != xltypeStr && x.type() != xltypeMulti, "register", 88,
+    ensure(x.type() != xltypeStr && x.type() != xltypeMulti, checks::register_answer_kind,
            std::string("xll::Register<") + traits<X>::name + ">", "x.xltype != xltypeStr && x.xltype != xltypeMulti");
     if (code != xlretSuccess || x.type() == xltypeErr) {
         alert_procedure<X>(args[slot_procedure], ": failed to register.\nDid you forget #pragma XLLEXPORT?");
         result = static_cast<const X&>(x);
         return result;
     }
-    ensure(x.type() == xltypeNum, "register", 100, std::string("xll::Register<") + traits<X>::name + ">",
+    ensure(x.type() == xltypeNum, checks::register_answer_id, std::string("xll::Register<") + traits<X>::name + ">",
            "x.xltype == xltypeNum");
     result = static_cast<const X&>(x);
     RegisterIds<X>()[x.val.num] = &args;

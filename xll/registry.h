@@ -30,10 +30,10 @@ public:
     uint32_t QueryValue(const C* name) const
     {
         uint32_t type = 0, value = 0, size = sizeof value;
-        xll::ensure(0 == xll::platform::reg_query_value(h_, name, &type, &value, &size), "registry", 59,
+        xll::ensure(0 == xll::platform::reg_query_value(h_, name, &type, &value, &size), xll::checks::registry_query,
                     names<C>::query, "ERROR_SUCCESS == RegQueryValueEx_<X>(h_, name, 0, &type, traits<T>::data(t), &size)");
-        xll::ensure(type == xll::platform::reg_dword && size == sizeof value, "registry", 60, names<C>::query,
-                    "traits<T>::type == type");
+        xll::ensure(type == xll::platform::reg_dword && size == sizeof value, xll::checks::registry_query_type,
+                    names<C>::query, "traits<T>::type == type");
         return value;
     }
 
@@ -51,7 +51,8 @@ template <class C> class CreateKey : public Key<C> {
 public:
     CreateKey(xll::platform::reg_key parent, const C* subkey)
     {
-        xll::ensure(0 == xll::platform::reg_create_key(parent, subkey, &this->h_), "registry", 103, names<C>::create,
+        xll::ensure(0 == xll::platform::reg_create_key(parent, subkey, &this->h_), xll::checks::registry_create,
+                    names<C>::create,
                     "ERROR_SUCCESS == RegCreateKeyEx_<X>(h, k, 0, NULL, REG_OPTION_VOLATILE, r, NULL, &h_, 0)");
     }
 };

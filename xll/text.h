@@ -40,6 +40,9 @@ inline xstring_view argument_text(const XCHAR* s) { return s ? xstring_view(s) :
 xstring utf8_to_xstring(std::string_view utf8);
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string xstring_to_utf8(xstring_view text);
+// One code point appended as UTF-8: the add-in's one encoder. A surrogate or a value past U+10FFFF
+// is no character and becomes U+FFFD, so the bytes are always well-formed.
+void append_utf8(std::string& out, char32_t code_point);
 // Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates, nothing past U+10FFFF).
 bool is_valid_utf8(std::string_view bytes);
 

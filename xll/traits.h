@@ -43,7 +43,7 @@ template <> struct traits<XLOPER12> {
         if (s)
             while (s[n] && n <= static_cast<size_t>(limits<XLOPER12>::maxchars))
                 ++n;
-        ensure(n <= static_cast<size_t>(limits<XLOPER12>::maxchars), "traits", 170,
+        ensure(n <= static_cast<size_t>(limits<XLOPER12>::maxchars), checks::strlen12,
                "xll::traits<struct xloper12>::strlen", "n <= limits<XLOPER12>::maxchars");
         return static_cast<int>(n);
     }
@@ -51,7 +51,7 @@ template <> struct traits<XLOPER12> {
     // Checked against maxargs before the host is reached.
     static int Excelv(int xlfn, XLOPER12* result, int count, XLOPER12* const* opers)
     {
-        ensure(count <= limits<XLOPER12>::maxargs, "traits", 141, "xll::traits<struct xloper12>::Excel",
+        ensure(count <= limits<XLOPER12>::maxargs, checks::excel12, "xll::traits<struct xloper12>::Excel",
                "count <= limits<XLOPER12>::maxargs");
         XLOPER12* args[limits<XLOPER12>::maxargs];
         for (int i = 0; i < count; ++i)
@@ -74,14 +74,14 @@ template <> struct traits<XLOPER> {
         if (s)
             while (s[n] && n <= static_cast<size_t>(limits<XLOPER>::maxchars))
                 ++n;
-        ensure(n <= static_cast<size_t>(limits<XLOPER>::maxchars), "traits", 64,
+        ensure(n <= static_cast<size_t>(limits<XLOPER>::maxchars), checks::strlen8,
                "xll::traits<struct xloper>::strlen", "n <= limits<XLOPER>::maxchars");
         return static_cast<int>(n);
     }
 
     static int Excelv(int xlfn, XLOPER* result, int count, XLOPER* const* opers)
     {
-        ensure(count <= limits<XLOPER>::maxargs, "traits", 35, "xll::traits<struct xloper>::Excel",
+        ensure(count <= limits<XLOPER>::maxargs, checks::excel8, "xll::traits<struct xloper>::Excel",
                "count <= limits<XLOPER>::maxargs");
         XLOPER* args[limits<XLOPER>::maxargs];
         for (int i = 0; i < count; ++i)

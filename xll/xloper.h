@@ -58,27 +58,27 @@ template <class X> inline size_t size(const X& x) { return rows(x) * columns(x);
 
 template <class X> const X& index(const X& x, size_t i)
 {
-    ensure(i < size(x), "xloper", 124, "xll::index", "i < size(x)");
+    ensure(i < size(x), checks::index_const, "xll::index", "i < size(x)");
     return base_type(x.xltype) == xltypeMulti ? x.val.array.lparray[i] : x;
 }
 
 template <class X> X& index(X& x, size_t i)
 {
-    ensure(i < size(x), "xloper", 134, "xll::index", "i < size(x)");
+    ensure(i < size(x), checks::index, "xll::index", "i < size(x)");
     return base_type(x.xltype) == xltypeMulti ? x.val.array.lparray[i] : x;
 }
 
 template <class X> const X& index(const X& x, size_t i, size_t j)
 {
-    ensure(i < rows(x), "xloper", 145, "xll::index", "i < rows(x)");
-    ensure(j < columns(x), "xloper", 146, "xll::index", "j < columns(x)");
+    ensure(i < rows(x), checks::index_row_const, "xll::index", "i < rows(x)");
+    ensure(j < columns(x), checks::index_column_const, "xll::index", "j < columns(x)");
     return base_type(x.xltype) == xltypeMulti ? x.val.array.lparray[i * columns(x) + j] : x;
 }
 
 template <class X> X& index(X& x, size_t i, size_t j)
 {
-    ensure(i < rows(x), "xloper", 156, "xll::index", "i < rows(x)");
-    ensure(j < columns(x), "xloper", 157, "xll::index", "j < columns(x)");
+    ensure(i < rows(x), checks::index_row, "xll::index", "i < rows(x)");
+    ensure(j < columns(x), checks::index_column, "xll::index", "j < columns(x)");
     return base_type(x.xltype) == xltypeMulti ? x.val.array.lparray[i * columns(x) + j] : x;
 }
 

@@ -55,15 +55,15 @@ std::string thrown_text(const std::function<void()>& f)
 TEST(Diagnostics, ResultCodesMapToTheirFixedTexts)
 {
     for (SQLRETURN ok : {SQL_SUCCESS, SQL_SUCCESS_WITH_INFO, SQL_NO_DATA})
-        EXPECT_NO_THROW(db::CheckSqlResult(ok));
-    EXPECT_EQ(thrown_text([] { db::CheckSqlResult(SQL_ERROR); }), "#SQL Error");
-    EXPECT_EQ(thrown_text([] { db::CheckSqlResult(SQL_INVALID_HANDLE); }), "#SQL Invalid Handle");
-    EXPECT_EQ(thrown_text([] { db::CheckSqlResult(SQL_STILL_EXECUTING); }), "#SQL Unknown Error");
-    EXPECT_EQ(thrown_text([] { db::CheckSqlResult(SQL_NEED_DATA); }), "#SQL Unknown Error");
+        EXPECT_NO_THROW(db::check_sql_result(ok));
+    EXPECT_EQ(thrown_text([] { db::check_sql_result(SQL_ERROR); }), "#SQL Error");
+    EXPECT_EQ(thrown_text([] { db::check_sql_result(SQL_INVALID_HANDLE); }), "#SQL Invalid Handle");
+    EXPECT_EQ(thrown_text([] { db::check_sql_result(SQL_STILL_EXECUTING); }), "#SQL Unknown Error");
+    EXPECT_EQ(thrown_text([] { db::check_sql_result(SQL_NEED_DATA); }), "#SQL Unknown Error");
     // Only the bare SQL_ERROR, which came without records to tell why, may well pass a second try.
     auto transient = [](SQLRETURN rc) {
         try {
-            db::CheckSqlResult(rc);
+            db::check_sql_result(rc);
         }
         catch (const db::SqlError& e) {
             return e.transient();
@@ -120,8 +120,8 @@ TEST(Diagnostics, TheTextStaysWithinItsFourThousandBytes)
 TEST(Diagnostics, FailureWithoutRecordsIsTheBareText)
 {
     db::OdbcStatement none;
-    EXPECT_EQ(thrown_text([&] { db::CheckSqlDiagnostics(SQL_ERROR, none, SQL_NULL_HDBC); }), "#SQL Error ");
-    EXPECT_NO_THROW(db::CheckSqlDiagnostics(SQL_NO_DATA, none, SQL_NULL_HDBC)); // an update that touched nothing
+    EXPECT_EQ(thrown_text([&] { db::check_sql_diagnostics(SQL_ERROR, none, SQL_NULL_HDBC); }), "#SQL Error ");
+    EXPECT_NO_THROW(db::check_sql_diagnostics(SQL_NO_DATA, none, SQL_NULL_HDBC)); // an update that touched nothing
 }
 
 std::string query_text(const std::string& cs, const std::string& sql)

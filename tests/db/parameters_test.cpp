@@ -94,7 +94,7 @@ protected:
     {
         db::OdbcConnection connection;
         db::OdbcStatement statement;
-        connection.SetConnectionString(cs);
+        connection.set_connection_string(cs);
         return db::run_statement(connection, statement, db::prepared_execution(u(sql), db::read_parameters(values)),
                                  headers, calendar)
             .value;

@@ -1,0 +1,60 @@
+// UTF-8 in and out of worksheet text: the one encoder every caller goes through, and what it makes
+// of text that is no character.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "xll/text.h"
+
+using namespace xll;
+
+namespace {
+
+std::string encoded(char32_t code_point)
+{
+    std::string out;
+    append_utf8(out, code_point);
+    return out;
+}
+
+xstring units(std::initializer_list<char16_t> list)
+{
+    xstring out;
+    for (char16_t c : list)
+        out += static_cast<XCHAR>(c);
+    return out;
+}
+
+const std::string replacement = "\xEF\xBF\xBD";
+
+} // namespace
+
+TEST(Utf8, EachLengthAtItsBounds)
+{
+    EXPECT_EQ(encoded(0x7F), "\x7F");
+    EXPECT_EQ(encoded(0x80), "\xC2\x80");
+    EXPECT_EQ(encoded(0x7FF), "\xDF\xBF");
+    EXPECT_EQ(encoded(0x800), "\xE0\xA0\x80");
+    EXPECT_EQ(encoded(0xFFFF), "\xEF\xBF\xBF");
+    EXPECT_EQ(encoded(0x10000), "\xF0\x90\x80\x80");
+    EXPECT_EQ(encoded(0x10FFFF), "\xF4\x8F\xBF\xBF");
+}
+
+TEST(Utf8, WhatIsNoCharacterBecomesTheReplacement)
+{
+    EXPECT_EQ(encoded(0xD800), replacement);
+    EXPECT_EQ(encoded(0xDFFF), replacement);
+    EXPECT_EQ(encoded(0x110000), replacement);
+    EXPECT_EQ(encoded(0xFFFFFFFF), replacement);
+}
+
+TEST(Utf8, PairsJoinAndLoneSurrogatesAreReplaced)
+{
+    EXPECT_EQ(xstring_to_utf8(units({u'a', 0xD83D, 0xDE00, u'b'})), "a\xF0\x9F\x98\x80" "b");
+    EXPECT_EQ(xstring_to_utf8(units({0xD83D})), replacement);
+    EXPECT_EQ(xstring_to_utf8(units({0xD83D, u'x'})), replacement + "x");
+    EXPECT_EQ(xstring_to_utf8(units({0xDE00, 0xD83D})), replacement + replacement);
+    const xstring text = units({u'\u00e9', 0x20AC, 0xD83D, 0xDE00, 0xFFFD});
+    EXPECT_EQ(utf8_to_xstring(xstring_to_utf8(text)), text);
+    EXPECT_TRUE(is_valid_utf8(xstring_to_utf8(units({0xDC00, 0xD800}))));
+}
