@@ -17,7 +17,7 @@ OPER12& clear_result()
 // A cleared cache sends every query to the database again: its connections start afresh too.
 void clear_cache()
 {
-    db::ResultCache::instance().Clear();
+    db::ResultCache::instance().clear();
     db::ConnectionPool::instance().clear();
     clear_result() = XLL_T("Cache cleared.");
 }

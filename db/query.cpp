@@ -160,7 +160,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
         q.status = e.transient() ? QueryStatus::failed_transient : QueryStatus::failed;
     }
     catch (const std::exception& e) {
-        q.value = xll::xstring_view(xll::WidenText(e.what()));
+        q.value = xll::xstring_view(xll::widen_text(e.what()));
         q.status = QueryStatus::failed;
     }
     stmt.release();

@@ -42,7 +42,7 @@ QueryResult run_guarded(const std::function<QueryResult(QueryRun&)>& work, Query
         return work(run);
     }
     catch (const std::exception& e) {
-        r.value = xll::xstring_view(xll::WidenText(e.what()));
+        r.value = xll::xstring_view(xll::widen_text(e.what()));
     }
     catch (...) {
         r.value = xll::xlerr::Value;

@@ -19,17 +19,17 @@ ResultCache& ResultCache::instance()
     return cache;
 }
 
-void ResultCache::Settle() const noexcept
+void ResultCache::settle() const noexcept
 {
     if (lent_ && !entries_.empty())
         entries_.back().result = std::move(answer_);
     lent_ = false;
 }
 
-const xll::OPER12* ResultCache::Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+const xll::OPER12* ResultCache::find(xll::xstring_view connection_string, xll::xstring_view statement, int headers,
                                      const QueryParameters* parameters) const
 {
-    Settle();
+    settle();
     for (const auto& e : entries_)
         if (e.headers == headers && e.statement == statement && e.connection_string == connection_string &&
             same_parameters(e.parameters, parameters))
@@ -37,16 +37,16 @@ const xll::OPER12* ResultCache::Find(xll::xstring_view connection_string, xll::x
     return nullptr;
 }
 
-bool ResultCache::Admits(QueryStatus status)
+bool ResultCache::admits(QueryStatus status)
 {
     return status == QueryStatus::ok || status == QueryStatus::failed;
 }
 
-void ResultCache::Append(const QueryResult& run, xll::OPER12 result, xll::xstring_view connection_string,
+void ResultCache::append(const QueryResult& run, xll::OPER12 result, xll::xstring_view connection_string,
                          xll::xstring_view statement, int headers, double time_stamp,
                          const QueryParameters* parameters)
 {
-    Settle();
+    settle();
     CacheEntry e;
     e.connection_string = connection_string;
     e.statement = statement;
@@ -61,27 +61,27 @@ void ResultCache::Append(const QueryResult& run, xll::OPER12 result, xll::xstrin
     entries_.push_back(std::move(e));
 }
 
-void ResultCache::Store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement,
+void ResultCache::store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement,
                         int headers, double time_stamp, const QueryParameters* parameters)
 {
-    if (Admits(run.status))
-        Append(run, run.value, connection_string, statement, headers, time_stamp, parameters);
+    if (admits(run.status))
+        append(run, run.value, connection_string, statement, headers, time_stamp, parameters);
 }
 
-LPXLOPER12 ResultCache::Answer(xll::OPER12 value) noexcept
+LPXLOPER12 ResultCache::answer(xll::OPER12 value) noexcept
 {
-    Settle();
+    settle();
     answer_ = std::move(value);
     return &answer_;
 }
 
-LPXLOPER12 ResultCache::AnswerAndStore(QueryResult&& run, xll::xstring_view connection_string,
+LPXLOPER12 ResultCache::answer_and_store(QueryResult&& run, xll::xstring_view connection_string,
                                        xll::xstring_view statement, int headers, double time_stamp,
                                        const QueryParameters* parameters)
 {
-    Answer(std::move(run.value));
-    if (Admits(run.status)) {
-        Append(run, xll::OPER12(), connection_string, statement, headers, time_stamp, parameters);
+    answer(std::move(run.value));
+    if (admits(run.status)) {
+        append(run, xll::OPER12(), connection_string, statement, headers, time_stamp, parameters);
         lent_ = true;
     }
     return &answer_;

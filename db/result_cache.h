@@ -33,27 +33,27 @@ public:
 
     // The result of the oldest entry whose keys equal these exactly (every code unit, case and
     // blanks included, at any length; parameters by kind and value), or null.
-    const xll::OPER12* Find(xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+    const xll::OPER12* find(xll::xstring_view connection_string, xll::xstring_view statement, int headers,
                             const QueryParameters* parameters = nullptr) const;
 
     // Whether a run is kept at all: every finished run, its failures included, but not one the
     // user cancelled nor a failure that a second try may well not repeat.
-    static bool Admits(QueryStatus status);
+    static bool admits(QueryStatus status);
 
     // Appends a deep copy of the run when it is admitted.
-    void Store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+    void store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
                double time_stamp, const QueryParameters* parameters = nullptr);
 
     // The query road's answer to the host, held here until the next answer (the host copies it as
     // soon as the function returns).
-    LPXLOPER12 Answer(xll::OPER12 value) noexcept;
+    LPXLOPER12 answer(xll::OPER12 value) noexcept;
     // Answers the run's value and, when it is admitted, keeps it as the newest entry. The entry's
     // result stays lent to the answer and is moved into the entry the next time the cache is used:
     // a large result is then never copied just to be kept.
-    LPXLOPER12 AnswerAndStore(QueryResult&& run, xll::xstring_view connection_string, xll::xstring_view statement,
+    LPXLOPER12 answer_and_store(QueryResult&& run, xll::xstring_view connection_string, xll::xstring_view statement,
                               int headers, double time_stamp, const QueryParameters* parameters = nullptr);
 
-    void Clear()
+    void clear()
     {
         lent_ = false;
         entries_.clear();
@@ -62,15 +62,15 @@ public:
     // Oldest first.
     const std::vector<CacheEntry>& entries() const
     {
-        Settle();
+        settle();
         return entries_;
     }
 
 private:
     // Takes a lent result back into its entry. Every use of the cache, and every new answer,
     // settles first: nothing can write over a result the newest entry still lends.
-    void Settle() const noexcept;
-    void Append(const QueryResult& run, xll::OPER12 result, xll::xstring_view connection_string,
+    void settle() const noexcept;
+    void append(const QueryResult& run, xll::OPER12 result, xll::xstring_view connection_string,
                 xll::xstring_view statement, int headers, double time_stamp, const QueryParameters* parameters);
 
     mutable std::vector<CacheEntry> entries_;

@@ -22,13 +22,13 @@ LPXLOPER12 FailureAnswer::operator()(const std::exception* failure) const noexce
     try {
         const auto* sql = dynamic_cast<const SqlError*>(failure);
         if (texts == sql_only && sql)
-            return cache.Answer(OPER12(xstring_view(sql->text())));
+            return cache.answer(OPER12(xstring_view(sql->text())));
         if (texts == any && failure)
-            return cache.Answer(OPER12(xstring_view(WidenText(failure->what()))));
+            return cache.answer(OPER12(xstring_view(widen_text(failure->what()))));
     }
     catch (...) { // no room for the text: the failure is still told, as #VALUE!
     }
-    return cache.Answer(OPER12(xlerr::Value));
+    return cache.answer(OPER12(xlerr::Value));
 }
 
 namespace {
@@ -47,8 +47,8 @@ LPXLOPER12 run_call(xstring_view connection_string, xstring_view statement, cons
                     int headers)
 {
     auto& cache = ResultCache::instance();
-    if (const OPER12* hit = cache.Find(connection_string, statement, headers, parameters))
-        return cache.Answer(*hit);
+    if (const OPER12* hit = cache.find(connection_string, statement, headers, parameters))
+        return cache.answer(*hit);
     SerialCalendar values;
     SpreadsheetWatchHost spreadsheet;
     WatchedQuery run = run_watched_query(
@@ -59,8 +59,8 @@ LPXLOPER12 run_call(xstring_view connection_string, xstring_view statement, cons
     // Never kept: the next calculation runs the query again.
     if (q.status == QueryStatus::cancelled)
         q.value = xstring_view(cancelled_text(run.rows));
-    const double stamp = ResultCache::Admits(q.status) ? time_stamp_now() : 0;
-    return cache.AnswerAndStore(std::move(q), connection_string, statement, headers, stamp, parameters);
+    const double stamp = ResultCache::admits(q.status) ? time_stamp_now() : 0;
+    return cache.answer_and_store(std::move(q), connection_string, statement, headers, stamp, parameters);
 }
 
 } // namespace

@@ -72,7 +72,7 @@ XLL_EXPORT(LPXLOPER12, xll_zSQLString, (const XCHAR* s))
             literal += *p;
         }
         literal += '\'';
-        if (literal.size() > static_cast<size_t>(limits<XLOPER12>::maxchars))
+        if (literal.size() > max_cell_text)
             result = xlerr::Value;
         else
             result = xstring_view(literal);

@@ -8,7 +8,7 @@ xstring body_text(std::string_view bytes)
 {
     bytes = bytes.substr(0, bytes.find('\0'));
     if (!is_valid_utf8(bytes))
-        return WidenText(bytes);
+        return widen_text(bytes);
     static constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
     if (bytes.substr(0, byte_order_mark.size()) == byte_order_mark)
         bytes.remove_prefix(byte_order_mark.size());

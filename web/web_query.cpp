@@ -39,7 +39,7 @@ XLL_EXPORT(LPXLOPER12, xll_zWebQuery, (const XCHAR* url))
         web::HttpResult got = web::http_get(argument_text(url));
         if (got.outcome == web::HttpResult::Outcome::failed) {
             result = OPER12(1, 1);
-            result(0, 0) = xstring_view(WidenText(web::no_internet));
+            result(0, 0) = xstring_view(widen_text(web::no_internet));
         } else {
             result = non_empty_lines_first(split_text(web::body_text(web::payload(got)), xstring_view(), XLL_T("\n")));
         }

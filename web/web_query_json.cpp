@@ -16,7 +16,7 @@ XLL_EXPORT(LPXLOPER12, xll_zWebQueryJSON, (const XCHAR* url, const XCHAR* key))
         web::HttpResult got = web::http_get(argument_text(url));
         if (got.outcome == web::HttpResult::Outcome::failed) {
             // Told as such even when a key was asked for: a missing key would hide the outage.
-            result = xstring_view(WidenText(web::no_internet));
+            result = xstring_view(widen_text(web::no_internet));
         } else {
             // A body that is not UTF-8 was widened byte by byte; the parser reads UTF-8.
             result = web::json_table(xstring_to_utf8(web::body_text(web::payload(got))));

@@ -13,6 +13,7 @@
 #include "xll/export.h"
 #include "xll/guarded.h"
 #include "xll/register.h"
+#include "xll/text.h"
 
 namespace xll {
 
@@ -39,16 +40,6 @@ using namespace xll;
 
 template <class X> using text_of = std::basic_string<typename traits<X>::xchar>;
 template <class X> using view_of = std::basic_string_view<typename traits<X>::xchar>;
-
-// One code unit per byte: the macros' own texts are ASCII, and 8-bit labels widen like the rest
-// of the add-in's 8-bit text.
-template <class X> text_of<X> widen(std::string_view bytes)
-{
-    text_of<X> out;
-    for (char c : bytes)
-        out += static_cast<typename traits<X>::xchar>(static_cast<unsigned char>(c));
-    return out;
-}
 
 // A text past maxchars fails the framework's length check instead of wrapping the count.
 template <class X> XOPER<X> value_of(const text_of<X>& text) { return XOPER<X>(view_of<X>(text)); }
@@ -131,18 +122,18 @@ template <class X> XOPER<X> place_default(const XOPER<X>& d, const XOPER<X>& q, 
 template <class X> void paste_basic(const XArgs<X>& args)
 {
     const XOPER<X> a = ask<X>(xlfActiveCell);
-    text_of<X> formula = widen<X>("=");
+    text_of<X> formula = widen_bytes<X>("=");
     formula += args[slot_function_text].text();
-    formula += widen<X>("(");
+    formula += widen_bytes<X>("(");
     for (size_t i = 1; i < args.ArgCount(); ++i) {
         Excel<X>(xlcSelect, one_row_down(static_cast<const X*>(nullptr)));
         const XOPER<X> q = ask<X>(xlfActiveCell);
         const XOPER<X> reference = place_default(args.Arg(i).init, q, a);
         if (i > 1)
-            formula += widen<X>(", ");
+            formula += widen_bytes<X>(", ");
         formula += reference.text();
     }
-    formula += widen<X>(")");
+    formula += widen_bytes<X>(")");
     Excel<X>(xlcSelect, a);
     Excel<X>(xlcFormula, value_of<X>(formula));
 }
@@ -151,12 +142,12 @@ template <class X> void paste_basic(const XArgs<X>& args)
 // argument, then the call on those names beside h.
 template <class X> void paste_create(const XArgs<X>& args, std::string_view prefix8)
 {
-    const text_of<X> prefix = widen<X>(prefix8);
+    const text_of<X> prefix = widen_bytes<X>(prefix8);
     const XOPER<X> h = ask<X>(xlfActiveCell);
     const XOPER<X> right(align_right);
-    text_of<X> call = widen<X>("=");
+    text_of<X> call = widen_bytes<X>("=");
     call += args[slot_function_text].text();
-    call += widen<X>("(");
+    call += widen_bytes<X>("(");
     const size_t k = args.ArgCount() - 1;
     for (size_t i = 1; i <= k; ++i) {
         const auto& arg = args.Arg(i);
@@ -168,25 +159,25 @@ template <class X> void paste_create(const XArgs<X>& args, std::string_view pref
         move_selection<X>(0, 1);
         Excel<X>(xlcDefineName, value_of<X>(name));
         if (is_formula_text(arg.init) && ask<X>(xlfEvaluate, arg.init).size() >= 2) {
-            text_of<X> keep = widen<X>("=RANGE.SET(");
+            text_of<X> keep = widen_bytes<X>("=RANGE.SET(");
             keep += arg.init.text().substr(1);
-            keep += widen<X>(")");
+            keep += widen_bytes<X>(")");
             Excel<X>(xlcFormula, value_of<X>(keep));
-            name = widen<X>("RANGE.GET(") + name + widen<X>(")");
+            name = widen_bytes<X>("RANGE.GET(") + name + widen_bytes<X>(")");
         }
         else {
             Excel<X>(xlcFormula, arg.init);
         }
         const bool optional = !arg.name.text().empty() && arg.name.text()[0] == '_';
-        const XOPER<X> style(widen<X>(paste_style_name(optional ? PasteStyle::optional : PasteStyle::output)));
+        const XOPER<X> style(widen_bytes<X>(paste_style_name(optional ? PasteStyle::optional : PasteStyle::output)));
         Excel<X>(xlcDefineStyle, style);
         Excel<X>(xlcApplyStyle, style);
         if (i > 1)
-            call += widen<X>(", ");
+            call += widen_bytes<X>(", ");
         call += name;
         move_selection<X>(0, -1);
     }
-    call += widen<X>(")");
+    call += widen_bytes<X>(")");
     Excel<X>(xlcSelect, h);
     move_selection<X>(0, 1);
     Excel<X>(xlcFormula, value_of<X>(call));

@@ -4,18 +4,11 @@
 #include <string>
 
 #include "xll/platform.h"
+#include "xll/text.h"
 
 namespace xll {
 
 namespace {
-
-template <class X> std::basic_string<typename traits<X>::xchar> widen_ascii(const char* s)
-{
-    std::basic_string<typename traits<X>::xchar> out;
-    for (; *s; ++s)
-        out += static_cast<typename traits<X>::xchar>(static_cast<unsigned char>(*s));
-    return out;
-}
 
 template <class X> std::string narrow(std::basic_string_view<typename traits<X>::xchar> s)
 {
@@ -33,7 +26,7 @@ inline int raw(int xlfn, XLOPER* result, int count, XLOPER** opers) { return Exc
 template <class X> void alert_procedure(const XOPER<X>& procedure, const char* suffix) noexcept
 {
     try {
-        auto text = Excel<X>(xlfConcatenate, procedure, XOPER<X>(widen_ascii<X>(suffix)));
+        auto text = Excel<X>(xlfConcatenate, procedure, XOPER<X>(widen_bytes<X>(suffix)));
         Excel<X>(xlcAlert, text);
     }
     catch (...) {
@@ -66,11 +59,11 @@ template <class X> X** XArgs<X>::pointers()
            std::string("xll::XArgs<") + traits<X>::name + ">::pointers", "size() < limits<X>::maxargs");
     const X& path = library_path<X>();
     if (help_context_ != 0) {
-        auto search = Excel<X>(xlfSearch, XOPER<X>(widen_ascii<X>(".?ll")), path);
+        auto search = Excel<X>(xlfSearch, XOPER<X>(widen_bytes<X>(".?ll")), path);
         ensure(search.type() == xltypeNum, checks::pointers_help_path,
                std::string("xll::XArgs<") + traits<X>::name + ">::pointers", "search.xltype == xltypeNum");
         auto left = Excel<X>(xlfLeft, path, XOPER<X>(search.val.num));
-        auto topic = Excel<X>(xlfConcatenate, left, XOPER<X>(widen_ascii<X>("chm!")),
+        auto topic = Excel<X>(xlfConcatenate, left, XOPER<X>(widen_bytes<X>("chm!")),
                               XOPER<X>(static_cast<double>(help_context_)));
         args_[slot_help_topic] = topic.copy();
     }

@@ -10,7 +10,7 @@ namespace xll {
 
 // One code unit per byte, of the same value, up to the first zero byte: what the runtime's
 // default locale makes of 8-bit text.
-inline xstring WidenText(std::string_view bytes)
+inline xstring widen_text(std::string_view bytes)
 {
     xstring out;
     out.reserve(bytes.size());
@@ -19,6 +19,17 @@ inline xstring WidenText(std::string_view bytes)
             break;
         out += static_cast<XCHAR>(static_cast<unsigned char>(c));
     }
+    return out;
+}
+
+// One code unit per byte, of the same value, in either width: the framework's own ASCII texts
+// (formula pieces, registration suffixes) and 8-bit labels widen like the rest of its 8-bit text.
+template <class X> std::basic_string<typename traits<X>::xchar> widen_bytes(std::string_view bytes)
+{
+    std::basic_string<typename traits<X>::xchar> out;
+    out.reserve(bytes.size());
+    for (char c : bytes)
+        out += static_cast<typename traits<X>::xchar>(static_cast<unsigned char>(c));
     return out;
 }
 

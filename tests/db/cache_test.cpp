@@ -29,7 +29,7 @@ db::QueryResult ran(const OPER12& value, db::QueryStatus status = db::QueryStatu
 void store(db::ResultCache& cache, const OPER12& result, const std::string& cs, const std::string& sql, int headers,
            int last_row = 0, int last_column = 0)
 {
-    cache.Store(ran(result, db::QueryStatus::ok, last_row, last_column), u(cs), u(sql), headers, 41000.25);
+    cache.store(ran(result, db::QueryStatus::ok, last_row, last_column), u(cs), u(sql), headers, 41000.25);
 }
 
 TEST(ResultCache, KeysMatchExactlyInEveryCodeUnit)
@@ -41,13 +41,13 @@ TEST(ResultCache, KeysMatchExactlyInEveryCodeUnit)
     store(cache, OPER12(4.0), "DSN=a", "SELECT  1", 0);
     store(cache, OPER12(5.0), "DSN=A", "SELECT 1", 0);
     EXPECT_EQ(cache.entries().size(), 5u);
-    EXPECT_EQ(*cache.Find(u("DSN=a"), u("SELECT 1"), 0), 1.0);
-    EXPECT_EQ(*cache.Find(u("DSN=a"), u("SELECT 1"), 1), 2.0);
-    EXPECT_EQ(*cache.Find(u("DSN=a"), u("select 1"), 0), 3.0);
-    EXPECT_EQ(*cache.Find(u("DSN=a"), u("SELECT  1"), 0), 4.0);
-    EXPECT_EQ(*cache.Find(u("DSN=A"), u("SELECT 1"), 0), 5.0);
-    EXPECT_EQ(cache.Find(u("DSN=a"), u("SELECT 1 "), 0), nullptr);
-    EXPECT_EQ(cache.Find(u("DSN=a"), u("SELECT 1"), 2), nullptr);
+    EXPECT_EQ(*cache.find(u("DSN=a"), u("SELECT 1"), 0), 1.0);
+    EXPECT_EQ(*cache.find(u("DSN=a"), u("SELECT 1"), 1), 2.0);
+    EXPECT_EQ(*cache.find(u("DSN=a"), u("select 1"), 0), 3.0);
+    EXPECT_EQ(*cache.find(u("DSN=a"), u("SELECT  1"), 0), 4.0);
+    EXPECT_EQ(*cache.find(u("DSN=A"), u("SELECT 1"), 0), 5.0);
+    EXPECT_EQ(cache.find(u("DSN=a"), u("SELECT 1 "), 0), nullptr);
+    EXPECT_EQ(cache.find(u("DSN=a"), u("SELECT 1"), 2), nullptr);
 }
 
 TEST(ResultCache, KeysLongerThanAnyFixedFieldStayDistinct)
@@ -57,10 +57,10 @@ TEST(ResultCache, KeysLongerThanAnyFixedFieldStayDistinct)
     store(cache, OPER12(1.0), "DSN=x", base + "1", 0);
     store(cache, OPER12(2.0), "DSN=x", base + "2", 0);
     store(cache, OPER12(3.0), base + "cs", "SELECT 1", 0);
-    EXPECT_EQ(*cache.Find(u("DSN=x"), u(base + "2"), 0), 2.0);
-    EXPECT_EQ(*cache.Find(u("DSN=x"), u(base + "1"), 0), 1.0);
-    EXPECT_EQ(cache.Find(u("DSN=x"), u(base), 0), nullptr);
-    EXPECT_EQ(*cache.Find(u(base + "cs"), u("SELECT 1"), 0), 3.0);
+    EXPECT_EQ(*cache.find(u("DSN=x"), u(base + "2"), 0), 2.0);
+    EXPECT_EQ(*cache.find(u("DSN=x"), u(base + "1"), 0), 1.0);
+    EXPECT_EQ(cache.find(u("DSN=x"), u(base), 0), nullptr);
+    EXPECT_EQ(*cache.find(u(base + "cs"), u("SELECT 1"), 0), 3.0);
 }
 
 // What is kept is decided by how the run ended, never by its text: a failure is kept like a
@@ -72,18 +72,18 @@ TEST(ResultCache, AdmissionAsksHowTheRunEnded)
     db::ResultCache cache;
     OPER12 empty;
     empty.release();
-    cache.Store(ran(OPER12(u("#SQL Error"))), u("c"), u("ok"), 0, 41000.25);
-    cache.Store(ran(empty), u("c"), u("UPDATE t SET a = 1"), 0, 41000.25);
-    cache.Store(ran(OPER12(u("#SQL Error 42S02:1:0:no such table\n")), QueryStatus::failed), u("c"), u("failed"), 0,
+    cache.store(ran(OPER12(u("#SQL Error"))), u("c"), u("ok"), 0, 41000.25);
+    cache.store(ran(empty), u("c"), u("UPDATE t SET a = 1"), 0, 41000.25);
+    cache.store(ran(OPER12(u("#SQL Error 42S02:1:0:no such table\n")), QueryStatus::failed), u("c"), u("failed"), 0,
                 41000.25);
-    cache.Store(ran(OPER12(u("#SQL Error")), QueryStatus::failed_transient), u("c"), u("transient"), 0, 41000.25);
-    cache.Store(ran(OPER12(2.0), QueryStatus::cancelled), u("c"), u("cancelled"), 0, 41000.25);
+    cache.store(ran(OPER12(u("#SQL Error")), QueryStatus::failed_transient), u("c"), u("transient"), 0, 41000.25);
+    cache.store(ran(OPER12(2.0), QueryStatus::cancelled), u("c"), u("cancelled"), 0, 41000.25);
     EXPECT_EQ(cache.entries().size(), 3u);
-    EXPECT_EQ(show(*cache.Find(u("c"), u("ok"), 0)), "#SQL Error");
-    EXPECT_TRUE(cache.Find(u("c"), u("UPDATE t SET a = 1"), 0)->is(xltypeMissing));
-    EXPECT_NE(cache.Find(u("c"), u("failed"), 0), nullptr);
-    EXPECT_EQ(cache.Find(u("c"), u("transient"), 0), nullptr);
-    EXPECT_EQ(cache.Find(u("c"), u("cancelled"), 0), nullptr);
+    EXPECT_EQ(show(*cache.find(u("c"), u("ok"), 0)), "#SQL Error");
+    EXPECT_TRUE(cache.find(u("c"), u("UPDATE t SET a = 1"), 0)->is(xltypeMissing));
+    EXPECT_NE(cache.find(u("c"), u("failed"), 0), nullptr);
+    EXPECT_EQ(cache.find(u("c"), u("transient"), 0), nullptr);
+    EXPECT_EQ(cache.find(u("c"), u("cancelled"), 0), nullptr);
 }
 
 // The newest entry's result is lent to the answer, not copied; any later answer takes it back
@@ -93,15 +93,15 @@ TEST(ResultCache, AnswersNeverWriteOverALentResult)
     db::ResultCache cache;
     OPER12 rows(6, 2);
     rows(1, 1) = 7.0;
-    LPXLOPER12 answered = cache.AnswerAndStore(ran(rows), u("c"), u("SELECT a, b FROM t"), 0, 41000.25);
+    LPXLOPER12 answered = cache.answer_and_store(ran(rows), u("c"), u("SELECT a, b FROM t"), 0, 41000.25);
     EXPECT_TRUE(OPER12(*answered) == rows);
-    EXPECT_EQ(cache.Answer(OPER12(xll::xlerr::Value)), answered); // one holder for every answer
+    EXPECT_EQ(cache.answer(OPER12(xll::xlerr::Value)), answered); // one holder for every answer
     EXPECT_TRUE(answered->xltype == xltypeErr);
-    const OPER12* kept = cache.Find(u("c"), u("SELECT a, b FROM t"), 0);
+    const OPER12* kept = cache.find(u("c"), u("SELECT a, b FROM t"), 0);
     ASSERT_NE(kept, nullptr);
     EXPECT_TRUE(*kept == rows);
     // A transient failure is answered but not kept, and takes nothing from the entry before it.
-    cache.AnswerAndStore(ran(OPER12(u("#SQL Error")), db::QueryStatus::failed_transient), u("c"), u("SELECT x"), 0, 0);
+    cache.answer_and_store(ran(OPER12(u("#SQL Error")), db::QueryStatus::failed_transient), u("c"), u("SELECT x"), 0, 0);
     EXPECT_EQ(show(*answered), "#SQL Error");
     ASSERT_EQ(cache.entries().size(), 1u);
     EXPECT_TRUE(cache.entries().front().result == rows);
@@ -172,7 +172,7 @@ TEST(CacheListing, PasswordsAreShownAsStars)
     db::ResultCache cache;
     store(cache, OPER12(1.0), "DSN=a;Pwd=one", "SELECT 1", 0);
     store(cache, OPER12(2.0), "DSN=a;Pwd=two", "SELECT 1", 0);
-    EXPECT_EQ(*cache.Find(u("DSN=a;Pwd=two"), u("SELECT 1"), 0), 2.0);
+    EXPECT_EQ(*cache.find(u("DSN=a;Pwd=two"), u("SELECT 1"), 0), 2.0);
     OPER12 list = db::cache_listing(cache, false);
     EXPECT_EQ(show(list(0, 4)), "DSN=a;Pwd=***");
     EXPECT_EQ(show(list(1, 4)), "DSN=a;Pwd=***");
@@ -212,12 +212,12 @@ class CachedStatement : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        db::ResultCache::instance().Clear();
+        db::ResultCache::instance().clear();
         cs = SqliteDb::fresh_connection_string();
         ASSERT_TRUE(executed(cs, "CREATE TABLE t (a INTEGER)"));
         ASSERT_TRUE(executed(cs, "INSERT INTO t VALUES (1)"));
     }
-    void TearDown() override { db::ResultCache::instance().Clear(); }
+    void TearDown() override { db::ResultCache::instance().clear(); }
     OPER12 call(const std::string& sql, int headers = 0)
     {
         return OPER12(*db::statement_call(u(cs), u(sql), headers));
@@ -233,7 +233,7 @@ TEST_F(CachedStatement, HitIsServedEvenAfterTheTableChanged)
     EXPECT_EQ(call("SELECT a FROM t", 1)(1, 0), 2.0); // headers make another key
     EXPECT_EQ(call("select a FROM t")(0, 0), 2.0);   // and so does letter case
     EXPECT_EQ(db::ResultCache::instance().entries().size(), 3u);
-    db::ResultCache::instance().Clear();
+    db::ResultCache::instance().clear();
     EXPECT_EQ(call("SELECT a FROM t")(0, 0), 2.0);
 }
 
@@ -260,7 +260,7 @@ TEST_F(CachedStatement, FailureWithDiagnosticsIsKeptUntilCleared)
     ASSERT_EQ(failed.rfind("#SQL Error ", 0), 0u) << failed;
     ASSERT_TRUE(executed(cs, "CREATE TABLE u (b INTEGER)"));
     EXPECT_EQ(show(call("SELECT b FROM u")), failed);
-    db::ResultCache::instance().Clear();
+    db::ResultCache::instance().clear();
     EXPECT_TRUE(call("SELECT b FROM u").is(xltypeMulti));
 }
 
@@ -270,18 +270,18 @@ TEST(ResultCache, ParametersAreKeysByKindAndValue)
     auto one = [](const XLOPER12& cell) { return db::read_parameters(cell); };
     const db::QueryParameters number = one(OPER12(1.0)), text = one(OPER12(u("1"))), upper = one(OPER12(u("A"))),
                               lower = one(OPER12(u("a"))), none;
-    cache.Store(ran(OPER12(1.0)), u("c"), u("SELECT ?"), 0, 41000.25, &number);
-    cache.Store(ran(OPER12(2.0)), u("c"), u("SELECT ?"), 0, 41000.25, &text);
-    cache.Store(ran(OPER12(3.0)), u("c"), u("SELECT ?"), 0, 41000.25, &upper);
-    cache.Store(ran(OPER12(4.0)), u("c"), u("SELECT ?"), 0, 41000.25, &none);
-    cache.Store(ran(OPER12(5.0)), u("c"), u("SELECT ?"), 0, 41000.25);
-    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &number), 1.0);
-    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &text), 2.0);
-    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &upper), 3.0);
-    EXPECT_EQ(cache.Find(u("c"), u("SELECT ?"), 0, &lower), nullptr);
-    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0, &none), 4.0); // zQuery without values
-    EXPECT_EQ(*cache.Find(u("c"), u("SELECT ?"), 0), 5.0);         // the statement given whole
-    EXPECT_EQ(cache.Find(u("c"), u("SELECT ?"), 1, &number), nullptr);
+    cache.store(ran(OPER12(1.0)), u("c"), u("SELECT ?"), 0, 41000.25, &number);
+    cache.store(ran(OPER12(2.0)), u("c"), u("SELECT ?"), 0, 41000.25, &text);
+    cache.store(ran(OPER12(3.0)), u("c"), u("SELECT ?"), 0, 41000.25, &upper);
+    cache.store(ran(OPER12(4.0)), u("c"), u("SELECT ?"), 0, 41000.25, &none);
+    cache.store(ran(OPER12(5.0)), u("c"), u("SELECT ?"), 0, 41000.25);
+    EXPECT_EQ(*cache.find(u("c"), u("SELECT ?"), 0, &number), 1.0);
+    EXPECT_EQ(*cache.find(u("c"), u("SELECT ?"), 0, &text), 2.0);
+    EXPECT_EQ(*cache.find(u("c"), u("SELECT ?"), 0, &upper), 3.0);
+    EXPECT_EQ(cache.find(u("c"), u("SELECT ?"), 0, &lower), nullptr);
+    EXPECT_EQ(*cache.find(u("c"), u("SELECT ?"), 0, &none), 4.0); // zQuery without values
+    EXPECT_EQ(*cache.find(u("c"), u("SELECT ?"), 0), 5.0);         // the statement given whole
+    EXPECT_EQ(cache.find(u("c"), u("SELECT ?"), 1, &number), nullptr);
 
     // The listing shows each entry's values after its statement; the estimate counts them.
     OPER12 list = db::cache_listing(cache, false);

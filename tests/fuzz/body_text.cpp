@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             kept.remove_prefix(3);
         fuzz::expect(xll::xstring_to_utf8(text) == kept);
     } else {
-        fuzz::expect(text == xll::WidenText(kept));
+        fuzz::expect(text == xll::widen_text(kept));
     }
     return 0;
 }
