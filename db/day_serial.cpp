@@ -12,7 +12,8 @@ constexpr long long last_serial = 2958465; // 9999-12-31
 constexpr double time_part_max = 32767;
 constexpr double time_part_min = -32768;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12).
+// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12). The host has its own copy
+// of this arithmetic on purpose: it judges our dates, so it must not share our faults.
 long long days_from_civil(long long y, long long m, long long d)
 {
     y -= m <= 2;
