@@ -119,10 +119,7 @@ protected:
 };
 
 using Servers = ::testing::Types<PostgresDb, MariaDb>;
-struct ServerNames {
-    template <class T> static std::string GetName(int) { return T::name; }
-};
-TYPED_TEST_SUITE(ServerCancel, Servers, ServerNames);
+TYPED_TEST_SUITE(ServerCancel, Servers, DatabaseNames);
 
 TYPED_TEST(ServerCancel, AStatementStillExecutingStopsSoonAfterEsc)
 {

@@ -174,12 +174,20 @@ struct MariaServer : TestServer {
                (database.empty() ? "" : " --database=" + shell_quote(database));
     }
 
+    // One command of the server's administration client over its socket, as root; whether it
+    // succeeded.
+    bool admin(const std::string& verb) const
+    {
+        return run({"sh", "-c", "mariadb-admin --no-defaults --socket=" + shell_quote(socket()) + " --user=root " +
+                                    verb + " >/dev/null 2>&1"})
+                   .status == 0;
+    }
+
     void stop()
     {
         if (!running)
             return;
-        run({"sh", "-c", "mariadb-admin --no-defaults --socket=" + shell_quote(socket()) +
-                             " --user=root shutdown >/dev/null 2>&1"});
+        admin("shutdown");
         // The server is gone once its pid file is.
         for (int i = 0; i < 600 && fs::exists(folder.path / "pid"); ++i)
             usleep(100000);
@@ -220,9 +228,7 @@ struct MariaServer : TestServer {
         running = true;
         bool up = false;
         for (int i = 0; i < 600 && !up; ++i) {
-            up = run({"sh", "-c", "mariadb-admin --no-defaults --socket=" + shell_quote(socket()) +
-                                      " --user=root ping >/dev/null 2>&1"})
-                     .status == 0;
+            up = admin("ping");
             if (!up)
                 usleep(100000);
         }

@@ -91,4 +91,9 @@ struct MariaDb {
 
 bool in_ci();
 
+// Names each run of a test typed on the databases after its engine (Query/SQLite, Query/MariaDB).
+struct DatabaseNames {
+    template <class Db> static std::string GetName(int) { return Db::name; }
+};
+
 } // namespace test

@@ -122,10 +122,7 @@ protected:
 };
 
 using Drivers = ::testing::Types<SqliteDb, PostgresDb, MariaDb>;
-struct DriverNames {
-    template <class T> static std::string GetName(int) { return T::name; }
-};
-TYPED_TEST_SUITE(Parameters, Drivers, DriverNames);
+TYPED_TEST_SUITE(Parameters, Drivers, DatabaseNames);
 
 TYPED_TEST(Parameters, EachKindOfCellBindsAsItsOwnType)
 {

@@ -37,10 +37,7 @@ protected:
 };
 
 using Drivers = ::testing::Types<SqliteDb, PostgresDb, MariaDb>;
-struct DriverNames {
-    template <class T> static std::string GetName(int) { return T::name; }
-};
-TYPED_TEST_SUITE(Query, Drivers, DriverNames);
+TYPED_TEST_SUITE(Query, Drivers, DatabaseNames);
 
 TYPED_TEST(Query, ResultHasAtLeastFiveRowsAndHeadersTakeRowZero)
 {

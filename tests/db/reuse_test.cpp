@@ -98,10 +98,7 @@ template <> std::string refused_connection<SqliteDb>()
 }
 
 using Drivers = ::testing::Types<SqliteDb, PostgresDb, MariaDb>;
-struct DriverNames {
-    template <class T> static std::string GetName(int) { return T::name; }
-};
-TYPED_TEST_SUITE(KeptConnection, Drivers, DriverNames);
+TYPED_TEST_SUITE(KeptConnection, Drivers, DatabaseNames);
 
 // A temporary table lives as long as its session: the second query finds it only on the same one.
 TYPED_TEST(KeptConnection, TheNextQueryWithTheSameStringContinuesTheSession)
