@@ -141,10 +141,10 @@ Value extreme_fn(EvalContext& ctx, std::span<const Value> args)
 // The cells of a SUMIF/COUNTIF range argument: a reference's cells, an array, or one value.
 Array cells_of(EvalContext& ctx, const Value& arg)
 {
+    if (arg.is_ref())
+        return as_array(range_values(ctx, arg.ref()));
     propagate_error(arg);
-    Value values = arg.is_ref() ? ctx.dereference(arg.ref()) : arg;
-    propagate_error(values);
-    return as_array(std::move(values));
+    return as_array(arg);
 }
 
 Value countif_fn(EvalContext& ctx, std::span<const Value> args)
