@@ -54,6 +54,17 @@ Value mod_fn(EvalContext&, std::span<const Value> args)
 // which only leaves out what is no number.
 enum class OnError { propagate, skip };
 
+// The values of a reference's cells. One cell's value is data even when it is an error; a range
+// answers an error only when it cannot be taken as values at all (too large), and that error is
+// the result, for COUNT too, rather than a count of nothing.
+Value range_values(EvalContext& ctx, const Ref& ref)
+{
+    Value values = ctx.dereference(ref);
+    if (values.is_error() && (ref.rows() > 1 || ref.columns() > 1))
+        throw ArgumentError{values.error()};
+    return values;
+}
+
 template <class Take>
 void for_each_number(EvalContext& ctx, std::span<const Value> args, OnError on_error, Take take)
 {
@@ -66,7 +77,7 @@ void for_each_number(EvalContext& ctx, std::span<const Value> args, OnError on_e
     for (std::size_t i = 0; i < args.size(); ++i) {
         const Value& arg = args[i];
         if (arg.is_ref() || arg.is_array()) {
-            const Value cells = arg.is_ref() ? ctx.dereference(arg.ref()) : Value();
+            const Value cells = arg.is_ref() ? range_values(ctx, arg.ref()) : Value();
             const Value& values = arg.is_ref() ? cells : arg;
             if (values.is_array()) {
                 for (const auto& cell : values.array().cells)
@@ -130,10 +141,10 @@ Value extreme_fn(EvalContext& ctx, std::span<const Value> args)
 // The cells of a SUMIF/COUNTIF range argument: a reference's cells, an array, or one value.
 Array cells_of(EvalContext& ctx, const Value& arg)
 {
+    if (arg.is_ref())
+        return as_array(range_values(ctx, arg.ref()));
     propagate_error(arg);
-    Value values = arg.is_ref() ? ctx.dereference(arg.ref()) : arg;
-    propagate_error(values);
-    return as_array(std::move(values));
+    return as_array(arg);
 }
 
 Value countif_fn(EvalContext& ctx, std::span<const Value> args)

@@ -149,6 +149,11 @@ TEST(Conditional, CriteriaReadNumbersTextsBlanksAndErrorsLikeTheSpreadsheet)
     EXPECT_EQ(ctx.eval("=SUMIF(A7:C7,\"<3\")"), Value(1.0));
     EXPECT_EQ(ctx.eval("=SUMIF({1,2,3},\">1\")"), Value(5.0)); // arrays as well as ranges
     EXPECT_EQ(ctx.eval("=COUNTIF(#N/A,1)"), Value(ErrorCode::na));
+    // A range of one cell holding an error is tested like any other range, not its error.
+    EXPECT_EQ(ctx.eval("=COUNTIF(B7,\"#DIV/0!\")"), Value(1.0));
+    EXPECT_EQ(ctx.eval("=COUNTIF(B7,\">0\")"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(B7,\">0\")"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=SUMIF(A7,\">0\",C8)"), Value(ErrorCode::ref)); // a summed error still is
 }
 
 } // namespace

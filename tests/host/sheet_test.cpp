@@ -95,6 +95,9 @@ TEST(Sheet, RangesAndArrayResults)
     EXPECT_EQ(ctx.eval("=A1:B1"), ctx.eval("={1,\"x\"}"));     // a range: each cell's value
     EXPECT_EQ(ctx.eval("=ROWS(A1:B3)"), Value(3.0));
     EXPECT_EQ(ctx.eval("=INDEX(A1:XFD1048576,1,1)"), Value(ErrorCode::num)); // too big to take as values
+    // COUNT skips errors among the cells, but a range too big to read is no count of 0.
+    EXPECT_EQ(ctx.eval("=COUNT(A1:B1048576)"), Value(ErrorCode::num));
+    EXPECT_EQ(ctx.eval("=COUNT(A1:B2)"), Value(1.0)); // the array shows its first element in A1
 }
 
 } // namespace
