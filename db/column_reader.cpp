@@ -247,7 +247,7 @@ void ColumnReader::timestamp(OPER12& cell)
     cell = day + time;
 }
 
-void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT, OPER12& cell)
+void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
 {
     if (kind == ColumnKind::binary) {
         cell = true;

@@ -54,7 +54,7 @@ public:
 
     // Reads column (from 1) of the current row into cell. Failed reads throw the texts of
     // check_sql_result; an unreadable timestamp text throws its parse failure.
-    void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, SQLSMALLINT sql_type, xll::OPER12& cell);
+    void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
 
 private:
     // Reads the whole value as the driver's text, at most what a cell can show of it; false for

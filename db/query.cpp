@@ -18,11 +18,6 @@ using xll::OPER12;
 
 constexpr size_t max_rows = xll::max_result_rows;
 
-struct Column {
-    SQLSMALLINT sql_type = 0;
-    ColumnKind kind = ColumnKind::text;
-};
-
 // The result array grows geometrically while rows arrive and is cut to its real height at the
 // end: growing by one row per fetch would copy the whole array again and again.
 class GrowingArray {
@@ -110,15 +105,14 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             for (size_t i = 0; i < q.value.size(); ++i)
                 q.value[i] = xll::xlerr::NA;
 
-            std::vector<Column> columns(n);
+            std::vector<ColumnKind> kinds(n);
             for (size_t j = 0; j < n; ++j) {
                 SQLWCHAR name[512] = {};
-                SQLSMALLINT name_length = 0, decimals = 0, nullable = 0;
+                SQLSMALLINT name_length = 0, sql_type = 0, decimals = 0, nullable = 0;
                 SQLULEN size = 0;
-                SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length,
-                                &columns[j].sql_type, &size, &decimals, &nullable);
-                columns[j].kind =
-                    column_kind(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].sql_type, connection.text());
+                SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length, &sql_type,
+                                &size, &decimals, &nullable);
+                kinds[j] = column_kind(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), sql_type, connection.text());
                 if (headers) {
                     xll::xstring scratch;
                     q.value(0, j) = connection.text().incoming(xll::xstring_view(worksheet_text(name)), scratch);
@@ -145,7 +139,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                     check_sql_diagnostics(rc, stmt, SQL_NULL_HDBC, connection.text());
                 OPER12* cells = array.row(fetched + offset);
                 for (size_t j = 0; j < n; ++j)
-                    reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), columns[j].kind, columns[j].sql_type, cells[j]);
+                    reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), kinds[j], cells[j]);
                 ++fetched;
                 if (run)
                     run->rows(fetched);

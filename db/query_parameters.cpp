@@ -5,21 +5,16 @@
 #include <string>
 
 #include "db/sql_error.h"
+#include "xll/text.h"
 
 namespace db {
 
 namespace {
 
-void append_ascii(xll::xstring& out, std::string_view ascii)
-{
-    for (char c : ascii)
-        out += static_cast<XCHAR>(c);
-}
-
 xll::xstring parameter_prefix(size_t position)
 {
     xll::xstring text = XLL_T("#SQL Parameter ");
-    append_ascii(text, std::to_string(position));
+    text += xll::widen_text(std::to_string(position));
     return text;
 }
 
@@ -75,8 +70,8 @@ QueryParameter cell_parameter(const XLOPER12& cell, size_t position)
         const size_t length = xll::string_length(cell);
         if (length > max_parameter_text) {
             xll::xstring text = parameter_prefix(position);
-            append_ascii(text, " is too long: " + std::to_string(length) + " characters, at most " +
-                                   std::to_string(max_parameter_text));
+            text += xll::widen_text(" is too long: " + std::to_string(length) + " characters, at most " +
+                                    std::to_string(max_parameter_text));
             throw SqlError(text);
         }
         p.kind = QueryParameter::Kind::text;
@@ -85,13 +80,13 @@ QueryParameter cell_parameter(const XLOPER12& cell, size_t position)
     }
     case xltypeErr: {
         xll::xstring text = parameter_prefix(position);
-        append_ascii(text, " is the error value ");
-        append_ascii(text, error_name(cell.val.err));
+        text += XLL_T(" is the error value ");
+        text += xll::widen_text(error_name(cell.val.err));
         throw SqlError(text);
     }
     default: {
         xll::xstring text = parameter_prefix(position);
-        append_ascii(text, " is not a value a cell holds");
+        text += XLL_T(" is not a value a cell holds");
         throw SqlError(text);
     }
     }
@@ -119,8 +114,8 @@ QueryParameters read_parameters(const XLOPER12& value)
 xll::xstring parameter_count_text(size_t markers, size_t values)
 {
     xll::xstring text = XLL_T("#SQL Parameters: the statement has ");
-    append_ascii(text, std::to_string(markers) + (markers == 1 ? " ? marker, " : " ? markers, "));
-    append_ascii(text, std::to_string(values) + (values == 1 ? " value was given" : " values were given"));
+    text += xll::widen_text(std::to_string(markers) + (markers == 1 ? " ? marker, " : " ? markers, "));
+    text += xll::widen_text(std::to_string(values) + (values == 1 ? " value was given" : " values were given"));
     return text;
 }
 
@@ -128,20 +123,20 @@ xll::xstring parameters_shown(const QueryParameters& parameters)
 {
     xll::xstring shown = XLL_T(" -- parameters: ");
     if (parameters.empty())
-        append_ascii(shown, "(none)");
+        shown += XLL_T("(none)");
     for (size_t i = 0; i < parameters.size(); ++i) {
         const QueryParameter& p = parameters[i];
         if (i > 0)
-            append_ascii(shown, ", ");
+            shown += XLL_T(", ");
         switch (p.kind) {
-        case QueryParameter::Kind::null: append_ascii(shown, "NULL"); break;
-        case QueryParameter::Kind::boolean: append_ascii(shown, p.flag ? "TRUE" : "FALSE"); break;
-        case QueryParameter::Kind::integer: append_ascii(shown, std::to_string(p.integer)); break;
+        case QueryParameter::Kind::null: shown += XLL_T("NULL"); break;
+        case QueryParameter::Kind::boolean: shown += (p.flag ? XLL_T("TRUE") : XLL_T("FALSE")); break;
+        case QueryParameter::Kind::integer: shown += xll::widen_text(std::to_string(p.integer)); break;
         case QueryParameter::Kind::number: {
             // The shortest text that reads back as the same double: two entries never look alike.
             char digits[32];
             auto end = std::to_chars(digits, digits + sizeof digits, p.number).ptr;
-            append_ascii(shown, std::string_view(digits, static_cast<size_t>(end - digits)));
+            shown += xll::widen_text(std::string_view(digits, static_cast<size_t>(end - digits)));
             break;
         }
         case QueryParameter::Kind::text:
