@@ -1,5 +1,3 @@
-#include <exception>
-
 #include "xll/split_text.h"
 #include "xll/text.h"
 #include "xll/xll.h"

@@ -1,11 +1,10 @@
 // zWebQuery: a web resource as a column of its non-empty lines, each read as a number where the
 // host's VALUE reads one, as zSplit does.
-#include <exception>
 #include <utility>
 
-#include "xll/split_text.h"
 #include "web/body_text.h"
 #include "web/http_client.h"
+#include "xll/split_text.h"
 #include "xll/text.h"
 #include "xll/xll.h"
 

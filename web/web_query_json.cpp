@@ -1,6 +1,4 @@
 // zWebQueryJSON: a JSON resource as a key/value table, or the value of one key in it.
-#include <exception>
-
 #include "web/body_text.h"
 #include "web/http_client.h"
 #include "web/json_table.h"

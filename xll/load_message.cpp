@@ -24,7 +24,9 @@ const OPER12& clearing_macro()
     return name;
 }
 
-constexpr const char* load_failed = "The load message could not be shown.";
+// The load message's answer to a failure, for its handler and for zShowLoadMsg alike: 0, the
+// failure told in an Error alert.
+const fixed_answer<int> load_failed = answer(0, alerting("The load message could not be shown."));
 
 } // namespace
 
@@ -40,8 +42,8 @@ int show_load_message() { return show_status_message(load_message()); }
 
 } // namespace xll
 
-// The message with every failure told in an Error alert: 0 then, 1 when it was shown.
-XLL_EXPORT(int, xai_LoadedMsg, (void)) { return xll::guarded(xll::answer(0, xll::alerting(xll::load_failed)), xll::show_load_message); }
+// 1 when the message was shown.
+XLL_EXPORT(int, xai_LoadedMsg, (void)) { return xll::guarded(xll::load_failed, xll::show_load_message); }
 
 XLL_EXPORT(int, xll_ClearMsg, (void))
 {
@@ -51,4 +53,4 @@ XLL_EXPORT(int, xll_ClearMsg, (void))
     });
 }
 
-XLL_EXPORT(int, xll_macro, (void)) { return xll::guarded(xll::answer(0, xll::alerting(xll::load_failed)), xll::show_load_message); }
+XLL_EXPORT(int, xll_macro, (void)) { return xll::guarded(xll::load_failed, xll::show_load_message); }

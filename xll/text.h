@@ -8,20 +8,6 @@
 
 namespace xll {
 
-// One code unit per byte, of the same value, up to the first zero byte: what the runtime's
-// default locale makes of 8-bit text.
-inline xstring widen_text(std::string_view bytes)
-{
-    xstring out;
-    out.reserve(bytes.size());
-    for (char c : bytes) {
-        if (c == '\0')
-            break;
-        out += static_cast<XCHAR>(static_cast<unsigned char>(c));
-    }
-    return out;
-}
-
 // One code unit per byte, of the same value, in either width: the framework's own ASCII texts
 // (formula pieces, registration suffixes) and 8-bit labels widen like the rest of its 8-bit text.
 template <class X> std::basic_string<typename traits<X>::xchar> widen_bytes(std::string_view bytes)
@@ -32,6 +18,10 @@ template <class X> std::basic_string<typename traits<X>::xchar> widen_bytes(std:
         out += static_cast<typename traits<X>::xchar>(static_cast<unsigned char>(c));
     return out;
 }
+
+// One code unit per byte, of the same value, up to the first zero byte: what the runtime's
+// default locale makes of 8-bit text.
+inline xstring widen_text(std::string_view bytes) { return widen_bytes<XLOPER12>(bytes.substr(0, bytes.find('\0'))); }
 
 // The first max units of text, one fewer where the cut would split a surrogate pair.
 inline xstring_view cut_units(xstring_view text, size_t max)

@@ -58,3 +58,15 @@ TEST(Utf8, PairsJoinAndLoneSurrogatesAreReplaced)
     EXPECT_EQ(utf8_to_xstring(xstring_to_utf8(text)), text);
     EXPECT_TRUE(is_valid_utf8(xstring_to_utf8(units({0xDC00, 0xD800}))));
 }
+
+// 8-bit text widens unit for unit, high bytes keeping their value; worksheet text stops at a zero
+// byte, the framework's own texts in either width do not.
+TEST(Widening, EachByteBecomesTheUnitOfItsValue)
+{
+    const std::string bytes("a\xE9\xFF\0b", 5);
+    EXPECT_EQ(widen_text(bytes), units({u'a', 0xE9, 0xFF}));
+    EXPECT_EQ(widen_text(std::string_view()), xstring());
+    EXPECT_EQ(widen_bytes<XLOPER12>(bytes), units({u'a', 0xE9, 0xFF, 0, u'b'}));
+    const std::string eight = widen_bytes<XLOPER>(bytes);
+    EXPECT_EQ(eight, bytes);
+}
