@@ -21,7 +21,7 @@
 #include "db/calendar.h"
 #include "db/odbc_connection.h"
 #include "db/query.h"
-#include "db/watched_query.h"
+#include "db/run_watch.h"
 #include "xll/text.h"
 
 namespace {
@@ -56,22 +56,25 @@ int fetch(const std::string& file, bool progress)
     const xll::xstring cs = connection_string(file);
     const auto select = db::direct_execution(xll::utf8_to_xstring("SELECT x, name, amount, day FROM big"));
     db::SerialCalendar calendar;
-    db::ConnectionPool pool;
+    auto pool = std::make_shared<db::ConnectionPool>();
+    db::RunRegistry registry;
     QuietHost host;
+    db::RunPlace place{registry, pool, [] { return std::make_unique<db::SerialCalendar>(); }, host};
+    const db::Request request{cs, xll::utf8_to_xstring("SELECT x, name, amount, day FROM big"), std::nullopt, false};
     xll::OPER12 result;
     auto once = [&] {
         if (progress) {
-            result = std::move(db::run_watched_query(cs, select, false, calendar, pool, host, XLL_T("zStatement")).result.value);
+            result = std::move(db::answer_request(request, place).value);
             return;
         }
-        auto connection = pool.take(cs);
+        auto connection = pool->take(cs);
         if (!connection) {
             connection = std::make_unique<db::OdbcConnection>();
             connection->set_connection_string(cs);
         }
         db::OdbcStatement statement;
         result = std::move(db::run_statement(*connection, statement, select, false, calendar).value);
-        pool.keep(cs, std::move(connection));
+        pool->keep(cs, std::move(connection));
     };
     once();
     result.release();

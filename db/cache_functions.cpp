@@ -1,6 +1,7 @@
 // Looking into and emptying the result cache from the worksheet.
 #include "db/cache_listing.h"
 #include "db/connection_pool.h"
+#include "db/run_registry.h"
 #include "xll/load_message.h"
 #include "xll/xll.h"
 
@@ -14,11 +15,13 @@ OPER12& clear_result()
     return result;
 }
 
-// A cleared cache sends every query to the database again: its connections start afresh too.
+// A cleared cache sends every query to the database again: its connections start afresh too, and
+// runs left by Esc are forgotten, so that a statement they sent may now be sent again.
 void clear_cache()
 {
     db::ResultCache::instance().clear();
-    db::ConnectionPool::instance().clear();
+    db::RunRegistry::instance().clear();
+    db::ConnectionPool::instance()->clear();
     clear_result() = XLL_T("Cache cleared.");
 }
 

@@ -1,37 +1,8 @@
 #include "db/connection_health.h"
 
-#include <string_view>
-
 namespace db {
 
 namespace {
-
-// What a server's driver needs beyond the ODBC calls to check and to tidy a kept session.
-struct Dialect {
-    // A statement that tries the session and changes nothing, for servers whose drivers learn of
-    // a lost session only by using it; null where the dead-connection attribute answers truly
-    // (MariaDB's connector asks the server) or there is no server to lose (SQLite).
-    const XCHAR* check = nullptr;
-    // A statement that ends a transaction the user's statement began, for drivers that take
-    // SQLEndTran in autocommit mode as having nothing to do (SQLite's); null where it works.
-    const XCHAR* rollback = nullptr;
-};
-
-Dialect dialect(SQLHDBC connection)
-{
-    SQLWCHAR name[64] = {};
-    SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof name, &length)))
-        return {};
-    const std::u16string_view dbms(reinterpret_cast<const char16_t*>(name));
-    if (dbms == u"PostgreSQL" || dbms == u"Microsoft SQL Server" || dbms == u"MySQL")
-        return {XLL_T("SELECT 1"), nullptr};
-    if (dbms == u"Oracle")
-        return {XLL_T("SELECT 1 FROM DUAL"), nullptr};
-    if (dbms == u"SQLite")
-        return {nullptr, XLL_T("ROLLBACK")};
-    return {};
-}
 
 enum class Answer { alive, dead, unknown };
 
@@ -59,15 +30,14 @@ bool run_own(OdbcConnection& connection, OdbcStatement& check, const XCHAR* stat
 
 bool still_alive(OdbcConnection& connection, OdbcStatement& check)
 {
-    if (!connection.connected())
+    if (!connection.connected() || !connection.same_file())
         return false;
     const Answer answer = driver_says(connection.handle());
     if (answer == Answer::dead)
         return false;
-    const Dialect d = dialect(connection.handle());
-    if (!d.check)
+    if (!connection.family().check)
         return answer == Answer::alive;
-    return run_own(connection, check, d.check);
+    return run_own(connection, check, connection.family().check);
 }
 
 bool ready_to_keep(OdbcConnection& connection, OdbcStatement& check, bool query_failed)
@@ -81,7 +51,7 @@ bool ready_to_keep(OdbcConnection& connection, OdbcStatement& check, bool query_
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection.handle(), SQL_ROLLBACK)))
         return false;
     // Its failure says only that no transaction was open.
-    if (const XCHAR* rollback = dialect(connection.handle()).rollback)
+    if (const XCHAR* rollback = connection.family().rollback)
         run_own(connection, check, rollback);
     // A failure may have been the session's end; a connection in doubt is not kept.
     return !query_failed || still_alive(connection, check);

@@ -7,7 +7,8 @@
 
 namespace db {
 
-// Whether the connection still reaches its server. The driver's dead-connection attribute first;
+// Whether the connection still reaches its server, and for a file database whether its path still
+// names the file it opened. The driver's dead-connection attribute first;
 // for servers whose drivers learn of a lost session only by using it (psqlODBC among them), a
 // statement that changes nothing, run on `check` so that it can be cancelled like any other.
 // False also for a driver that has no way to tell: such a connection cannot safely be reused.

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "xll/auto.h"
+#include "xll/immortal.h"
 
 namespace db {
 
@@ -11,10 +11,10 @@ ConnectionPool::ConnectionPool(size_t capacity, std::chrono::steady_clock::durat
 {
 }
 
-ConnectionPool& ConnectionPool::instance()
+const std::shared_ptr<ConnectionPool>& ConnectionPool::instance()
 {
-    static ConnectionPool pool;
-    return pool;
+    static xll::Immortal<std::shared_ptr<ConnectionPool>> pool(std::make_shared<ConnectionPool>());
+    return pool.value;
 }
 
 std::unique_ptr<OdbcConnection> ConnectionPool::take(xll::xstring_view connection_string)
@@ -75,18 +75,5 @@ size_t ConnectionPool::size() const
     std::lock_guard<std::mutex> hold(lock_);
     return kept_.size();
 }
-
-namespace {
-
-// Closing the add-in closes its connections, while the driver manager is surely still there.
-int close_kept_connections()
-{
-    ConnectionPool::instance().clear();
-    return 1;
-}
-
-xll::Auto<xll::Close> close_at_unload(close_kept_connections);
-
-} // namespace
 
 } // namespace db

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "db/limits.h"
 #include "db/odbc_connection.h"
 
 namespace db {
@@ -17,22 +18,18 @@ namespace db {
 class ConnectionPool {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
-    // A sheet rarely talks to more than a few data sources; each kept connection holds a server
-    // session, so the least recently used goes when a new one would pass this.
-    static constexpr size_t default_capacity = 4;
-    // A connection left alone this long is closed at the next query: the server's session should
-    // not outlive the user's interest by much.
-    static constexpr std::chrono::minutes default_idle_limit{5};
-
-    explicit ConnectionPool(size_t capacity = default_capacity,
-                            std::chrono::steady_clock::duration idle_limit = default_idle_limit,
+    explicit ConnectionPool(size_t capacity = kept_connections,
+                            std::chrono::steady_clock::duration idle_limit = kept_idle_limit,
                             Clock clock = std::chrono::steady_clock::now);
     ~ConnectionPool() { clear(); }
     ConnectionPool(const ConnectionPool&) = delete;
     ConnectionPool& operator=(const ConnectionPool&) = delete;
 
-    // The process-wide pool of the query functions, emptied when the add-in closes.
-    static ConnectionPool& instance();
+    // The process-wide pool of the query functions, emptied when the add-in closes (xlAutoClose).
+    // Never destroyed: at process exit, or an unload without xlAutoClose, its connections are
+    // left to the operating system rather than closed under the loader lock. Shared with the
+    // workers that keep connections in it.
+    static const std::shared_ptr<ConnectionPool>& instance();
 
     // The connection kept for exactly this string, now the caller's, or null. Connections idle
     // past the limit are closed first.

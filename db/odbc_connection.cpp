@@ -1,8 +1,77 @@
 #include "db/odbc_connection.h"
 
+#include <string>
+
+#include "db/limits.h"
 #include "db/sql_diagnostics.h"
 
 namespace db {
+
+namespace {
+
+constexpr std::string_view login_timeout_keyword = "LoginTimeout";
+
+bool is_login_timeout(xll::xstring_view attribute)
+{
+    const size_t equals = attribute.find(XCHAR('='));
+    xll::xstring_view key = attribute.substr(0, equals);
+    while (!key.empty() && key.front() == ' ')
+        key.remove_prefix(1);
+    while (!key.empty() && key.back() == ' ')
+        key.remove_suffix(1);
+    if (key.size() != login_timeout_keyword.size())
+        return false;
+    for (size_t i = 0; i < key.size(); ++i) {
+        XCHAR c = key[i] >= 'a' && key[i] <= 'z' ? static_cast<XCHAR>(key[i] - 32) : key[i];
+        XCHAR k = static_cast<XCHAR>(login_timeout_keyword[i]);
+        if (c != (k >= 'a' && k <= 'z' ? static_cast<XCHAR>(k - 32) : k))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::chrono::seconds login_timeout_of(xll::xstring_view connection_string)
+{
+    const xll::xstring value = DriverText::attribute(connection_string, login_timeout_keyword);
+    if (value.empty() || value.size() > 6)
+        return login_timeout;
+    long seconds = 0;
+    for (XCHAR c : value) {
+        if (c < '0' || c > '9')
+            return login_timeout;
+        seconds = seconds * 10 + (c - '0');
+    }
+    return seconds > 0 ? std::chrono::seconds(seconds) : login_timeout;
+}
+
+xll::xstring without_login_timeout(xll::xstring_view connection_string)
+{
+    xll::xstring out;
+    size_t start = 0;
+    while (start < connection_string.size()) {
+        // An attribute ends at the first semicolon outside braces.
+        size_t end = start;
+        for (bool braced = false; end < connection_string.size(); ++end) {
+            const XCHAR c = connection_string[end];
+            if (c == '{')
+                braced = true;
+            else if (c == '}')
+                braced = false;
+            else if (c == ';' && !braced)
+                break;
+        }
+        const xll::xstring_view attribute = connection_string.substr(start, end - start);
+        if (!is_login_timeout(attribute)) {
+            out += attribute;
+            if (end < connection_string.size())
+                out += XCHAR(';');
+        }
+        start = end + 1;
+    }
+    return out;
+}
 
 OdbcConnection::OdbcConnection(xll::xstring_view connection_string)
     : connection_(environment_), connection_string_(connection_string)
@@ -24,15 +93,54 @@ SQLRETURN OdbcConnection::connect()
 {
     if (connection_string_.empty())
         return SQL_SUCCESS;
+    family_ = family_of_driver(connection_string_);
+    // Without it an unreachable host holds the worker for the operating system's two minutes. A
+    // driver that has no such timeout (SQLite's, with nothing to reach) refuses it harmlessly.
+    const auto seconds = static_cast<SQLULEN>(login_timeout_of(connection_string_).count());
+    SQLSetConnectAttrW(connection_.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), 0);
+    const xll::xstring given = without_login_timeout(connection_string_);
     // The connection string takes the road its driver reads: sent through the manager's Latin-1
     // narrowing first, a non-ASCII file name would have opened (and created) another file.
-    text_ = DriverText::before_connecting(environment_.get(), connection_string_);
-    SQLRETURN rc = driver_connect(text_.outgoing(connection_string_));
+    text_ = DriverText::before_connecting(environment_.get(), given);
+    SQLRETURN rc = driver_connect(text_.outgoing(given));
     connected_ = sql_succeeded(rc);
     connection_.set_connected(connected_);
-    if (connected_)
+    if (connected_) {
         text_ = DriverText::probe(connection_.get());
+        family_ = family_of_server(connection_.get());
+        if (family_.file_database) {
+            file_ = DriverText::attribute(given, "DATABASE");
+            file_identity_ = file_identity(file_);
+        }
+        if (family_.session_query)
+            session_ = read_session();
+    }
     return rc;
+}
+
+long long OdbcConnection::read_session()
+{
+    OdbcStatement statement;
+    SQLHANDLE handle = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection_.get(), &handle)))
+        return -1;
+    statement.adopt(handle);
+    SQLBIGINT id = -1;
+    SQLLEN indicator = 0;
+    if (SQL_SUCCEEDED(SQLExecDirectW(statement.get(), sql_text(family_.session_query), SQL_NTS)) &&
+        SQL_SUCCEEDED(SQLFetch(statement.get())) &&
+        SQL_SUCCEEDED(SQLGetData(statement.get(), 1, SQL_C_SBIGINT, &id, sizeof id, &indicator)) &&
+        indicator != SQL_NULL_DATA)
+        return static_cast<long long>(id);
+    return -1;
+}
+
+bool OdbcConnection::same_file() const
+{
+    if (!family_.file_database)
+        return true;
+    const auto now = file_identity(file_);
+    return now && file_identity_ && *now == *file_identity_;
 }
 
 void OdbcConnection::execute(xll::xstring_view statement_text, OdbcStatement& statement)
@@ -48,26 +156,26 @@ void OdbcConnection::allocate_statement(OdbcStatement& statement)
     if (!connected_) {
         SQLRETURN rc = connect();
         if (!sql_succeeded(rc))
-            check_sql_diagnostics(rc, statement, connection_.get(), text_);
+            check_sql_diagnostics(rc, statement, connection_.get(), text_, family_);
     }
     SQLHANDLE handle = SQL_NULL_HSTMT;
     SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, connection_.get(), &handle);
     statement.adopt(handle);
-    check_sql_diagnostics(rc, statement, connection_.get(), text_);
+    check_sql_diagnostics(rc, statement, connection_.get(), text_, family_);
 }
 
 void OdbcConnection::execute_direct(xll::xstring_view statement_text, OdbcStatement& statement)
 {
     xll::xstring text = text_.outgoing(statement_text);
     check_sql_diagnostics(SQLExecDirectW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement,
-                        connection_.get(), text_);
+                          connection_.get(), text_, family_);
 }
 
 void OdbcConnection::prepare(xll::xstring_view statement_text, OdbcStatement& statement)
 {
     xll::xstring text = text_.outgoing(statement_text);
     check_sql_diagnostics(SQLPrepareW(statement.get(), sql_text(text.c_str()), SQL_NTS), statement, connection_.get(),
-                        text_);
+                          text_, family_);
 }
 
 } // namespace db

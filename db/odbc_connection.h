@@ -1,8 +1,13 @@
-// One short-lived connection for one query: an environment, a connection opened with the user's
-// connection string without any dialog, and one statement executed directly.
+// One connection: an environment and a connection opened with the user's connection string
+// without any dialog, within a login timeout, and the statements executed on it.
 #pragma once
 
+#include <chrono>
+#include <optional>
+
+#include "db/driver_family.h"
 #include "db/driver_text.h"
+#include "db/file_identity.h"
 #include "db/odbc_handles.h"
 #include "xll/traits.h"
 
@@ -38,15 +43,34 @@ public:
     SQLHDBC handle() const { return connection_.get(); }
     // How this connection's text travels; known once connected.
     const DriverText& text() const { return text_; }
+    // The engine behind the driver: guessed from the connection string before connecting, asked
+    // of the server once connected.
+    const DriverFamily& family() const { return family_; }
+    // The server's number for this session, where the family stops statements by it; else -1.
+    long long session() const { return session_; }
+    // For a file database, whether its path still names the file that was opened (a file renamed
+    // over it, or deleted, is another database); true for everything else.
+    bool same_file() const;
 
 private:
     SQLRETURN driver_connect(const xll::xstring& connection_string);
+    long long read_session();
 
     OdbcEnvironment environment_;
     OdbcConnectionHandle connection_;
     xll::xstring connection_string_;
     bool connected_ = false;
     DriverText text_;
+    DriverFamily family_;
+    long long session_ = -1;
+    xll::xstring file_;
+    std::optional<FileIdentity> file_identity_;
 };
+
+// The seconds a connect may take: the connection string's LoginTimeout when it gives a whole
+// number of seconds, else the default. The add-in's own attribute: drivers never see it.
+std::chrono::seconds login_timeout_of(xll::xstring_view connection_string);
+// The connection string without its LoginTimeout attribute, as the driver is given it.
+xll::xstring without_login_timeout(xll::xstring_view connection_string);
 
 } // namespace db

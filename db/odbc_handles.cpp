@@ -28,8 +28,13 @@ OdbcConnectionHandle::~OdbcConnectionHandle()
 {
     if (handle_ == SQL_NULL_HDBC)
         return;
-    if (connected_)
+    if (connected_) {
+        // With autocommit off, a transaction still open makes the disconnect fail and the session,
+        // with its locks, would outlive the handle: it is rolled back first. In autocommit mode
+        // there is nothing to roll back and the call does nothing.
+        SQLEndTran(SQL_HANDLE_DBC, handle_, SQL_ROLLBACK);
         SQLDisconnect(handle_);
+    }
     SQLFreeHandle(SQL_HANDLE_DBC, handle_);
 }
 

@@ -23,7 +23,8 @@ private:
     SQLHENV handle_ = SQL_NULL_HENV;
 };
 
-// A connection on an environment; disconnected before it is freed when it was connected.
+// A connection on an environment; rolled back and disconnected before it is freed when it was
+// connected.
 class OdbcConnectionHandle {
 public:
     explicit OdbcConnectionHandle(const OdbcEnvironment& env);

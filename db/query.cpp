@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "db/column_reader.h"
+#include "db/driver_family.h"
 #include "db/odbc_connection.h"
-#include "db/query_run.h"
 #include "db/sql_diagnostics.h"
 #include "xll/text.h"
 
@@ -50,6 +50,13 @@ private:
     size_t height_ = minimum_result_rows;
 };
 
+// Frees the statement on every way out of a run, exceptions included: a statement left to its
+// owner could be freed after its connection, whose disconnect already freed it.
+struct ReleasedOnExit {
+    OdbcStatement& statement;
+    ~ReleasedOnExit() { statement.release(); }
+};
+
 double milliseconds_since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -74,8 +81,9 @@ QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view sta
 }
 
 QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const StatementExecution& execute,
-                          bool headers, Calendar& calendar, QueryRun* run)
+                          bool headers, Calendar& calendar, RunProgress* run)
 {
+    ReleasedOnExit release{stmt};
     QueryResult q;
     const size_t offset = headers ? 1 : 0;
     size_t fetched = 0;
@@ -84,14 +92,16 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
     try {
         connection.allocate_statement(stmt);
         if (run) {
-            run->throw_if_stopped(); // Esc while connecting: the statement is never sent
-            run->enter(QueryRun::Phase::executing);
+            // Told before looking: a stop asked from now on reaches the statement's cancel, and
+            // one asked before is seen here, so the statement is never sent.
+            run->enter(Phase::executing);
+            run->throw_if_stopped();
         }
         execute(connection, stmt);
-        if (run) {
-            run->throw_if_stopped();
-            run->enter(QueryRun::Phase::fetching);
-        }
+        q.executed = true;
+        // Executed: from here a stop is seen between rows; a statement without rows is complete.
+        if (run)
+            run->enter(Phase::fetching);
         SQLRETURN rc = SQLNumResultCols(stmt.get(), &count);
         if (!SQL_SUCCEEDED(rc) || count <= 0) {
             // No result set (an update, a definition), or no way to tell: the empty value.
@@ -149,13 +159,26 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
     }
     // The run's own failures become its value; a failure to hold even that text goes on to the
     // caller's guard.
-    catch (const SqlError& e) {
-        q.value = xll::xstring_view(e.text());
-        q.status = e.transient() ? QueryStatus::failed_transient : QueryStatus::failed;
-    }
-    catch (const std::exception& e) {
-        q.value = xll::xstring_view(xll::widen_text(e.what()));
+    catch (const QueryStopped&) {
+        q.value.release();
         q.status = QueryStatus::failed;
+        q.kind = FailureKind::cancelled;
+    }
+    catch (const SqlError& e) {
+        q.status = QueryStatus::failed;
+        // The records read again with what the connection knows of its engine by now.
+        q.kind = e.kind() == FailureKind::statement ? failure_kind(connection.family(), e.records()) : e.kind();
+        q.value = xll::xstring_view(e.text());
+    }
+    catch (const std::bad_alloc&) {
+        q.status = QueryStatus::failed;
+        q.kind = FailureKind::transient; // memory may be there at the next try
+        q.value = xll::xlerr::Value;
+    }
+    catch (const std::exception& e) { // a value the add-in cannot read, a result past the sheet
+        q.status = QueryStatus::failed;
+        q.kind = FailureKind::limit;
+        q.value = xll::xstring_view(xll::widen_text(e.what()));
     }
     stmt.release();
     q.elapsed_ms = milliseconds_since(start);

@@ -6,25 +6,23 @@
 #include <functional>
 
 #include "db/calendar.h"
+#include "db/run_progress.h"
+#include "db/sql_error.h"
 #include "xll/oper.h"
 
 namespace db {
 
 class OdbcConnection;
 class OdbcStatement;
-class QueryRun;
 
 // The fewest rows a successful result with columns has; rows not fetched hold #N/A.
 inline constexpr size_t minimum_result_rows = 5;
 
 // How a run ended. The cell sees only the value; what the add-in does with a run (keep it, keep
-// its connection) asks this, never the value's text.
+// its connection) asks this and the failure's kind, never the value's text.
 enum class QueryStatus {
     ok,
-    failed,           // the value is the failure's text
-    failed_transient, // the same, for a failure a second try may well not repeat: a value the
-                      // driver would not read, which came without records to tell why
-    cancelled,        // the user stopped it; the value says nothing, the caller tells the rows
+    failed, // the value is the failure's text; a run stopped by the user says nothing yet
 };
 
 struct QueryResult {
@@ -34,6 +32,11 @@ struct QueryResult {
     int last_column = -1;
     double elapsed_ms = 0;
     QueryStatus status = QueryStatus::ok;
+    FailureKind kind = FailureKind::statement; // of a failure
+    // Whether the statement executed: sent, and accepted by the driver.
+    bool executed = false;
+
+    bool stopped() const { return status == QueryStatus::failed && kind == FailureKind::cancelled; }
 };
 
 // Sends the statement on a handle the connection has just allocated: executed directly for a
@@ -42,11 +45,12 @@ using StatementExecution = std::function<void(OdbcConnection&, OdbcStatement&)>;
 StatementExecution direct_execution(xll::xstring_view statement);
 
 // One run on a connection, connected or not yet, into a result. With a run to report to, the
-// phase and the rows fetched are told there as they change, and the work stops with
-// QueryStopped where the run is seen to be stopped: before the statement is sent, after it
-// executed, between rows.
+// phase and the rows fetched are told there as they change, and the work stops where the run is
+// seen to be stopped (before the statement is sent, after it executed, between rows): the result
+// is then a failure of the kind cancelled, its value empty. The statement is released whatever
+// happens, before anything can close its connection.
 QueryResult run_statement(OdbcConnection& connection, OdbcStatement& statement, const StatementExecution& execute,
-                          bool headers, Calendar& calendar, QueryRun* run = nullptr);
+                          bool headers, Calendar& calendar, RunProgress* run = nullptr);
 
 // A run on a connection of its own, closed when it is over.
 QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers,

@@ -37,9 +37,9 @@ const xll::OPER12* ResultCache::find(xll::xstring_view connection_string, xll::x
     return nullptr;
 }
 
-bool ResultCache::admits(QueryStatus status)
+bool ResultCache::admits(const QueryResult& run)
 {
-    return status == QueryStatus::ok || status == QueryStatus::failed;
+    return run.status == QueryStatus::ok || lasting(run.kind);
 }
 
 void ResultCache::append(const QueryResult& run, xll::OPER12 result, xll::xstring_view connection_string,
@@ -64,7 +64,7 @@ void ResultCache::append(const QueryResult& run, xll::OPER12 result, xll::xstrin
 void ResultCache::store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement,
                         int headers, double time_stamp, const QueryParameters* parameters)
 {
-    if (admits(run.status))
+    if (admits(run))
         append(run, run.value, connection_string, statement, headers, time_stamp, parameters);
 }
 
@@ -80,7 +80,7 @@ LPXLOPER12 ResultCache::answer_and_store(QueryResult&& run, xll::xstring_view co
                                        const QueryParameters* parameters)
 {
     answer(std::move(run.value));
-    if (admits(run.status)) {
+    if (admits(run)) {
         append(run, xll::OPER12(), connection_string, statement, headers, time_stamp, parameters);
         lent_ = true;
     }

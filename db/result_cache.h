@@ -37,8 +37,9 @@ public:
                             const QueryParameters* parameters = nullptr) const;
 
     // Whether a run is kept at all: every finished run, its failures included, but not one the
-    // user cancelled nor a failure that a second try may well not repeat.
-    static bool admits(QueryStatus status);
+    // user cancelled nor a failure that a second try may well not repeat (the connection's or
+    // the server's state rather than the statement's).
+    static bool admits(const QueryResult& run);
 
     // Appends a deep copy of the run when it is admitted.
     void store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement, int headers,

@@ -1,5 +1,5 @@
 // The waiting side of a query against the real spreadsheet: its Esc and its status bar.
-#include "db/query_watch.h"
+#include "db/run_watch.h"
 #include "xll/escape_key.h"
 #include "xll/status_bar.h"
 

@@ -10,26 +10,14 @@ namespace {
 
 using xll::xstring;
 
-void append_ascii(xstring& text, const std::string& s)
-{
-    for (char c : s)
-        text += static_cast<XCHAR>(static_cast<unsigned char>(c));
-}
-
-template <size_t N> void append_zero_terminated(xstring& text, const SQLWCHAR (&s)[N], const DriverText& driver_text)
+template <size_t N> xstring zero_terminated(const SQLWCHAR (&s)[N], const DriverText& driver_text)
 {
     size_t n = 0;
     while (n < N && s[n])
         ++n;
     xstring scratch;
     // A full buffer means the driver manager cut the text.
-    text += driver_text.incoming(xll::xstring_view(worksheet_text(s), n), scratch, n + 1 >= N);
-}
-
-// Keeps text within the error buffer without leaving half of a surrogate pair at the end.
-void cap(xstring& text)
-{
-    text.resize(xll::cut_units(text, max_error_text).size());
+    return xstring(driver_text.incoming(xll::xstring_view(worksheet_text(s), n), scratch, n + 1 >= N));
 }
 
 DiagReader reader(SQLSMALLINT handle_type, SQLHANDLE handle)
@@ -40,6 +28,15 @@ DiagReader reader(SQLSMALLINT handle_type, SQLHANDLE handle)
     };
 }
 
+// What the records' lines would take in the cell's text, a bound for reading no more of them.
+size_t text_size(const std::vector<DiagnosticRecord>& records)
+{
+    size_t n = 0;
+    for (const auto& r : records)
+        n += r.state.size() + r.message.size() + 8;
+    return n;
+}
+
 } // namespace
 
 void check_sql_result(SQLRETURN rc)
@@ -47,41 +44,47 @@ void check_sql_result(SQLRETURN rc)
     if (sql_succeeded(rc))
         return;
     if (rc == SQL_ERROR) // no records read: nothing says the next try fails the same way
-        throw SqlError(XLL_T("#SQL Error"), true);
+        throw SqlError(XLL_T("#SQL Error"), FailureKind::transient);
     if (rc == SQL_INVALID_HANDLE)
         throw SqlError(XLL_T("#SQL Invalid Handle"));
     throw SqlError(XLL_T("#SQL Unknown Error"));
 }
 
-void append_diagnostics(xstring& text, const DiagReader& read, const DriverText& driver_text)
+void read_diagnostics(std::vector<DiagnosticRecord>& records, const DiagReader& read, const DriverText& driver_text)
 {
-    for (SQLSMALLINT n = 1; n > 0 && text.size() < max_error_text; ++n) {
+    for (SQLSMALLINT n = 1; n > 0 && text_size(records) < max_error_text; ++n) {
         DiagRecord record;
         SQLRETURN rc = read(n, record);
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
             return;
-        append_zero_terminated(text, record.state, driver_text);
-        append_ascii(text, ":" + std::to_string(n) + ":" + std::to_string(static_cast<long>(record.native)) + ":");
-        append_zero_terminated(text, record.message, driver_text);
-        text += XCHAR('\n');
-        cap(text);
+        records.push_back({n, zero_terminated(record.state, driver_text), static_cast<long>(record.native),
+                           zero_terminated(record.message, driver_text)});
         if (rc == SQL_SUCCESS_WITH_INFO)
             return;
     }
 }
 
-void check_sql_diagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection, const DriverText& driver_text)
+void append_diagnostics(xstring& text, const DiagReader& read, const DriverText& driver_text)
+{
+    std::vector<DiagnosticRecord> records;
+    read_diagnostics(records, read, driver_text);
+    text = SqlError(text, std::move(records), FailureKind::statement).text();
+}
+
+void check_sql_diagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection, const DriverText& driver_text,
+                           const DriverFamily& family)
 {
     if (sql_succeeded(rc))
         return;
     if (rc == SQL_ERROR) {
-        xstring text = XLL_T("#SQL Error ");
+        std::vector<DiagnosticRecord> records;
         if (connection != SQL_NULL_HDBC)
-            append_diagnostics(text, reader(SQL_HANDLE_DBC, connection), driver_text);
+            read_diagnostics(records, reader(SQL_HANDLE_DBC, connection), driver_text);
         if (statement.get() != SQL_NULL_HSTMT)
-            append_diagnostics(text, reader(SQL_HANDLE_STMT, statement.get()), driver_text);
+            read_diagnostics(records, reader(SQL_HANDLE_STMT, statement.get()), driver_text);
         statement.release();
-        throw SqlError(std::move(text));
+        const FailureKind kind = failure_kind(family, records);
+        throw SqlError(XLL_T("#SQL Error "), std::move(records), kind);
     }
     statement.release();
     if (rc == SQL_INVALID_HANDLE)

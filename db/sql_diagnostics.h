@@ -1,10 +1,12 @@
-// The two checks that turn a failed ODBC call into the text the worksheet shows. Both throw
-// SqlError; a success (SQL_SUCCESS, SQL_SUCCESS_WITH_INFO, SQL_NO_DATA) passes silently and its
-// information records are never read.
+// The two checks that turn a failed ODBC call into a SqlError carrying the driver's diagnostics.
+// A success (SQL_SUCCESS, SQL_SUCCESS_WITH_INFO, SQL_NO_DATA) passes silently and its information
+// records are never read.
 #pragma once
 
 #include <functional>
+#include <vector>
 
+#include "db/driver_family.h"
 #include "db/driver_text.h"
 #include "db/odbc_handles.h"
 #include "db/sql_error.h"
@@ -21,11 +23,11 @@ inline constexpr SQLSMALLINT diag_message_buffer = 256;
 // transient.
 void check_sql_result(SQLRETURN rc);
 
-// On failure: for SQL_ERROR, "#SQL Error " followed by one "STATE:n:native:message\n" line per
-// record of the connection, then of the statement; the statement is released either way.
+// On failure: for SQL_ERROR, "#SQL Error " with the records of the connection, then of the
+// statement, of the kind the family reads in them; the statement is released either way.
 // Messages are read back as the connection's text says.
 void check_sql_diagnostics(SQLRETURN rc, OdbcStatement& statement, SQLHDBC connection,
-                         const DriverText& text = DriverText());
+                           const DriverText& text = DriverText(), const DriverFamily& family = DriverFamily());
 
 // One diagnostic record as SQLGetDiagRecW gives it.
 struct DiagRecord {
@@ -37,9 +39,13 @@ struct DiagRecord {
 // Reads record n (from 1) into the record; returns the call's code.
 using DiagReader = std::function<SQLRETURN(SQLSMALLINT n, DiagRecord& record)>;
 
-// Appends the lines of one handle's records to text. A record read with SQL_SUCCESS_WITH_INFO
-// (its message was cut to 255 characters) is the last one read; SQL_NO_DATA or an error ends the
-// walk without a line. The text never grows past max_error_text.
+// Appends one handle's records. A record read with SQL_SUCCESS_WITH_INFO (its message was cut to
+// 255 characters) is the last one read; SQL_NO_DATA or an error ends the walk without a record.
+// No record is read once the records already fill the cell's text.
+void read_diagnostics(std::vector<DiagnosticRecord>& records, const DiagReader& read,
+                      const DriverText& driver_text = DriverText());
+
+// Appends the lines of one handle's records to text, never past max_error_text.
 void append_diagnostics(xll::xstring& text, const DiagReader& read, const DriverText& driver_text = DriverText());
 
 } // namespace db

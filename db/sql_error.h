@@ -1,27 +1,56 @@
-// A failure of the query road whose in-band text is already worksheet text. Driver diagnostics
-// arrive in UTF-16 and must reach the cell unchanged, so the text travels as UTF-16 rather than
-// through what(), which carries the same text in UTF-8 for anyone catching std::exception.
+// A failure of the query road, carried as data: its head ("#SQL Error "), the driver's diagnostic
+// records and what kind of failure it is. What the add-in does with a failure (keep it in the
+// cache, keep the connection) asks the kind; only the cell's text, made in one place, reads the
+// records. what() carries the same text in UTF-8 for anyone catching std::exception.
 #pragma once
 
 #include <stdexcept>
+#include <vector>
 
 #include "xll/text.h"
 
 namespace db {
 
+enum class FailureKind {
+    statement, // the statement's own failure (syntax, a missing table, a constraint): it fails again
+    transient, // the connection's or the server's state (a lost session, a timeout, a busy file):
+               // the next try may well succeed
+    cancelled, // stopped by the user's Esc, or by the server on the driver's cancel
+    limit,     // a limit of the worksheet or the add-in (a result past the sheet's rows)
+};
+
+// Whether a failure of this kind is kept as the result of its query.
+constexpr bool lasting(FailureKind kind) { return kind == FailureKind::statement || kind == FailureKind::limit; }
+
+// One diagnostic record of the driver, its texts already worksheet text.
+struct DiagnosticRecord {
+    int number = 0; // from 1, per handle, as the driver manager counts them
+    xll::xstring state;
+    long native = 0;
+    xll::xstring message;
+};
+
 class SqlError : public std::runtime_error {
 public:
-    // `transient`: a second try may well not repeat the failure, so its outcome is not kept.
-    explicit SqlError(xll::xstring text, bool transient = false)
-        : std::runtime_error(xll::xstring_to_utf8(text)), text_(std::move(text)), transient_(transient)
+    // A failure the add-in tells in a text of its own (a value that cannot be bound).
+    explicit SqlError(xll::xstring text, FailureKind kind = FailureKind::statement)
+        : SqlError(std::move(text), {}, kind)
     {
     }
-    const xll::xstring& text() const noexcept { return text_; }
-    bool transient() const noexcept { return transient_; }
+    SqlError(xll::xstring head, std::vector<DiagnosticRecord> records, FailureKind kind);
+
+    const xll::xstring& head() const noexcept { return head_; }
+    const std::vector<DiagnosticRecord>& records() const noexcept { return records_; }
+    FailureKind kind() const noexcept { return kind_; }
+    // A second try may well not repeat the failure, so its outcome is not kept.
+    bool transient() const noexcept { return !lasting(kind_); }
+    // The cell's text: the head, then one "STATE:n:native:message" line per record.
+    xll::xstring text() const;
 
 private:
-    xll::xstring text_;
-    bool transient_;
+    xll::xstring head_;
+    std::vector<DiagnosticRecord> records_;
+    FailureKind kind_;
 };
 
 } // namespace db

@@ -1,14 +1,13 @@
 // zStatement and the functions that write its SQL for the user, and zQuery, which binds cell
 // values to the statement's markers instead.
 #include "db/calendar.h"
-#include "db/prepared_execution.h"
 #include "db/query.h"
 #include "db/query_parameters.h"
 #include "db/result_cache.h"
 #include "db/sql_error.h"
 #include "db/statement_builders.h"
 #include "db/statement_call.h"
-#include "db/watched_query.h"
+#include "db/run_watch.h"
 #include "xll/text.h"
 #include "xll/xll.h"
 
@@ -49,17 +48,14 @@ LPXLOPER12 run_call(xstring_view connection_string, xstring_view statement, cons
     auto& cache = ResultCache::instance();
     if (const OPER12* hit = cache.find(connection_string, statement, headers, parameters))
         return cache.answer(*hit);
-    SerialCalendar values;
+    Request request{xstring(connection_string), xstring(statement), std::nullopt, headers != 0};
+    if (parameters)
+        request.parameters = *parameters;
     SpreadsheetWatchHost spreadsheet;
-    WatchedQuery run = run_watched_query(
-        connection_string, parameters ? prepared_execution(statement, *parameters) : direct_execution(statement),
-        headers != 0, values, ConnectionPool::instance(), spreadsheet,
-        parameters ? XLL_T("zQuery") : XLL_T("zStatement"));
-    QueryResult& q = run.result;
-    // Never kept: the next calculation runs the query again.
-    if (q.status == QueryStatus::cancelled)
-        q.value = xstring_view(cancelled_text(run.rows));
-    const double stamp = ResultCache::admits(q.status) ? time_stamp_now() : 0;
+    RunPlace place{RunRegistry::instance(), ConnectionPool::instance(),
+                   [] { return std::make_unique<SerialCalendar>(); }, spreadsheet};
+    QueryResult q = answer_request(request, place);
+    const double stamp = ResultCache::admits(q) ? time_stamp_now() : 0;
     return cache.answer_and_store(std::move(q), connection_string, statement, headers, stamp, parameters);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "xll/xlcall.h"
@@ -19,6 +20,14 @@ int host_xlcallver();
 
 // Address of an export of the library at path, looked up by its registered name.
 void* library_export(const std::string& library_path, const std::string& name);
+
+// Runs work on a thread of its own that nobody waits for, with the add-in's module held loaded
+// until the work is over: a library unloaded under a running thread would leave it executing
+// code that is gone. On Windows the module is pinned per thread and released as the thread ends
+// (FreeLibraryAndExitThread); Linux has no way for a thread to release its own library and
+// return, so the first such thread pins the module for the life of the process. Nothing the work
+// throws leaves it. False, and the work not run, when no thread can be had.
+bool start_detached_thread(std::function<void()> work) noexcept;
 
 // Modal OK/Cancel box; returns IDOK (1) or IDCANCEL (2), or what the platform's box answers.
 int message_box(const char* text, const char* caption, unsigned style);

@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "xll/export_name.h"
 #include "xll/text.h"
@@ -29,6 +31,30 @@ template <class F> F process_symbol(const char* name)
 }
 
 } // namespace
+
+bool start_detached_thread(std::function<void()> work) noexcept
+{
+    static std::once_flag pinned;
+    std::call_once(pinned, [] {
+        Dl_info self{};
+        // Opened once more and never closed, with RTLD_NODELETE: no dlclose can unmap it now.
+        if (dladdr(reinterpret_cast<void*>(&start_detached_thread), &self) && self.dli_fname)
+            dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    });
+    try {
+        std::thread([work = std::move(work)]() noexcept {
+            try {
+                work();
+            }
+            catch (...) { // the work tells its own failures; nothing may end the process here
+            }
+        }).detach();
+        return true;
+    }
+    catch (...) {
+        return false;
+    }
+}
 
 EXCEL12PROC find_host_callback() { return process_symbol<EXCEL12PROC>("MdCallBack12"); }
 

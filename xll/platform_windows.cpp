@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 extern "C" {
 // Imported by ordinal from XLCall32.dll (import library made from XLCall32.def).
 int __stdcall Excel4v(int xlfn, LPXLOPER operRes, int count, LPXLOPER opers[]);
@@ -11,6 +13,54 @@ int __stdcall XLCallVer(void);
 }
 
 namespace xll::platform {
+
+namespace {
+
+struct DetachedWork {
+    std::function<void()> work;
+    HMODULE module = nullptr;
+};
+
+DWORD WINAPI run_detached(LPVOID parameter)
+{
+    HMODULE module = nullptr;
+    {
+        std::unique_ptr<DetachedWork> job(static_cast<DetachedWork*>(parameter));
+        module = job->module;
+        try {
+            job->work();
+        }
+        catch (...) { // the work tells its own failures; nothing may end the process here
+        }
+    }
+    // Releases the module and ends the thread without returning into it.
+    FreeLibraryAndExitThread(module, 0);
+}
+
+} // namespace
+
+bool start_detached_thread(std::function<void()> work) noexcept
+{
+    try {
+        auto job = std::make_unique<DetachedWork>();
+        job->work = std::move(work);
+        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(&run_detached)), &job->module))
+            return false;
+        HMODULE module = job->module;
+        HANDLE thread = CreateThread(nullptr, 0, run_detached, job.get(), 0, nullptr);
+        if (!thread) {
+            FreeLibrary(module);
+            return false;
+        }
+        job.release(); // the thread's now
+        CloseHandle(thread);
+        return true;
+    }
+    catch (...) {
+        return false;
+    }
+}
 
 EXCEL12PROC find_host_callback()
 {

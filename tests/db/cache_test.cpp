@@ -1,6 +1,8 @@
 // The result cache: exact keys, admission, and what the inspection functions make of it.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "databases.h"
 #include "db/cache_listing.h"
 #include "db/query.h"
@@ -14,12 +16,14 @@ using xll::OPER12;
 
 namespace {
 
-db::QueryResult ran(const OPER12& value, db::QueryStatus status = db::QueryStatus::ok, int last_row = 0,
+// A run that ended ok, or failed with a failure of the kind given.
+db::QueryResult ran(const OPER12& value, std::optional<db::FailureKind> failed = std::nullopt, int last_row = 0,
                    int last_column = 0)
 {
     db::QueryResult run;
     run.value = value;
-    run.status = status;
+    run.status = failed ? db::QueryStatus::failed : db::QueryStatus::ok;
+    run.kind = failed.value_or(db::FailureKind::statement);
     run.elapsed_ms = 1.5;
     run.last_row = last_row;
     run.last_column = last_column;
@@ -29,7 +33,7 @@ db::QueryResult ran(const OPER12& value, db::QueryStatus status = db::QueryStatu
 void store(db::ResultCache& cache, const OPER12& result, const std::string& cs, const std::string& sql, int headers,
            int last_row = 0, int last_column = 0)
 {
-    cache.store(ran(result, db::QueryStatus::ok, last_row, last_column), u(cs), u(sql), headers, 41000.25);
+    cache.store(ran(result, std::nullopt, last_row, last_column), u(cs), u(sql), headers, 41000.25);
 }
 
 TEST(ResultCache, KeysMatchExactlyInEveryCodeUnit)
@@ -63,26 +67,30 @@ TEST(ResultCache, KeysLongerThanAnyFixedFieldStayDistinct)
     EXPECT_EQ(*cache.find(u(base + "cs"), u("SELECT 1"), 0), 3.0);
 }
 
-// What is kept is decided by how the run ended, never by its text: a failure is kept like a
-// result, a transient one (the bare "#SQL Error" of a value the driver would not read) and a
-// cancelled run are not.
+// What is kept is decided by how the run ended, never by its text: a failure of the statement, or
+// of a limit, is kept like a result; a transient one (the connection's, or the bare "#SQL Error" of
+// a value the driver would not read) and a cancelled run are not.
 TEST(ResultCache, AdmissionAsksHowTheRunEnded)
 {
-    using db::QueryStatus;
+    using db::FailureKind;
     db::ResultCache cache;
     OPER12 empty;
     empty.release();
     cache.store(ran(OPER12(u("#SQL Error"))), u("c"), u("ok"), 0, 41000.25);
     cache.store(ran(empty), u("c"), u("UPDATE t SET a = 1"), 0, 41000.25);
-    cache.store(ran(OPER12(u("#SQL Error 42S02:1:0:no such table\n")), QueryStatus::failed), u("c"), u("failed"), 0,
+    cache.store(ran(OPER12(u("#SQL Error 42S02:1:0:no such table\n")), FailureKind::statement), u("c"), u("failed"), 0,
                 41000.25);
-    cache.store(ran(OPER12(u("#SQL Error")), QueryStatus::failed_transient), u("c"), u("transient"), 0, 41000.25);
-    cache.store(ran(OPER12(2.0), QueryStatus::cancelled), u("c"), u("cancelled"), 0, 41000.25);
-    EXPECT_EQ(cache.entries().size(), 3u);
+    cache.store(ran(OPER12(u("file: oper")), FailureKind::limit), u("c"), u("limit"), 0, 41000.25);
+    cache.store(ran(OPER12(u("#SQL Error")), FailureKind::transient), u("c"), u("transient"), 0, 41000.25);
+    cache.store(ran(OPER12(u("#SQL Error 08S01:1:0:lost\n")), FailureKind::transient), u("c"), u("lost"), 0, 41000.25);
+    cache.store(ran(OPER12(2.0), FailureKind::cancelled), u("c"), u("cancelled"), 0, 41000.25);
+    EXPECT_EQ(cache.entries().size(), 4u);
     EXPECT_EQ(show(*cache.find(u("c"), u("ok"), 0)), "#SQL Error");
     EXPECT_TRUE(cache.find(u("c"), u("UPDATE t SET a = 1"), 0)->is(xltypeMissing));
     EXPECT_NE(cache.find(u("c"), u("failed"), 0), nullptr);
+    EXPECT_NE(cache.find(u("c"), u("limit"), 0), nullptr);
     EXPECT_EQ(cache.find(u("c"), u("transient"), 0), nullptr);
+    EXPECT_EQ(cache.find(u("c"), u("lost"), 0), nullptr);
     EXPECT_EQ(cache.find(u("c"), u("cancelled"), 0), nullptr);
 }
 
@@ -101,7 +109,7 @@ TEST(ResultCache, AnswersNeverWriteOverALentResult)
     ASSERT_NE(kept, nullptr);
     EXPECT_TRUE(*kept == rows);
     // A transient failure is answered but not kept, and takes nothing from the entry before it.
-    cache.answer_and_store(ran(OPER12(u("#SQL Error")), db::QueryStatus::failed_transient), u("c"), u("SELECT x"), 0, 0);
+    cache.answer_and_store(ran(OPER12(u("#SQL Error")), db::FailureKind::transient), u("c"), u("SELECT x"), 0, 0);
     EXPECT_EQ(show(*answered), "#SQL Error");
     ASSERT_EQ(cache.entries().size(), 1u);
     EXPECT_TRUE(cache.entries().front().result == rows);

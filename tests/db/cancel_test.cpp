@@ -1,165 +1,326 @@
-// Esc and progress while a query runs: the texts the user sees, the waiting thread's part against a
-// scripted query, and real statements stopped on each driver.
+// Esc while a query runs: the texts the user sees, and real statements stopped, abandoned, joined
+// and taken over on each driver, also when the server or a lock holds them.
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <regex>
-#include <set>
 #include <thread>
 
 #include "databases.h"
-#include "db/watched_query.h"
+#include "support/process.h"
+#include "db/result_cache.h"
 #include "db_test.h"
 #include "fake_watch_host.h"
 
 using namespace test;
 using namespace std::chrono_literals;
-using Phase = db::QueryRun::Phase;
+using db::Phase;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
 TEST(QueryTexts, RowsAreCountedWithThousandsSetApart)
 {
     const auto label = u("zStatement");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 120000, false)), "zStatement: 120,000 rows (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 1, false)), "zStatement: 1 row (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 999, false)), "zStatement: 999 rows (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 1048575, false)), "zStatement: 1,048,575 rows (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::executing, 0, false)), "zStatement: executing (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::connecting, 0, false)), "zStatement: connecting (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 5, true)), "zStatement: cancelling");
+    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 120000)), "zStatement: 120,000 rows (Esc to cancel)");
+    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 1)), "zStatement: 1 row (Esc to cancel)");
+    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 1048575)), "zStatement: 1,048,575 rows (Esc to cancel)");
+    EXPECT_EQ(s(db::progress_text(label, Phase::executing, 0)), "zStatement: executing (Esc to cancel)");
+    EXPECT_EQ(s(db::progress_text(label, Phase::connecting, 0)), "Connecting to the database... (Esc to cancel)");
     EXPECT_EQ(s(db::cancelled_text(0)), "#Cancelled after 0 rows");
     EXPECT_EQ(s(db::cancelled_text(1)), "#Cancelled after 1 row");
-    EXPECT_EQ(s(db::cancelled_text(1000)), "#Cancelled after 1,000 rows");
     EXPECT_EQ(s(db::cancelled_text(12345678)), "#Cancelled after 12,345,678 rows");
+    EXPECT_EQ(s(db::changes_kept_text(380223)),
+              "#Cancelled after 380,223 rows: the statement's changes are kept; clear the cache to run it again");
+    EXPECT_EQ(s(db::cancelled_while_connecting_text()), "#Cancelled while connecting");
 }
 
-// A scripted query: rows come every millisecond for a while, then it succeeds or fails; it stops
-// where it sees the stop, as the real fetch does.
-db::QueryResult scripted(db::QueryRun& run, std::chrono::milliseconds lasting, bool fails)
+// Waits for a condition, a tenth of a second at a time, up to a limit.
+template <class F> bool eventually(F condition, std::chrono::seconds limit = 20s)
 {
-    run.enter(Phase::fetching);
-    const auto end = std::chrono::steady_clock::now() + lasting;
-    size_t rows = 0;
-    while (std::chrono::steady_clock::now() < end) {
-        run.throw_if_stopped();
-        std::this_thread::sleep_for(1ms);
-        run.rows(++rows);
-    }
-    db::QueryResult q;
-    q.value = fails ? xll::OPER12(u("#SQL Error 22012")) : xll::OPER12(double(rows));
-    q.status = fails ? db::QueryStatus::failed : db::QueryStatus::ok;
-    return q;
+    for (const auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(100ms))
+        if (condition())
+            return true;
+    return condition();
 }
 
-TEST(QueryWatch, AQuickQueryNeverTalksToTheSpreadsheet)
+TEST(SqliteRoad, AQuickQueryNeverTalksToTheSpreadsheetAndKeepsItsConnection)
 {
-    FakeWatchHost host;
-    auto w = db::watch_query([](db::QueryRun& run) { return scripted(run, 0ms, false); }, host, u("zStatement"),
-                             db::WatchTimes{});
-    EXPECT_EQ(w.result.status, db::QueryStatus::ok);
-    EXPECT_EQ(host.asks, 0);
-    EXPECT_TRUE(host.statuses.empty());
+    TestRoad road;
+    auto q = road.answer(SqliteDb::fresh_connection_string(), "SELECT 1");
+    EXPECT_EQ(q.status, db::QueryStatus::ok);
+    EXPECT_EQ(road.host.asks, 0);
+    EXPECT_TRUE(road.host.statuses.empty());
+    EXPECT_EQ(road.pool->size(), 1u);
+    EXPECT_EQ(road.registry.size(), 0u);
 }
 
-// Success, failure and Esc alike: progress texts while it runs, then the bar given back once.
-TEST(QueryWatch, TheStatusBarShowsProgressAndIsGivenBackWhateverTheEnd)
+// Esc while rows arrive: a read is cancelled, kept nowhere, its session closed; the status bar
+// showed progress and was given back.
+TEST(SqliteRoad, AMillionRowFetchStopsMidwayAndTheBarComesBack)
 {
-    const std::regex progress("zStatement: ([0-9]{1,3}(,[0-9]{3})* rows?|executing|connecting) \\(Esc to cancel\\)"
-                              "|zStatement: cancelling");
-    for (const char* end : {"success", "failure", "cancel"}) {
-        SCOPED_TRACE(end);
-        FakeWatchHost host;
-        const bool cancel = std::string(end) == "cancel";
-        if (cancel)
-            host.escape_while_fetching();
-        auto w = db::watch_query([&](db::QueryRun& run) { return scripted(run, cancel ? 10s : 200ms, end[0] == 'f'); },
-                                 host, u("zStatement"), fast_watch);
-        // A stopped query is cancelled, whatever its work made of the stop.
-        EXPECT_EQ(w.result.status, cancel ? db::QueryStatus::cancelled
-                                   : end[0] == 'f' ? db::QueryStatus::failed : db::QueryStatus::ok);
-        ASSERT_GE(host.statuses.size(), 2u);
-        EXPECT_EQ(host.statuses.back(), "");
-        for (size_t i = 0; i + 1 < host.statuses.size(); ++i)
-            EXPECT_TRUE(std::regex_match(host.statuses[i], progress)) << host.statuses[i];
-        EXPECT_GT(w.rows, 0u);
-        if (!cancel) {
-            EXPECT_EQ(host.statuses.size(), std::set<std::string>(host.statuses.begin(), host.statuses.end()).size())
-                << "a text is shown again only when it changed";
-        }
-    }
+    const auto cs = SqliteDb::fresh_connection_string();
+    ASSERT_TRUE(executed(cs, "CREATE TABLE big AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
+                             "WHERE x < 1000000) SELECT x, 'row ' || x AS name FROM c"));
+    TestRoad road;
+    road.host.escape_while_fetching();
+    auto q = road.answer(cs, "SELECT x, name FROM big");
+    EXPECT_EQ(q.kind, db::FailureKind::cancelled);
+    EXPECT_TRUE(std::regex_match(show(q.value), std::regex("#Cancelled after [1-9][0-9,]* rows"))) << show(q.value);
+    EXPECT_FALSE(db::ResultCache::admits(q));
+    const std::regex progress("Connecting to the database\\.\\.\\. \\(Esc to cancel\\)|"
+                              "zStatement: ([0-9]{1,3}(,[0-9]{3})* rows?|executing) \\(Esc to cancel\\)");
+    ASSERT_GE(road.host.statuses.size(), 2u);
+    EXPECT_EQ(road.host.statuses.back(), "");
+    for (size_t i = 0; i + 1 < road.host.statuses.size(); ++i)
+        EXPECT_TRUE(std::regex_match(road.host.statuses[i], progress)) << road.host.statuses[i];
+    // Left in the registry until the worker notices; the next call runs the read afresh.
+    road.host.escape = [] { return false; };
+    auto again = road.answer(cs, "SELECT count(*) FROM big");
+    EXPECT_EQ(show(again.value(0, 0)), "<num 1000000.000000>");
+    EXPECT_TRUE(eventually([&] { return road.pool->size() == 1; })) << "only the last, unstopped session is kept";
+}
+
+// Esc that arrives once the result is complete: the complete result is the answer.
+TEST(SqliteRoad, AResultCompleteBeforeEscWasSeenIsShownComplete)
+{
+    TestRoad road;
+    road.place.times.poll = 1ms;
+    road.host.escape = [] {
+        std::this_thread::sleep_for(300ms); // the query ends while the user reaches for the key
+        return true;
+    };
+    auto q = road.answer(SqliteDb::fresh_connection_string(),
+                         "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 20000) "
+                         "SELECT count(*) FROM c");
+    ASSERT_EQ(q.status, db::QueryStatus::ok) << show(q.value);
+    EXPECT_EQ(show(q.value(0, 0)), "<num 20000.000000>");
+    EXPECT_TRUE(db::ResultCache::admits(q));
+}
+
+// Another process holds the file write-locked: Esc frees the cell at once, the INSERT waits on
+// its worker, completes when the lock goes, and the next call of the same query takes its
+// outcome rather than sending it again.
+TEST(SqliteRoad, AnInsertAbandonedOnALockedFileCompletesOnceAndIsTakenOver)
+{
+    const auto cs = SqliteDb::fresh_connection_string();
+    ASSERT_TRUE(executed(cs, "CREATE TABLE t (n INTEGER)"));
+    TestRoad road;
+    // The connection is opened and kept before the lock: the INSERT itself waits on it.
+    ASSERT_EQ(road.answer(cs, "SELECT count(*) FROM t").status, db::QueryStatus::ok);
+    const std::string file = cs.substr(cs.find("Database=") + 9);
+    const std::string locked = file + ".locked";
+    const std::string lock_holder = "python3 -c \"import sqlite3, sys; c = sqlite3.connect(sys.argv[1], "
+                                    "isolation_level=None); c.execute('BEGIN EXCLUSIVE'); open(sys.argv[2], 'w')"
+                                    ".close(); sys.stdin.read()\" " + shell_quote(file) + " " + shell_quote(locked);
+    FILE* holder = popen(lock_holder.c_str(), "w");
+    ASSERT_NE(holder, nullptr);
+    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(locked); }));
+
+    Clock::time_point pressed{};
+    road.host.escape = [&] {
+        if (road.host.asks < 20)
+            return false;
+        pressed = Clock::now();
+        return true;
+    };
+    auto left = road.answer(cs, "INSERT INTO t VALUES (1)");
+    EXPECT_LT(Clock::now() - pressed, 1s);
+    EXPECT_EQ(show(left.value), "#Cancelled after 0 rows");
+    EXPECT_FALSE(db::ResultCache::admits(left));
+    EXPECT_EQ(road.registry.size(), 1u) << "the abandoned run waits to be taken over";
+
+    pclose(holder); // the lock goes; the INSERT completes on its worker
+    road.host.escape = [] { return false; };
+    auto taken = road.answer(cs, "INSERT INTO t VALUES (1)");
+    EXPECT_EQ(taken.status, db::QueryStatus::ok) << show(taken.value);
+    EXPECT_EQ(road.registry.size(), 0u);
+    StubCalendar calendar;
+    EXPECT_EQ(show(db::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)),
+              "<num 1.000000>");
+    std::remove(locked.c_str());
+}
+
+// A file renamed over the database, then the file deleted, between two calls: the kept
+// connection is not the file the string names any more.
+TEST(SqliteRoad, AKeptConnectionFollowsTheFileThePathNames)
+{
+    const auto made = SqliteDb::fresh_connection_string();
+    const std::string file = made.substr(made.find("Database=") + 9);
+    const auto cs = made + ";NoCreat=1";
+    ASSERT_TRUE(executed(made, "CREATE TABLE t (n INTEGER)"));
+    ASSERT_TRUE(executed(made, "INSERT INTO t VALUES (1)"));
+    TestRoad road;
+    EXPECT_EQ(show(road.answer(cs, "SELECT count(*) FROM t").value(0, 0)), "<num 1.000000>");
+    ASSERT_EQ(road.pool->size(), 1u);
+
+    const std::string other = file + ".new";
+    ASSERT_TRUE(executed("Driver=SQLite3;Database=" + other, "CREATE TABLE t (n INTEGER)"));
+    ASSERT_TRUE(executed("Driver=SQLite3;Database=" + other, "INSERT INTO t VALUES (1), (2)"));
+    std::filesystem::rename(other, file);
+    EXPECT_EQ(show(road.answer(cs, "SELECT count(*) FROM t").value(0, 0)), "<num 2.000000>");
+
+    std::filesystem::remove(file);
+    auto gone = road.answer(cs, "SELECT count(*) FROM t");
+    EXPECT_EQ(show(gone.value).rfind("#SQL Error ", 0), 0u) << show(gone.value);
+    EXPECT_FALSE(std::filesystem::exists(file)) << "NoCreat=1 made no file";
 }
 
 // A statement that sleeps on the server, per server.
 template <class Db> struct Sleeping;
 template <> struct Sleeping<PostgresDb> {
     static constexpr const char* statement = "SELECT pg_sleep(30)";
+    static constexpr const char* sessions = "SELECT count(*) FROM pg_stat_activity WHERE datname = current_database()";
+    static constexpr const char* running = "SELECT count(*) FROM pg_stat_activity WHERE query = 'SELECT pg_sleep(30)'";
 };
 template <> struct Sleeping<MariaDb> {
     static constexpr const char* statement = "SELECT SLEEP(30)";
+    static constexpr const char* sessions =
+        "SELECT count(*) FROM information_schema.processlist WHERE db = database()";
+    static constexpr const char* running =
+        "SELECT count(*) FROM information_schema.processlist WHERE info = 'SELECT SLEEP(30)'";
 };
 
 template <class Db> class ServerCancel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (auto why = Db::unavailable(); !why.empty())
-            GTEST_SKIP() << Db::name << ": " << why;
-        cs = u(Db::fresh_connection_string());
+        ZORVANE_REQUIRE_DATABASE(Db);
+        cs = Db::fresh_connection_string();
     }
-    db::WatchedQuery query(const std::string& sql)
+    void TearDown() override { Db::thaw(); }
+
+    // The one value of a one-row result, read on a session of its own.
+    std::string elsewhere(const std::string& sql)
     {
-        return db::run_watched_query(cs, db::direct_execution(u(sql)), false, calendar, pool, host, u("zStatement"),
-                                     fast_watch);
+        StubCalendar calendar;
+        auto v = db::run_query(u(cs), u(sql), false, calendar).value;
+        return show(v.is(xltypeMulti) ? v(0, 0) : v);
     }
-    xll::xstring cs;
-    db::ConnectionPool pool;
-    FakeWatchHost host;
-    StubCalendar calendar;
+    // Esc after `asks` polls, the moment of it noted.
+    void escape_after(int asks, const std::function<void()>& before = {})
+    {
+        road.host.escape = [this, asks, before] {
+            if (road.host.asks == asks / 2 && before)
+                before();
+            if (road.host.asks < asks)
+                return false;
+            pressed = Clock::now();
+            return true;
+        };
+    }
+
+    std::string cs;
+    TestRoad road;
+    Clock::time_point pressed{};
 };
 
 using Servers = ::testing::Types<PostgresDb, MariaDb>;
 TYPED_TEST_SUITE(ServerCancel, Servers, DatabaseNames);
 
-TYPED_TEST(ServerCancel, AStatementStillExecutingStopsSoonAfterEsc)
+// The statement is stopped on the server (psqlODBC's cancel, MariaDB's KILL QUERY from a
+// connection of its own), the cell is free at once, and the next query works.
+TYPED_TEST(ServerCancel, AStatementStillExecutingStopsOnTheServer)
 {
-    ASSERT_EQ(this->query("SELECT 1").result.status, db::QueryStatus::ok); // a kept connection, checked before reuse
-    std::chrono::steady_clock::time_point pressed{};
-    this->host.escape = [&] {
-        if (this->host.asks < 20)
-            return false;
-        pressed = std::chrono::steady_clock::now();
-        return true;
-    };
-    auto w = this->query(Sleeping<TypeParam>::statement);
-    const auto after_esc = std::chrono::steady_clock::now() - pressed;
-    EXPECT_EQ(w.result.status, db::QueryStatus::cancelled);
-    EXPECT_EQ(w.rows, 0u);
-    // Far from the statement's 30 seconds; a second or so on a quiet machine.
-    EXPECT_LT(after_esc, 10s);
-    EXPECT_EQ(this->pool.size(), 0u) << "a cancelled statement's session is not kept";
-    this->host.escape = [] { return false; };
-    auto again = this->query("SELECT 'again'");
-    ASSERT_TRUE(again.result.value.is(xltypeMulti)) << show(again.result.value);
-    EXPECT_EQ(show(again.result.value(0, 0)), "again");
+    ASSERT_EQ(this->road.answer(this->cs, "SELECT 1").status, db::QueryStatus::ok); // a kept connection
+    this->escape_after(20);
+    auto q = this->road.answer(this->cs, Sleeping<TypeParam>::statement);
+    EXPECT_LT(Clock::now() - this->pressed, 1s);
+    EXPECT_EQ(show(q.value), "#Cancelled after 0 rows");
+    EXPECT_TRUE(eventually([&] { return this->elsewhere(Sleeping<TypeParam>::running) == "<num 0.000000>"; }, 10s))
+        << "the statement still runs on the server";
+    this->road.host.escape = [] { return false; };
+    auto again = this->road.answer(this->cs, "SELECT 'again'");
+    ASSERT_TRUE(again.value.is(xltypeMulti)) << show(again.value);
+    EXPECT_EQ(show(again.value(0, 0)), "again");
 }
 
-TEST(SqliteCancel, AMillionRowFetchStopsMidway)
+// A server that stops answering (SIGSTOP) during the query, or before the login: Esc frees the
+// cell within a second whatever the driver waits for; once thawed, the worker ends and leaves no
+// session behind.
+TYPED_TEST(ServerCancel, AFrozenServerNeverHoldsTheCell)
 {
-    const auto cs = u(SqliteDb::fresh_connection_string());
-    ASSERT_TRUE(executed(cs, "CREATE TABLE big AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c "
-                             "WHERE x < 1000000) SELECT x, 'row ' || x AS name FROM c"));
-    db::ConnectionPool pool;
-    FakeWatchHost host;
-    host.escape_while_fetching();
-    StubCalendar calendar;
-    auto w = db::run_watched_query(cs, db::direct_execution(u("SELECT x, name FROM big")), false, calendar, pool, host,
-                                   u("zStatement"), fast_watch);
-    EXPECT_EQ(w.result.status, db::QueryStatus::cancelled);
-    EXPECT_GT(w.rows, 0u);
-    EXPECT_LT(w.rows, 1000000u);
-    EXPECT_EQ(host.statuses.back(), "");
-    EXPECT_EQ(pool.size(), 0u);
+    for (const bool during_login : {false, true}) {
+        SCOPED_TRACE(during_login ? "during the login" : "during the query");
+        TestRoad fresh;
+        if (during_login)
+            TypeParam::freeze();
+        fresh.host.escape = [&] {
+            if (!during_login && fresh.host.asks == 10)
+                TypeParam::freeze();
+            if (fresh.host.asks < 20)
+                return false;
+            this->pressed = Clock::now();
+            return true;
+        };
+        auto q = fresh.answer(this->cs, during_login ? "SELECT 1" : Sleeping<TypeParam>::statement);
+        EXPECT_LT(Clock::now() - this->pressed, 2s);
+        EXPECT_EQ(show(q.value), during_login ? "#Cancelled while connecting" : "#Cancelled after 0 rows");
+        TypeParam::thaw();
+        EXPECT_TRUE(eventually([&] { return this->elsewhere(Sleeping<TypeParam>::sessions) == "<num 1.000000>"; }, 40s))
+            << "a session was left behind";
+    }
+}
+
+// A connect that never completes (a listening socket on loopback that never accepts): Esc frees
+// the cell, and without Esc the login timeout of the connection string ends it with the driver's
+// diagnostics, a failure that passes and is not kept.
+TYPED_TEST(ServerCancel, AConnectThatNeverCompletes)
+{
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 8), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string silent =
+        TypeParam::connection_string("x", ntohs(address.sin_port), TypeParam::password()) + "LoginTimeout=2;";
+
+    this->escape_after(20);
+    auto left = this->road.answer(silent, "SELECT 1");
+    EXPECT_LT(Clock::now() - this->pressed, 1s);
+    EXPECT_EQ(show(left.value), "#Cancelled while connecting");
+
+    // MariaDB's connector bounds only the socket's connect by the login timeout, not the wait for
+    // the server's greeting: there only Esc ends it.
+    if (std::string(TypeParam::name) != "MariaDB") {
+        this->road.host.escape = [] { return false; };
+        const auto start = Clock::now();
+        auto failed = this->road.answer(silent, "SELECT 2");
+        EXPECT_LT(Clock::now() - start, 15s);
+        EXPECT_EQ(show(failed.value).rfind("#SQL Error ", 0), 0u) << show(failed.value);
+        EXPECT_EQ(failed.kind, db::FailureKind::transient) << show(failed.value);
+        EXPECT_FALSE(db::ResultCache::admits(failed));
+    }
+    close(listener);
+}
+
+class PostgresRoad : public ServerCancel<PostgresDb> {};
+
+// The server goes away during a query and comes back: the failure is the connection's, kept
+// nowhere, and the same query works afterwards.
+TEST_F(PostgresRoad, AServerKilledAndRestartedFailsOnceThenWorks)
+{
+    std::thread killer([] {
+        std::this_thread::sleep_for(500ms);
+        PostgresDb::stop();
+    });
+    auto lost = road.answer(cs, "SELECT 1 FROM pg_sleep(2)");
+    killer.join();
+    EXPECT_EQ(show(lost.value).rfind("#SQL Error ", 0), 0u) << show(lost.value);
+    EXPECT_EQ(lost.kind, db::FailureKind::transient) << show(lost.value);
+    EXPECT_FALSE(db::ResultCache::admits(lost));
+    PostgresDb::restart();
+    auto back = road.answer(cs, "SELECT 1 FROM pg_sleep(2)");
+    ASSERT_TRUE(back.value.is(xltypeMulti)) << show(back.value);
 }
 
 } // namespace

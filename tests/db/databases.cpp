@@ -1,6 +1,7 @@
 #include "databases.h"
 
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -278,6 +279,35 @@ void create_database(const std::string& existing, const std::string& statement)
         throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
 }
 
+// The server's first process, from the pid file it wrote (first line).
+pid_t pid_in(const fs::path& file)
+{
+    std::ifstream in(file);
+    long pid = 0;
+    in >> pid;
+    return static_cast<pid_t>(pid);
+}
+
+// The process and its children, as the kernel lists them.
+std::vector<pid_t> process_tree(pid_t root)
+{
+    std::vector<pid_t> all{root};
+    for (size_t i = 0; i < all.size(); ++i) {
+        std::ifstream in("/proc/" + std::to_string(all[i]) + "/task/" + std::to_string(all[i]) + "/children");
+        for (long child = 0; in >> child;)
+            all.push_back(static_cast<pid_t>(child));
+    }
+    return all;
+}
+
+void signal_tree(pid_t root, int signal)
+{
+    if (root <= 0)
+        return;
+    for (pid_t pid : process_tree(root))
+        kill(pid, signal);
+}
+
 int next_number()
 {
     static int n = 0;
@@ -310,6 +340,9 @@ std::string PostgresDb::fresh_connection_string()
 }
 
 void PostgresDb::stop() { cluster().stop(); }
+
+void PostgresDb::freeze() { signal_tree(pid_in(cluster().folder.path / "data" / "postmaster.pid"), SIGSTOP); }
+void PostgresDb::thaw() { signal_tree(pid_in(cluster().folder.path / "data" / "postmaster.pid"), SIGCONT); }
 
 void PostgresDb::restart()
 {
@@ -356,6 +389,8 @@ std::string MariaDb::fresh_connection_string()
 }
 
 int MariaDb::port() { return maria().port; }
+void MariaDb::freeze() { signal_tree(pid_in(maria().folder.path / "pid"), SIGSTOP); }
+void MariaDb::thaw() { signal_tree(pid_in(maria().folder.path / "pid"), SIGCONT); }
 std::string MariaDb::user() { return maria().user; }
 std::string MariaDb::password() { return maria().password; }
 

@@ -41,6 +41,10 @@ struct PostgresDb {
     // Stops the shared cluster at once, as a crash would; restart brings it back on its port.
     static void stop();
     static void restart();
+    // Freezes every process of the cluster (SIGSTOP), as a server that never answers; thaw
+    // (SIGCONT) lets it go on where it stood.
+    static void freeze();
+    static void thaw();
 
     // The cluster's coordinates, for tests of connection failures.
     static int port();
@@ -73,6 +77,8 @@ struct MariaDb {
     static std::string user();
     static std::string password();
     static std::string connection_string(const std::string& database, int port, const std::string& password);
+    static void freeze();
+    static void thaw();
     // The server's own client over its socket, as root, in batch mode: its reading of a
     // statement's result.
     static std::vector<std::string> client_command(const std::string& database);

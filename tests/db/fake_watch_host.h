@@ -1,13 +1,15 @@
 // The spreadsheet as the waiting side of a query sees it, scripted: Esc when the test says so,
 // and a record of the status bar ("" where it was given back). Fast times, so that a query of a
-// fraction of a second already shows its progress.
+// fraction of a second already shows its progress. And the place a test's requests run: a
+// registry and a pool of their own.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "db/query_watch.h"
+#include "db/run_watch.h"
 #include "db_test.h"
 
 namespace test {
@@ -34,5 +36,19 @@ struct FakeWatchHost : db::WatchHost {
 
 inline const db::WatchTimes fast_watch{std::chrono::milliseconds(10), std::chrono::milliseconds(30),
                                        std::chrono::milliseconds(10)};
+
+// Requests answered as the worksheet functions answer them, with a registry, a pool and a
+// spreadsheet of the test's own.
+struct TestRoad {
+    db::RunRegistry registry;
+    std::shared_ptr<db::ConnectionPool> pool = std::make_shared<db::ConnectionPool>();
+    FakeWatchHost host;
+    db::RunPlace place{registry, pool, [] { return std::make_unique<StubCalendar>(); }, host, fast_watch};
+
+    db::QueryResult answer(const std::string& connection_string, const std::string& sql, bool headers = false)
+    {
+        return db::answer_request(db::Request{u(connection_string), u(sql), std::nullopt, headers}, place);
+    }
+};
 
 } // namespace test

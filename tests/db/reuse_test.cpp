@@ -7,7 +7,6 @@
 
 #include "databases.h"
 #include "db/connection_pool.h"
-#include "db/watched_query.h"
 #include "db_test.h"
 #include "fake_watch_host.h"
 
@@ -62,16 +61,15 @@ protected:
         cs = Db::fresh_connection_string();
     }
 
-    db::WatchedQuery query(const std::string& sql, const std::string& connection_string = "")
+    db::QueryResult query(const std::string& sql, const std::string& connection_string = "")
     {
-        return db::run_watched_query(u(connection_string.empty() ? cs : connection_string), db::direct_execution(u(sql)),
-                                     false, calendar, pool, host, u("zStatement"), fast_watch);
+        return road.answer(connection_string.empty() ? cs : connection_string, sql);
     }
     // The one value of a one-row result, or the failure's text.
     std::string value(const std::string& sql, const std::string& connection_string = "")
     {
         auto q = query(sql, connection_string);
-        return show(q.result.value.is(xltypeMulti) ? q.result.value(0, 0) : q.result.value);
+        return show(q.value.is(xltypeMulti) ? q.value(0, 0) : q.value);
     }
 
     // The one value of a one-row result, read on a session of its own.
@@ -82,8 +80,8 @@ protected:
     }
 
     std::string cs;
-    db::ConnectionPool pool;
-    FakeWatchHost host;
+    TestRoad road;
+    db::ConnectionPool& pool = *road.pool;
     StubCalendar calendar;
 };
 
@@ -138,9 +136,9 @@ protected:
     {
         auto q = query("SELECT pg_backend_pid() FROM (SELECT " + std::to_string(++round) + ") AS distinct_text",
                        connection_string);
-        if (!q.result.value.is(xltypeMulti))
-            return show(q.result.value);
-        return std::to_string(static_cast<long>(q.result.value(0, 0).val.num));
+        if (!q.value.is(xltypeMulti))
+            return show(q.value);
+        return std::to_string(static_cast<long>(q.value(0, 0).val.num));
     }
     int round = 0;
 };
@@ -153,7 +151,7 @@ TEST_F(KeptPostgres, ServerRestartedBetweenTwoCalls)
     const std::string before = pid();
     PostgresDb::restart();
     auto insert = query("INSERT INTO t VALUES (1)");
-    EXPECT_EQ(insert.result.status, db::QueryStatus::ok) << show(insert.result.value);
+    EXPECT_EQ(insert.status, db::QueryStatus::ok) << show(insert.value);
     EXPECT_NE(pid(), before);
     EXPECT_EQ(elsewhere("SELECT count(*) FROM t"), "<num 1.000000>");
 }
@@ -170,8 +168,9 @@ TEST_F(KeptPostgres, SessionEndedWhileItsStatementRuns)
     });
     auto slept = query("SELECT pg_sleep(3)");
     killer.join();
-    EXPECT_EQ(slept.result.status, db::QueryStatus::failed);
-    EXPECT_EQ(show(slept.result.value).rfind("#SQL Error ", 0), 0u) << show(slept.result.value);
+    EXPECT_EQ(slept.status, db::QueryStatus::failed);
+    EXPECT_EQ(slept.kind, db::FailureKind::transient) << "a lost session is the connection's failure";
+    EXPECT_EQ(show(slept.value).rfind("#SQL Error ", 0), 0u) << show(slept.value);
     EXPECT_EQ(pool.size(), 0u);
     EXPECT_NE(pid(), victim);
 }

@@ -1,0 +1,54 @@
+// What differs between the engines behind the drivers, in one place that the rest of the query
+// road asks: how a kept session is checked and tidied, how a running statement is stopped, and
+// which failures are the connection's rather than the statement's. SQLite, PostgreSQL (psqlODBC)
+// and MariaDB (its connector) are known; any other driver gets the plain ODBC ways.
+#pragma once
+
+#include <vector>
+
+#include "db/odbc_api.h"
+#include "db/sql_error.h"
+#include "xll/traits.h"
+
+namespace db {
+
+enum class Engine { sqlite, postgresql, mariadb, other };
+
+// How a statement is stopped while the worker is inside the driver.
+enum class CancelWay {
+    driver_cancel, // SQLCancel on the handle from another thread, as ODBC defines it
+    kill_query,    // the server's own way, from a short connection of its own
+    abandon,       // nothing: the worker finishes on its own time and its session is closed
+};
+
+struct DriverFamily {
+    Engine engine = Engine::other;
+    // A statement that tries the session and changes nothing, for servers whose drivers learn of
+    // a lost session only by using it; null where the dead-connection attribute answers truly
+    // (MariaDB's connector asks the server) or there is no server to lose (SQLite).
+    const XCHAR* check = nullptr;
+    // A statement that ends a transaction the user's statement began, for drivers that take
+    // SQLEndTran in autocommit mode as having nothing to do (SQLite's); null where it works.
+    const XCHAR* rollback = nullptr;
+    // SQLite's driver closes the statement from the cancelling thread without a lock while the
+    // worker is inside it; MariaDB's connector races the same way (ThreadSanitizer shows both).
+    CancelWay cancel = CancelWay::driver_cancel;
+    // Asks a session for the number the kill statement names it by; null where none is needed.
+    const XCHAR* session_query = nullptr;
+    // The database is a file the connection string names (its "Database" attribute).
+    bool file_database = false;
+};
+
+// The family of the driver a connection string names, before connecting (for the failures of the
+// connect itself); Engine::other when it does not say.
+DriverFamily family_of_driver(xll::xstring_view connection_string);
+// The family of a connected connection, from the server's own name.
+DriverFamily family_of_server(SQLHDBC connection);
+
+// "KILL QUERY 42": stops what the session runs and leaves the session.
+xll::xstring kill_statement(long long session);
+
+// What kind of failure the driver's records tell.
+FailureKind failure_kind(const DriverFamily& family, const std::vector<DiagnosticRecord>& records);
+
+} // namespace db

@@ -1,0 +1,167 @@
+#include "db/run_watch.h"
+
+#include <string>
+
+#include "xll/failure_texts.h"
+
+namespace db {
+
+namespace {
+
+void append_ascii(xll::xstring& out, std::string_view ascii)
+{
+    for (char c : ascii)
+        out += static_cast<XCHAR>(c);
+}
+
+// The count as the status text shows it: thousands set apart by commas, "1 row", "2 rows".
+void append_rows(xll::xstring& out, size_t rows)
+{
+    const std::string digits = std::to_string(rows);
+    std::string grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += ',';
+        grouped += digits[i];
+    }
+    append_ascii(out, grouped);
+    append_ascii(out, rows == 1 ? " row" : " rows");
+}
+
+struct Watched {
+    bool ended = false; // else the user pressed Esc while it ran
+    Phase phase = Phase::connecting;
+    size_t rows = 0;
+};
+
+// Waits for the run's end or the user's Esc. A run that ended before Esc was seen has ended: its
+// result is shown, complete.
+Watched watch(WorkerRun& run, xll::xstring_view label, WatchHost& host, const WatchTimes& times)
+{
+    using clock = std::chrono::steady_clock;
+    Watched w;
+    auto next_status = clock::now() + times.quiet;
+    bool shown = false;
+    xll::xstring shown_text;
+    for (;;) {
+        if (run.wait_for(times.poll)) {
+            w.ended = true;
+            break;
+        }
+        if (host.escape_pressed()) {
+            w.phase = run.phase();
+            w.rows = run.rows();
+            run.stop();
+            w.ended = run.finished();
+            break;
+        }
+        const auto now = clock::now();
+        if (now >= next_status) {
+            try {
+                xll::xstring text = progress_text(label, run.phase(), run.rows());
+                if (text != shown_text) {
+                    host.show_status(text);
+                    shown_text = std::move(text);
+                    shown = true;
+                }
+            }
+            catch (...) { // no memory for a status text: the query goes on without one
+            }
+            next_status = now + times.status_every;
+        }
+    }
+    if (shown)
+        host.give_back_status();
+    return w;
+}
+
+QueryResult failure(xll::xstring text, FailureKind kind)
+{
+    QueryResult q;
+    q.value = xll::xstring_view(text);
+    q.status = QueryStatus::failed;
+    q.kind = kind;
+    return q;
+}
+
+// What the user stopped, told where it stood.
+QueryResult left(const Request& request, const Watched& w, RunRegistry& registry,
+                 const std::shared_ptr<WorkerRun>& run)
+{
+    if (w.phase == Phase::connecting)
+        return failure(cancelled_while_connecting_text(), FailureKind::cancelled);
+    if (w.phase == Phase::fetching && request.changes_data()) {
+        // Nothing of it can run again on its own: the cache keeps what happened instead.
+        registry.remove(run);
+        return failure(changes_kept_text(w.rows), FailureKind::statement);
+    }
+    return failure(cancelled_text(w.rows), FailureKind::cancelled);
+}
+
+} // namespace
+
+QueryResult answer_request(const Request& request, RunPlace& place)
+{
+    for (bool again = false;; again = true) {
+        std::shared_ptr<WorkerRun> run = place.registry.find(request);
+        if (run)
+            run->rejoin();
+        else {
+            run = WorkerRun::start(request, place.pool, place.calendar());
+            place.registry.add(run);
+        }
+        const Watched w = watch(*run, request.label(), place.host, place.times);
+        if (!w.ended)
+            return left(request, w, place.registry, run);
+        place.registry.remove(run);
+        QueryResult q = run->take_outcome();
+        if (!q.stopped())
+            return q;
+        // Stopped by an earlier Esc, after which the user's statement changed nothing: it was
+        // never sent, or it only read. It runs now, once.
+        if (!(q.executed && request.changes_data()) && !again)
+            continue;
+        return q.executed && request.changes_data() ? failure(changes_kept_text(run->rows()), FailureKind::statement)
+                                                    : failure(cancelled_text(run->rows()), FailureKind::cancelled);
+    }
+}
+
+xll::xstring progress_text(xll::xstring_view label, Phase phase, size_t rows)
+{
+    if (phase == Phase::connecting)
+        return XLL_T("Connecting to the database... (Esc to cancel)");
+    xll::xstring text(label);
+    append_ascii(text, ": ");
+    if (phase == Phase::executing)
+        append_ascii(text, "executing");
+    else
+        append_rows(text, rows);
+    append_ascii(text, " (Esc to cancel)");
+    return text;
+}
+
+xll::xstring cancelled_text(size_t rows)
+{
+    xll::xstring text;
+    append_ascii(text, xll::failure_texts::cancelled);
+    append_ascii(text, " after ");
+    append_rows(text, rows);
+    return text;
+}
+
+xll::xstring changes_kept_text(size_t rows)
+{
+    xll::xstring text = cancelled_text(rows);
+    append_ascii(text, ": the statement's changes are kept; clear the cache to run it again");
+    return text;
+}
+
+xll::xstring cancelled_while_connecting_text()
+{
+    xll::xstring text;
+    append_ascii(text, xll::failure_texts::cancelled);
+    append_ascii(text, " while connecting");
+    return text;
+}
+
+} // namespace db

@@ -1,0 +1,168 @@
+#include "db/worker_run.h"
+
+#include "db/connection_health.h"
+#include "db/limits.h"
+#include "xll/platform.h"
+#include "xll/text.h"
+
+namespace db {
+
+namespace {
+
+double milliseconds_since(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The server's own way to stop a statement: a short connection of its own that names the
+// session. Its failure changes nothing: the statement then ends on its own.
+void kill_query(const xll::xstring& connection_string, long long session) noexcept
+{
+    try {
+        OdbcConnection killer(connection_string);
+        if (!killer.connected())
+            return;
+        OdbcStatement statement;
+        killer.execute(kill_statement(session), statement);
+    }
+    catch (...) {
+    }
+}
+
+} // namespace
+
+WorkerRun::WorkerRun(Request request, std::shared_ptr<ConnectionPool> pool, std::unique_ptr<Calendar> calendar)
+    : request_(std::move(request)), pool_(std::move(pool)), calendar_(std::move(calendar))
+{
+}
+
+std::shared_ptr<WorkerRun> WorkerRun::start(Request request, std::shared_ptr<ConnectionPool> pool,
+                                            std::unique_ptr<Calendar> calendar)
+{
+    auto run = std::make_shared<WorkerRun>(std::move(request), std::move(pool), std::move(calendar));
+    if (!xll::platform::start_detached_thread([run] { run->work(); }))
+        run->work();
+    return run;
+}
+
+void WorkerRun::enter(Phase phase)
+{
+    if (phase != Phase::connecting && connection_) {
+        session_.store(connection_->session());
+        cancel_way_.store(connection_->family().cancel);
+    }
+    phase_.store(phase);
+}
+
+QueryResult WorkerRun::run()
+{
+    const auto start = std::chrono::steady_clock::now();
+    enter(Phase::connecting);
+    // A kept connection that no longer reaches its server (or whose file was replaced) is found
+    // out here, before the user's statement is sent, and replaced. A statement is never sent
+    // twice, so a session lost after sending shows its failure as any failure does.
+    connection_ = pool_->take(request_.connection_string);
+    if (connection_ && !still_alive(*connection_, statement_))
+        connection_.reset();
+    if (!connection_) {
+        connection_ = std::make_unique<OdbcConnection>();
+        connection_->set_connection_string(request_.connection_string);
+    }
+    QueryResult q = run_statement(*connection_, statement_, request_.execution(), request_.headers, *calendar_, this);
+    q.elapsed_ms = milliseconds_since(start);
+    return q;
+}
+
+void WorkerRun::work() noexcept
+{
+    QueryResult q;
+    try {
+        q = run();
+    }
+    catch (const std::exception& e) { // no memory for even the failure's text
+        q.value = xll::xlerr::Value;
+        try {
+            q.value = xll::xstring_view(xll::widen_text(e.what()));
+        }
+        catch (...) {
+        }
+        q.status = QueryStatus::failed;
+        q.kind = FailureKind::transient;
+    }
+    catch (...) {
+        q.value = xll::xlerr::Value;
+        q.status = QueryStatus::failed;
+        q.kind = FailureKind::transient;
+    }
+    bool stopped = false;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        settled_ = true;
+        stopped = ever_stopped_.load();
+    }
+    // A stopped statement leaves its session in doubt (a server may even apply a late cancel to
+    // the next statement): it is closed, as is one that the query left unfit. A kept connection is
+    // back in the pool before anyone hears of the end, so that the next query finds it.
+    try {
+        if (!stopped && connection_ && ready_to_keep(*connection_, statement_, q.status != QueryStatus::ok))
+            pool_->keep(request_.connection_string, std::move(connection_));
+    }
+    catch (...) { // no room to keep it: closed below
+    }
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        outcome_ = std::move(q);
+        finished_ = true;
+    }
+    ended_.notify_all();
+    connection_.reset();
+}
+
+bool WorkerRun::wait_for(std::chrono::milliseconds time)
+{
+    std::unique_lock<std::mutex> hold(lock_);
+    return ended_.wait_for(hold, time, [&] { return finished_; });
+}
+
+bool WorkerRun::finished() const
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return finished_;
+}
+
+QueryResult WorkerRun::take_outcome()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return std::move(outcome_);
+}
+
+void WorkerRun::stop()
+{
+    stop_.store(true);
+    ever_stopped_.store(true);
+    // Read after the stop is set, as the worker sets its phase before it looks: either the worker
+    // sees the stop before sending, or this sees the statement sent.
+    const Phase seen = phase();
+    std::lock_guard<std::mutex> hold(lock_);
+    if (seen == Phase::connecting || settled_ || cancel_sent_ || cancel_way_.load() == CancelWay::abandon)
+        return;
+    cancel_sent_ = true;
+    auto self = shared_from_this();
+    xll::platform::start_detached_thread([self, seen] { self->cancel(seen); });
+}
+
+void WorkerRun::cancel(Phase seen) noexcept
+{
+    // Rows still arriving: the worker stops at the next one by itself, unless a fetch waits on
+    // the server.
+    if (seen == Phase::fetching && wait_for(fetch_cancel_grace))
+        return;
+    if (cancel_way_.load() == CancelWay::kill_query) {
+        if (const long long session = session_.load(); session >= 0)
+            kill_query(request_.connection_string, session);
+    }
+    else
+        statement_.cancel();
+}
+
+} // namespace db

@@ -1,0 +1,91 @@
+// A request running on a worker thread of its own: the run owns its connection and its statement,
+// its phase, its rows and, once it ended, its outcome. Any thread may wait for it or leave it; a
+// run that was left goes on to its end on its own time and then closes its connection. Whatever
+// may block (connecting, the driver, a cancel sent to a frozen server) happens on the worker or
+// on a helper thread that nobody waits for.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "db/calendar.h"
+#include "db/connection_pool.h"
+#include "db/driver_family.h"
+#include "db/query.h"
+#include "db/request.h"
+
+namespace db {
+
+class WorkerRun : public RunProgress, public std::enable_shared_from_this<WorkerRun> {
+public:
+    // Starts the request on a worker thread, with a connection kept in the pool for its string
+    // (checked first) or a new one. Where no thread can be had, it runs here, to its end.
+    static std::shared_ptr<WorkerRun> start(Request request, std::shared_ptr<ConnectionPool> pool,
+                                            std::unique_ptr<Calendar> calendar);
+
+    WorkerRun(Request request, std::shared_ptr<ConnectionPool> pool, std::unique_ptr<Calendar> calendar);
+    WorkerRun(const WorkerRun&) = delete;
+    WorkerRun& operator=(const WorkerRun&) = delete;
+
+    const Request& request() const { return request_; }
+    Phase phase() const { return phase_.load(); }
+    size_t rows() const { return rows_.load(); }
+
+    // Waits at most `time` for the run's end; whether it ended.
+    bool wait_for(std::chrono::milliseconds time);
+    bool finished() const;
+    // The outcome of an ended run, moved to the caller: taken once.
+    QueryResult take_outcome();
+
+    // The waiting side gives the run up. The worker stops where it looks (before the statement is
+    // sent, between rows); a statement inside the driver is cancelled once, on a helper thread,
+    // the way its engine takes (see db/driver_family.h), or abandoned to finish. A stopped run's
+    // session is never kept.
+    void stop();
+    // A caller waits for the run again: the wish to stop is withdrawn (a cancel sent stays sent).
+    void rejoin() { stop_.store(false); }
+    // Whether the run was ever asked to stop.
+    bool was_stopped() const { return ever_stopped_.load(); }
+
+    // The worker's side (RunProgress).
+    void enter(Phase phase) override;
+    void rows(size_t fetched) override { rows_.store(fetched); }
+    void throw_if_stopped() const override
+    {
+        if (stop_.load())
+            throw QueryStopped();
+    }
+
+private:
+    void work() noexcept;
+    QueryResult run();
+    void cancel(Phase seen) noexcept;
+
+    const Request request_;
+    const std::shared_ptr<ConnectionPool> pool_;
+    const std::unique_ptr<Calendar> calendar_;
+
+    std::atomic<Phase> phase_{Phase::connecting};
+    std::atomic<size_t> rows_{0};
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> ever_stopped_{false};
+    // Known once connected, for the cancel: published before the phase leaves connecting.
+    std::atomic<CancelWay> cancel_way_{CancelWay::abandon};
+    std::atomic<long long> session_{-1};
+
+    mutable std::mutex lock_;
+    std::condition_variable ended_;
+    bool cancel_sent_ = false; // under lock_
+    bool settled_ = false;     // under lock_: the statement is over, no cancel may be sent any more
+    bool finished_ = false;    // under lock_
+    QueryResult outcome_;      // under lock_
+
+    // The worker's alone, but for the statement's cancel. The statement goes before its connection.
+    std::unique_ptr<OdbcConnection> connection_;
+    OdbcStatement statement_;
+};
+
+} // namespace db
