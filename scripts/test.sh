@@ -11,8 +11,10 @@ scripts/install-deps.sh
 scripts/build.sh --windows
 ctest --test-dir build --output-on-failure -j2 --timeout 600
 scripts/wine-test.sh build build-win32 build-win64
-# Reliability: the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, memcheck
-# over the host and the add-in end to end, and every fuzz target (corpus replay, then 30 s).
+# Reliability: the suite again under AddressSanitizer and UndefinedBehaviorSanitizer, the threaded
+# query tests under ThreadSanitizer, memcheck over the host and the add-in end to end, and every
+# fuzz target (corpus replay, then 30 s).
 scripts/sanitize.sh
+scripts/tsan.sh
 scripts/valgrind.sh
 scripts/fuzz.sh
