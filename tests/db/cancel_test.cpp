@@ -15,6 +15,7 @@
 #include "databases.h"
 #include "support/process.h"
 #include "db/result_cache.h"
+#include "db/statement_kind.h"
 #include "db_test.h"
 #include "fake_watch_host.h"
 
@@ -39,6 +40,20 @@ TEST(QueryTexts, RowsAreCountedWithThousandsSetApart)
     EXPECT_EQ(s(db::changes_kept_text(380223)),
               "#Cancelled after 380,223 rows: the statement's changes are kept; clear the cache to run it again");
     EXPECT_EQ(s(db::cancelled_while_connecting_text()), "#Cancelled while connecting");
+}
+
+// What Esc may throw away: only a statement that plainly reads runs again.
+TEST(StatementKind, OnlyPlainReadsAreReads)
+{
+    for (const char* read : {"SELECT * FROM t", "  select 1", "WITH c AS (SELECT 1) SELECT * FROM c",
+                             "SELECT 'INSERT INTO x' FROM t -- DELETE", "SELECT \"update\" FROM t /* DROP */",
+                             "VALUES (1)", "SHOW TABLES", "SELECT 1; SELECT 2"})
+        EXPECT_TRUE(db::plainly_reads(u(read))) << read;
+    for (const char* changing : {"INSERT INTO t VALUES (1) RETURNING n", "CALL p()", "EXEC p", "UPDATE t SET a = 1",
+                                 "WITH d AS (DELETE FROM t RETURNING *) SELECT * FROM d", "SELECT * INTO u FROM t",
+                                 "SELECT nextval('s')", "SELECT 1; DELETE FROM t", "DO $$ BEGIN END $$", "BEGIN",
+                                 "PRAGMA journal_mode = WAL", ""})
+        EXPECT_FALSE(db::plainly_reads(u(changing))) << changing;
 }
 
 // Waits for a condition, a tenth of a second at a time, up to a limit.

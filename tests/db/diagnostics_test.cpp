@@ -75,6 +75,35 @@ TEST(Diagnostics, ResultCodesMapToTheirFixedTexts)
     EXPECT_FALSE(transient(SQL_NEED_DATA));
 }
 
+// Whether a failure passes is read from its records, by state and, per engine, native code.
+TEST(Diagnostics, TheKindOfAFailureComesFromItsRecords)
+{
+    using db::FailureKind;
+    db::DriverFamily sqlite, postgres, mariadb, other;
+    sqlite.engine = db::Engine::sqlite;
+    postgres.engine = db::Engine::postgresql;
+    mariadb.engine = db::Engine::mariadb;
+    struct Case {
+        const db::DriverFamily& family;
+        const char* state;
+        long native;
+        FailureKind kind;
+    };
+    const Case cases[] = {
+        {other, "08S01", 0, FailureKind::transient},    {other, "08001", 101, FailureKind::transient},
+        {other, "HYT00", 0, FailureKind::transient},    {postgres, "57P01", 7, FailureKind::transient},
+        {postgres, "57P03", 7, FailureKind::transient}, {mariadb, "HY000", 2013, FailureKind::transient},
+        {mariadb, "HY000", 2006, FailureKind::transient}, {sqlite, "HY000", 5, FailureKind::transient},
+        {other, "HY000", 5, FailureKind::statement},    {postgres, "57014", 7, FailureKind::cancelled},
+        {other, "HY008", 0, FailureKind::cancelled},    {mariadb, "70100", 1317, FailureKind::cancelled},
+        {postgres, "42P01", 7, FailureKind::statement}, {mariadb, "42S02", 1146, FailureKind::statement},
+        {postgres, "23505", 7, FailureKind::statement}, {postgres, "28P01", 7, FailureKind::statement},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(db::failure_kind(c.family, {{1, u(c.state), c.native, u("message")}}), c.kind)
+            << c.state << " " << c.native;
+}
+
 TEST(Diagnostics, EveryRecordIsOneLineNumberedFromOne)
 {
     FakeDiagnostics d{{{SQL_SUCCESS, "42S02", -204, "no such table"},
