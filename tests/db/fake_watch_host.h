@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "db/run_watch.h"
@@ -44,6 +45,18 @@ struct TestRoad {
     std::shared_ptr<db::ConnectionPool> pool = std::make_shared<db::ConnectionPool>();
     FakeWatchHost host;
     db::RunPlace place{registry, pool, [] { return std::make_unique<StubCalendar>(); }, host, fast_watch};
+
+    TestRoad() = default;
+    TestRoad(const TestRoad&) = delete;
+    TestRoad& operator=(const TestRoad&) = delete;
+    // Every worker holds the pool until it ends: none may outlive the test, and still be inside a
+    // driver while the process exits.
+    ~TestRoad()
+    {
+        registry.clear();
+        for (int i = 0; i < 1200 && pool.use_count() > 1; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
 
     db::QueryResult answer(const std::string& connection_string, const std::string& sql, bool headers = false)
     {
