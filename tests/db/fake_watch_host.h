@@ -54,7 +54,7 @@ struct TestRoad {
     ~TestRoad()
     {
         registry.clear();
-        for (int i = 0; i < 1200 && pool.use_count() > 1; ++i)
+        for (int i = 0; i < 1200 && pool.use_count() > 2; ++i) // its own and the place's
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 
