@@ -29,8 +29,9 @@ void append_rows(xll::xstring& out, size_t rows)
 }
 
 struct Watched {
-    bool ended = false; // else the user pressed Esc while it ran
-    Phase phase = Phase::connecting;
+    bool escaped = false; // the user pressed Esc, and the run was told to stop
+    bool ended = false;   // the run had ended when the waiting stopped
+    Phase phase = Phase::connecting; // where it stood when Esc was seen
     size_t rows = 0;
 };
 
@@ -49,6 +50,7 @@ Watched watch(WorkerRun& run, xll::xstring_view label, WatchHost& host, const Wa
             break;
         }
         if (host.escape_pressed()) {
+            w.escaped = true;
             w.phase = run.phase();
             w.rows = run.rows();
             run.stop();
@@ -102,9 +104,10 @@ QueryResult left(const Request& request, const Watched& w, RunRegistry& registry
 
 QueryResult answer_request(const Request& request, RunPlace& place)
 {
-    for (bool again = false;; again = true) {
+    for (;;) {
         std::shared_ptr<WorkerRun> run = place.registry.find(request);
-        if (run)
+        const bool joined = run != nullptr;
+        if (joined)
             run->rejoin();
         else {
             run = WorkerRun::start(request, place.pool, place.calendar());
@@ -115,14 +118,20 @@ QueryResult answer_request(const Request& request, RunPlace& place)
             return left(request, w, place.registry, run);
         place.registry.remove(run);
         QueryResult q = run->take_outcome();
-        if (!q.stopped())
+        // Complete before any stop was seen, or failed on its own (a server's statement timeout
+        // included): the answer as it stands.
+        if (!q.stopped() || !run->was_stopped())
             return q;
-        // Stopped by an earlier Esc, after which the user's statement changed nothing: it was
-        // never sent, or it only read. It runs now, once.
-        if (!(q.executed && request.changes_data()) && !again)
+        if (q.executed && request.changes_data())
+            return failure(changes_kept_text(run->rows()), FailureKind::statement);
+        // An earlier Esc stopped it before it could change anything (never sent, cancelled by the
+        // server, or a read): this calculation runs it, once. Stopped by this call's Esc, it is
+        // what the user stopped.
+        if (w.escaped)
+            return left(request, w, place.registry, run);
+        if (joined)
             continue;
-        return q.executed && request.changes_data() ? failure(changes_kept_text(run->rows()), FailureKind::statement)
-                                                    : failure(cancelled_text(run->rows()), FailureKind::cancelled);
+        return failure(cancelled_text(run->rows()), FailureKind::cancelled);
     }
 }
 

@@ -157,6 +157,14 @@ void WorkerRun::cancel(Phase seen) noexcept
     // the server.
     if (seen == Phase::fetching && wait_for(fetch_cancel_grace))
         return;
+    {
+        // Joined again meanwhile: the run is wanted after all. A later Esc may send the cancel.
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!stop_.load()) {
+            cancel_sent_ = false;
+            return;
+        }
+    }
     if (cancel_way_.load() == CancelWay::kill_query) {
         if (const long long session = session_.load(); session >= 0)
             kill_query(request_.connection_string, session);
