@@ -13,4 +13,4 @@ scripts/configure.sh tsan "$build"
 cmake --build "$build" -j"${JOBS:-2}" --target test_db_cancel test_db_reuse
 
 export TSAN_OPTIONS=${TSAN_OPTIONS:-suppressions=$root/tests/reliability/tsan.supp:halt_on_error=1:second_deadlock_stack=1}
-ctest --test-dir "$build" --output-on-failure -j"${JOBS:-2}" --timeout 600 -R '^(QueryTexts|SqliteRoad|ServerCancel|PostgresRoad|ConnectionPool|KeptConnection|KeptPostgres)\.'
+ctest --test-dir "$build" --output-on-failure -j"${JOBS:-2}" --timeout 600 -R '^(QueryTexts|SqliteRoad|ServerCancel|ConnectionPool|KeptConnection|KeptPostgres)\.'

@@ -214,6 +214,20 @@ struct MariaServer : TestServer {
         if (init.status != 0)
             throw std::runtime_error("mariadb-install-db failed: " + init.out);
         port = static_cast<int>(closed_port());
+        launch();
+        Run grant = run({"sh", "-c", client() + " -e " +
+                                         shell_quote("CREATE USER '" + user + "'@'127.0.0.1' IDENTIFIED BY '" +
+                                                     password + "'; GRANT ALL ON *.* TO '" + user + "'@'127.0.0.1';") +
+                                         " 2>&1"});
+        if (grant.status != 0)
+            throw std::runtime_error("cannot make the test user: " + grant.out);
+    }
+
+    // The server on its data folder and port, as first started or after a stop.
+    void launch()
+    {
+        std::string data = shell_quote((folder.path / "data").string());
+        const std::string tmp = "env TMPDIR=" + shell_quote((folder.path / "tmp").string()) + " ";
         std::string options = " --no-defaults --datadir=" + data + " --port=" + std::to_string(port) +
                               " --bind-address=127.0.0.1 --skip-name-resolve --socket=" + shell_quote(socket()) +
                               " --tmpdir=" + shell_quote((folder.path / "tmp").string()) +
@@ -235,12 +249,6 @@ struct MariaServer : TestServer {
         }
         if (!up)
             throw std::runtime_error("mariadbd did not answer within 60 s: " + log());
-        Run grant = run({"sh", "-c", client() + " -e " +
-                                         shell_quote("CREATE USER '" + user + "'@'127.0.0.1' IDENTIFIED BY '" +
-                                                     password + "'; GRANT ALL ON *.* TO '" + user + "'@'127.0.0.1';") +
-                                         " 2>&1"});
-        if (grant.status != 0)
-            throw std::runtime_error("cannot make the test user: " + grant.out);
     }
 
     std::string log() const
@@ -389,6 +397,15 @@ std::string MariaDb::fresh_connection_string()
 }
 
 int MariaDb::port() { return maria().port; }
+void MariaDb::stop() { maria().stop(); }
+
+void MariaDb::restart()
+{
+    auto& m = maria();
+    m.stop();
+    m.launch();
+}
+
 void MariaDb::freeze() { signal_tree(pid_in(maria().folder.path / "pid"), SIGSTOP); }
 void MariaDb::thaw() { signal_tree(pid_in(maria().folder.path / "pid"), SIGCONT); }
 std::string MariaDb::user() { return maria().user; }

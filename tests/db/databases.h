@@ -77,6 +77,10 @@ struct MariaDb {
     static std::string user();
     static std::string password();
     static std::string connection_string(const std::string& database, int port, const std::string& password);
+    // Shuts the shared server down, ending every session; restart brings it back on its port.
+    static void stop();
+    static void restart();
+    // As PostgresDb's.
     static void freeze();
     static void thaw();
     // The server's own client over its socket, as root, in batch mode: its reading of a
