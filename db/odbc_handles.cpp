@@ -30,9 +30,13 @@ OdbcConnectionHandle::~OdbcConnectionHandle()
         return;
     if (connected_) {
         // With autocommit off, a transaction still open makes the disconnect fail and the session,
-        // with its locks, would outlive the handle: it is rolled back first. In autocommit mode
-        // there is nothing to roll back and the call does nothing.
-        SQLEndTran(SQL_HANDLE_DBC, handle_, SQL_ROLLBACK);
+        // with its locks, would outlive the handle: it is rolled back first. Only then: a
+        // rollback may wait for the server, and kept connections (autocommit on, each call's
+        // transaction already ended) are also closed on the spreadsheet's thread.
+        SQLUINTEGER autocommit = SQL_AUTOCOMMIT_OFF;
+        if (!SQL_SUCCEEDED(SQLGetConnectAttr(handle_, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr)) ||
+            autocommit != SQL_AUTOCOMMIT_ON)
+            SQLEndTran(SQL_HANDLE_DBC, handle_, SQL_ROLLBACK);
         SQLDisconnect(handle_);
     }
     SQLFreeHandle(SQL_HANDLE_DBC, handle_);

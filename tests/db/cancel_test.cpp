@@ -14,6 +14,7 @@
 
 #include "databases.h"
 #include "support/process.h"
+#include "db/odbc_connection.h"
 #include "db/result_cache.h"
 #include "db/statement_kind.h"
 #include "db_test.h"
@@ -185,6 +186,26 @@ TEST(SqliteRoad, AKeptConnectionFollowsTheFileThePathNames)
     auto gone = road.answer(cs, "SELECT count(*) FROM t");
     EXPECT_EQ(show(gone.value).rfind("#SQL Error ", 0), 0u) << show(gone.value);
     EXPECT_FALSE(std::filesystem::exists(file)) << "NoCreat=1 made no file";
+}
+
+// A connection dropped in the middle of a transaction (autocommit off) rolls it back before it
+// disconnects, which the driver refuses while a transaction is open: nothing stays locked.
+TEST(SqliteRoad, AConnectionDroppedInATransactionLeavesNothingLocked)
+{
+    const auto cs = SqliteDb::fresh_connection_string();
+    ASSERT_TRUE(executed(cs, "CREATE TABLE t (n INTEGER)"));
+    {
+        db::OdbcConnection dropped(u(cs));
+        ASSERT_TRUE(dropped.connected());
+        ASSERT_TRUE(SQL_SUCCEEDED(SQLSetConnectAttr(dropped.handle(), SQL_ATTR_AUTOCOMMIT,
+                                                    reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)));
+        db::OdbcStatement statement;
+        dropped.execute(u("INSERT INTO t VALUES (1)"), statement);
+    }
+    // A writer that waits a tenth of a second at most for a lock.
+    EXPECT_TRUE(executed(cs + ";Timeout=100", "INSERT INTO t VALUES (2)"));
+    StubCalendar calendar;
+    EXPECT_EQ(show(db::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)), "<num 1.000000>");
 }
 
 // A statement that sleeps on the server, per server.
