@@ -99,6 +99,10 @@ void WorkerRun::work() noexcept
         std::lock_guard<std::mutex> hold(lock_);
         settled_ = true;
         stopped = ever_stopped_.load();
+        // A failure once the cancel is under way is the cancel's, whatever the driver made of it
+        // (a closed cursor, a function sequence error): never kept as the statement's own.
+        if (cancel_sent_ && q.status == QueryStatus::failed)
+            q.kind = FailureKind::cancelled;
     }
     // A stopped statement leaves its session in doubt (a server may even apply a late cancel to
     // the next statement): it is closed, as is one that the query left unfit. A kept connection is
