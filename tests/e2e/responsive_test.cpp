@@ -114,7 +114,9 @@ TEST_F(EscThroughHost, CancelledStatementIsNotCachedAndRunsAgain)
                        "recalc\n"
                        "print =INDEX(A2,1,1)\n");
     EXPECT_LT(std::chrono::steady_clock::now() - start, 20s) << "the 30-second statement was not stopped";
-    EXPECT_EQ(r.out, "#Cancelled after 0 rows\nTRUE\n#Cancelled after 0 rows\nslept\n") << r.err;
+    // Esc may find either statement still connecting (a slow host): cancelled all the same.
+    const std::string cancelled = "#Cancelled (after 0 rows|while connecting)\n";
+    EXPECT_TRUE(std::regex_match(r.out, std::regex(cancelled + "TRUE\n" + cancelled + "slept\n"))) << r.out << r.err;
 }
 
 // What the status bar says while slow queries run (--status): the load message, then for each
@@ -156,8 +158,9 @@ TEST_F(EscThroughHost, StatusBarShowsProgressAndComesBackAfterEveryOutcome)
 // on the bound statement, and nothing is cached.
 TEST_F(EscThroughHost, ZQueryShowsItsOwnProgressAndStopsOnEsc)
 {
+    // Esc well after the login, slow as it may be under load, so that it meets the statement.
     auto r = run_sheet("A1: =zQuery(" + formula_string(cs) + ",\"SELECT 'slept' FROM pg_sleep(?)\",30)\n"
-                       "esc after 1.5\n"
+                       "esc after 3\n"
                        "print A1\n"
                        "print =ISNA(INDEX(zCache_List(FALSE),1,1))\n",
                        {"--status"});
