@@ -1,6 +1,7 @@
 #include "host/bridge/host.h"
 
 #include "host/bridge/addin_message_box.h"
+#include "host/engine/cell_address.h"
 #include "host/engine/errors.h"
 #include "host/engine/evaluator.h"
 #include "host/engine/formula_parser.h"
@@ -32,12 +33,32 @@ private:
 
 enum : int { id_ok = 1, id_cancel = 2, id_yes = 6, id_no = 7 };
 enum : unsigned { mb_ok = 0, mb_ok_cancel = 1, mb_abort_retry_ignore = 2, mb_yes_no_cancel = 3, mb_yes_no = 4, mb_retry_cancel = 5 };
+
+// The cells of a circle of references, each followed by the one it refers to; a long circle is
+// cut short.
+std::string circle_text(const std::vector<CellAddress>& circle)
+{
+    constexpr std::size_t shown = 20;
+    std::string text;
+    for (std::size_t i = 0; i < circle.size() && i < shown; ++i)
+        text += cell_name(circle[i]) + " -> ";
+    if (circle.size() > shown)
+        text += "... (" + std::to_string(circle.size()) + " cells) -> ";
+    return text + cell_name(circle.front());
+}
+
 } // namespace
 
 Host::Host(HostOptions options, std::ostream& alerts)
-    : options_(options), ui_(alerts), now_(options.start_time), random_(std::random_device{}()), previous_active_(active_host)
+    : options_(options), messages_(alerts), ui_(alerts), now_(options.start_time), random_(std::random_device{}()),
+      previous_active_(active_host)
 {
     ui_.set_default_alert_answer(options.default_alert);
+    // The cells of a circle show #REF!; which cells they are is said once, where the user sees it.
+    sheet_.on_circular_reference([this](const std::vector<CellAddress>& circle) {
+        messages_ << "zorvane: circular reference " << circle_text(circle) << "; its cells show #REF!\n";
+        messages_.flush();
+    });
     active_host = this;
 }
 
