@@ -6,6 +6,7 @@
 #include "host/engine/evaluator.h"
 #include "host/engine/formula_parser.h"
 #include "host/engine/utf.h"
+#include "host/engine/utf8_path.h"
 
 #include <filesystem>
 #include <ostream>
@@ -76,9 +77,15 @@ Host* Host::active()
 Host::Module* Host::find_module(const std::string& path)
 {
     const std::string absolute = absolute_path(path);
-    const bool bare = path.find('/') == std::string::npos;
+    const std::filesystem::path given = path_from_utf8(path);
+    const bool bare = !given.has_parent_path();
     for (auto& m : modules_)
-        if (m->path == absolute || m->path == path || (bare && std::filesystem::path(m->path).filename() == path))
+        if (m->path == absolute || m->path == path || (bare && path_from_utf8(m->path).filename() == given))
+            return m.get();
+    // A name the 8-bit interface handed out (xlGetName) comes back in Latin-1, any other letter of
+    // its folders as '?': still the same module, not another file to load.
+    for (auto& m : modules_)
+        if (utf16_to_utf8(latin1_to_utf16(utf16_to_latin1(utf8_to_utf16(m->path)))) == path)
             return m.get();
     return nullptr;
 }
@@ -99,7 +106,8 @@ Host::Module& Host::module_for(const std::string& path)
 
 void Host::load_addin(const std::string& path)
 {
-    if (!std::filesystem::exists(path))
+    std::error_code ec;
+    if (!std::filesystem::exists(path_from_utf8(path), ec))
         throw LoadError("cannot load the add-in " + path + ": no such file");
     Module& module = module_for(path);
     if (module.open)

@@ -2,6 +2,7 @@
 
 #include "host/engine/errors.h"
 #include "host/engine/utf.h"
+#include "host/engine/utf8_path.h"
 
 #include <cerrno>
 #include <cstring>
@@ -17,17 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
-
-fs::path path_from_utf8(const std::string& utf8)
-{
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8_of(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // Text that goes through UTF-16 and back unchanged is well-formed UTF-8 (the decoder replaces
 // stray bytes, surrogates and overlong forms, so they come back different).
