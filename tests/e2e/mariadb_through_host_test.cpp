@@ -64,3 +64,5 @@ TEST_F(MariaDbThroughHost, ZQueryBindsCellValuesAndDatesEitherWay)
 {
     expect_zquery_binds_values_and_dates(cs, "DATE_ADD('1899-12-30', INTERVAL ? DAY)");
 }
+
+TEST_F(MariaDbThroughHost, UnpairedSurrogateStaysInItsLiteral) { expect_unpaired_surrogate_stays_in_its_literal(cs); }

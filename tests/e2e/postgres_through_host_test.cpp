@@ -64,3 +64,5 @@ TEST_F(PostgresThroughHost, ZQueryBindsCellValuesAndDatesEitherWay)
 {
     expect_zquery_binds_values_and_dates(cs, "DATE '1899-12-30' + CAST(? AS INTEGER)");
 }
+
+TEST_F(PostgresThroughHost, UnpairedSurrogateStaysInItsLiteral) { expect_unpaired_surrogate_stays_in_its_literal(cs); }
