@@ -10,9 +10,12 @@ namespace db {
 
 xll::xstring DriverText::outgoing(xll::xstring_view text) const
 {
+    // Statements and connection strings go zero-terminated: a NUL would end them early.
+    xll::xstring sent = xll::well_formed(text);
+    xll::replace_nul(sent);
     if (!bytes_as_units_)
-        return xll::xstring(text);
-    std::string utf8 = xll::xstring_to_utf8(text);
+        return sent;
+    std::string utf8 = xll::xstring_to_utf8(sent);
     xll::xstring units;
     units.reserve(utf8.size());
     for (char c : utf8)

@@ -37,7 +37,8 @@ public:
     // type, or a computed one, by the first row's value.
     bool values_typed_each() const { return values_typed_each_; }
 
-    // The text to hand the wide entry points.
+    // The text to hand the wide entry points, always well-formed and without a NUL (each
+    // becomes U+FFFD): drivers differ on what an unpaired surrogate does to the units after it.
     xll::xstring outgoing(xll::xstring_view text) const;
     // The worksheet text of what a wide entry point returned: the view itself when nothing
     // changes, else a view of scratch. Bytes that are not UTF-8 keep their Latin-1 reading.

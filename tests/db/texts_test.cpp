@@ -190,6 +190,17 @@ TEST(DriverText, EightBitDriversGetAndGiveUtf8Bytes)
     EXPECT_EQ(wide.incoming(units("\xC3\xBC"), scratch), units("\xC3\xBC"));
 }
 
+// Statements and connection strings go zero-terminated, and psqlODBC joins a high surrogate with
+// whatever unit follows it: either road hands over U+FFFD for both.
+TEST(DriverText, EveryDriverGetsWellFormedTextWithoutANul)
+{
+    xll::xstring sent = u("x");
+    sent += {0xD83D, '\'', 0, 0xDE00};
+    sent += u(" \xF0\x9F\x98\x80");
+    EXPECT_EQ(db::DriverText().outgoing(sent), u("x\uFFFD'\uFFFD\uFFFD \xF0\x9F\x98\x80"));
+    EXPECT_EQ(db::DriverText::bytes_as_units().outgoing(sent), units("x\uFFFD'\uFFFD\uFFFD \xF0\x9F\x98\x80"));
+}
+
 TEST(DriverText, ConnectionStringAttributesAsTheManagerReadsThem)
 {
     auto driver = [](const std::string& cs) { return s(db::DriverText::attribute(u(cs), "DRIVER")); };

@@ -67,3 +67,4 @@ TEST_F(MariaDbThroughHost, ZQueryBindsCellValuesAndDatesEitherWay)
 }
 
 TEST_F(MariaDbThroughHost, JsonNumbersReadBackExactly) { expect_json_numbers_read_back(cs, "BIGINT"); }
+TEST_F(MariaDbThroughHost, UnpairedSurrogateStaysInItsLiteral) { expect_unpaired_surrogate_stays_in_its_literal(cs); }

@@ -69,3 +69,4 @@ TEST_F(PostgresThroughHost, ZQueryBindsCellValuesAndDatesEitherWay)
 TEST_F(PostgresThroughHost, CellsHoldingColumnsAgreeWithTheEnginesSums) { expect_array_cells_agree_with_the_engine(cs); }
 TEST_F(PostgresThroughHost, RecordsKeepRowsOfNulls) { expect_records_keep_rows_of_nulls(cs); }
 TEST_F(PostgresThroughHost, JsonNumbersReadBackExactly) { expect_json_numbers_read_back(cs, "BIGINT"); }
+TEST_F(PostgresThroughHost, UnpairedSurrogateStaysInItsLiteral) { expect_unpaired_surrogate_stays_in_its_literal(cs); }
