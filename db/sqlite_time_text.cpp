@@ -1,5 +1,6 @@
 #include "db/sqlite_time_text.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -144,6 +145,8 @@ std::optional<SqliteTimeValue> sqlite_time_value(std::string_view text)
     if (!t || !zone_minutes(after, zone))
         return std::nullopt;
     const double seconds = rest.size() > 5 && rest[5] == ':' ? sqlite_seconds(rest) : 0;
+    if (!std::isfinite(seconds)) // a fraction of more digits than a double's scale reaches: SQLite reads no time
+        return std::nullopt;
     const auto second_ms = static_cast<long long>(seconds * 1000 + 0.5);
     if (zone == 0 && t->hour < 24 && second_ms < 60000) {
         // Nothing moves: the fields as written (the common case, at no calendar arithmetic).

@@ -1,6 +1,8 @@
 #include "db/timestamp_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "db/civil_days.h"
 
@@ -72,8 +74,10 @@ std::optional<Moment> leading_clock_time(std::string_view text, int max_hour, st
             while (end < text.size() && is_digit(text[end]))
                 ++end;
             // The seconds and their fraction as one decimal text: one rounding, to the double
-            // nearest what the database wrote.
+            // nearest what the database wrote; a second that rounds up to 60 is the last double
+            // below it, in its own minute.
             std::from_chars(text.data() + 6, text.data() + end, m.second);
+            m.second = std::min(m.second, std::nextafter(60.0, 0.0));
         }
     }
     rest = text.substr(end);

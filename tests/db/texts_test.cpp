@@ -131,6 +131,7 @@ TEST(DateText, ServerFormsAreReadWholeOrNotAtAll)
     ASSERT_TRUE(time_of_day);
     EXPECT_FALSE(time_of_day->has_day);
     EXPECT_EQ(time_of_day->second, 59.999999);
+    EXPECT_LT(db::server_moment("23:59:59.999999999999999999")->second, 60); // rounds to the last double below
     EXPECT_EQ(shown(db::server_moment("2014-03-05 13:45:10.5+05:30:15", true)), "2014-03-05 13:45:10.500");
     for (const char* t :
          {"2020-00-00 12:00:00", "2020-02-31 23:59:59.999999", "2020-01-00", "2014-13-01 00:00:00", "1900-02-29",
@@ -155,7 +156,8 @@ TEST(DateText, SqliteFormsAreReadAsSqliteReadsThem)
         "2456808.5", " 2456808.5 ", "+2.4568085e6", "2014-05-31 ", "2014-05-31TT12:00", "2014-05-31 12:00 Z",
         "2014-05-31 12:00 +05:00 ", "2014-05-31 12:00:00.0005", "2014-05-31 12:00:00.9999", "12:00", "24:00",
         " 2014-05-31", "2014-05-31 12:00+14:00", "2014-05-31 12:00+15:00", "2014-05-31 12:00+05",
-        "2014-05-31 12:00:00.", "5373484.4999", "5373484.5", "now", "0.5", ".5", "5.", "1e", "2014-05-31\t12:00"};
+        "2014-05-31 12:00:00.", "5373484.4999", "5373484.5", "now", "0.5", ".5", "5.", "1e", "2014-05-31\t12:00",
+        "10:45:10." + std::string(400, '3')};
     std::string script = "import sqlite3, sys\nc = sqlite3.connect(':memory:')\nfor f in sys.argv[1:]:\n"
                          "    print(c.execute(\"select strftime('%Y-%m-%d %H:%M:%f', ?, '+0 seconds')\", (f,))"
                          ".fetchone()[0] or '-')\n";
