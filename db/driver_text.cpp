@@ -1,7 +1,5 @@
 #include "db/driver_text.h"
 
-#include <algorithm>
-#include <iterator>
 #include <string>
 
 #include "xll/text.h"
@@ -56,13 +54,7 @@ DriverText DriverText::probe(SQLHDBC connection)
 {
     DriverText t;
     t.bytes_as_units_ = manager_narrows(connection);
-    SQLWCHAR name[32] = {};
-    SQLSMALLINT length = 0;
-    if (SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {
-        static const char sqlite[] = "SQLite";
-        t.values_typed_each_ = std::equal(std::begin(sqlite), std::end(sqlite), name,
-                                          [](char a, SQLWCHAR b) { return static_cast<SQLWCHAR>(a) == b; });
-    }
+    t.engine_ = database_engine(connection);
     return t;
 }
 
