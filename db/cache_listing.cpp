@@ -70,7 +70,7 @@ xstring connection_string_shown(xstring_view text)
         const size_t end = value_end(text, equals + 1);
         const xstring_view key = text.substr(start, equals - start);
         shown.append(text.substr(start, equals + 1 - start));
-        if (same_key(key, "pwd") || same_key(key, "password"))
+        if (same_key(key, "pwd") || same_key(key, "password") || same_key(key, "passwd"))
             shown.append(XLL_T("***"));
         else
             shown.append(text.substr(equals + 1, end - equals - 1));

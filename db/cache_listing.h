@@ -10,8 +10,8 @@ namespace db {
 // The listing always has at least this many rows; rows without an entry hold #N/A.
 inline constexpr size_t cache_listing_rows = 1000;
 
-// The connection string as the listing shows it: the values of PWD and Password (any case,
-// braced or not) become ***; everything else stays as written.
+// The connection string as the listing shows it: the values of PWD, Password and PASSWD (any
+// case, braced or not) become ***; everything else stays as written.
 xll::xstring connection_string_shown(xll::xstring_view connection_string);
 
 // Seven columns per entry, oldest first: time stamp, ms, rows, cols, connection string,

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "db/declared_column_type.h"
+#include "db/postgres_lost_dates.h"
 #include "db/sql_diagnostics.h"
-#include "db/timestamp_text.h"
+#include "db/sqlite_time_text.h"
 #include "db/value_text.h"
 #include "xll/text.h"
 
@@ -45,7 +48,7 @@ ColumnKind column_kind(SQLSMALLINT sql_type)
     case SQL_TIME:
     case SQL_TYPE_TIME: return ColumnKind::time;
     case SQL_TIMESTAMP:
-    case SQL_TYPE_TIMESTAMP: return ColumnKind::timestamp_text;
+    case SQL_TYPE_TIMESTAMP: return ColumnKind::timestamp;
     case SQL_BINARY:
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY: return ColumnKind::binary;
@@ -69,33 +72,58 @@ bool names_a_number_type(std::string_view type_name)
     return has("INT") || has("REAL") || has("FLOA") || has("DOUB") || has("DEC") || has("NUM");
 }
 
-ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type, const DriverText& driver_text)
+namespace {
+
+// The type name a driver gives a result column, in ASCII; empty when it gives none.
+std::string type_name(SQLHSTMT statement, SQLUSMALLINT column)
 {
-    ColumnKind kind = column_kind(sql_type);
-    if (!driver_text.values_typed_each() ||
-        (sql_type != SQL_CHAR && sql_type != SQL_VARCHAR && sql_type != SQL_LONGVARCHAR))
-        return kind;
     SQLWCHAR name[64] = {};
     SQLSMALLINT length = 0;
-    if (!SQL_SUCCEEDED(SQLColAttributeW(statement, column, SQL_DESC_TYPE_NAME, name, sizeof name, &length, nullptr)))
-        return kind;
     std::string ascii;
-    for (size_t i = 0; i < std::size(name) - 1 && name[i]; ++i)
-        ascii += name[i] < 0x80 ? static_cast<char>(name[i]) : '?';
-    if (names_a_number_type(ascii))
+    if (SQL_SUCCEEDED(SQLColAttributeW(statement, column, SQL_DESC_TYPE_NAME, name, sizeof name, &length, nullptr)))
+        for (size_t i = 0; i < std::size(name) - 1 && name[i]; ++i)
+            ascii += name[i] < 0x80 ? static_cast<char>(name[i]) : '?';
+    return ascii;
+}
+
+ColumnKind sqlite_character_kind(SQLHDBC connection, SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind)
+{
+    const std::string name = type_name(statement, column);
+    if (names_a_number_type(name))
         return ColumnKind::number;
-    if (ascii == "varchar") {
-        // The guess has no length; a declared VARCHAR(n) has its n.
+    if (name == "varchar") {
+        // The guess has no length, and neither has a column declared plain varchar: the
+        // catalogue tells them apart.
         SQLLEN precision = -1;
         if (SQL_SUCCEEDED(SQLColAttributeW(statement, column, SQL_DESC_PRECISION, nullptr, 0, nullptr, &precision)) &&
-            precision == 0)
+            precision == 0 && !declared_column_type(connection, statement, column))
             return ColumnKind::number;
     }
     return kind;
 }
 
+} // namespace
+
+ColumnKind column_kind(SQLHDBC connection, SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type,
+                       const DriverText& driver_text)
+{
+    ColumnKind kind = column_kind(sql_type);
+    switch (driver_text.engine()) {
+    case DatabaseEngine::sqlite:
+        if (sql_type == SQL_CHAR || sql_type == SQL_VARCHAR || sql_type == SQL_LONGVARCHAR)
+            return sqlite_character_kind(connection, statement, column, kind);
+        return kind;
+    case DatabaseEngine::mariadb:
+        if ((sql_type == SQL_BIT || sql_type == SQL_BINARY) && type_name(statement, column) == "bit")
+            return ColumnKind::bits;
+        return kind;
+    default: return kind;
+    }
+}
+
 ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
-    : calendar_(calendar), driver_text_(driver_text), buffer_(buffer_units), bytes_buffer_(buffer_units)
+    : calendar_(calendar), driver_text_(driver_text), engine_(driver_text.engine()), buffer_(buffer_units),
+      bytes_buffer_(buffer_units)
 {
 }
 
@@ -190,7 +218,11 @@ xll::xstring_view ColumnReader::text()
 bool ColumnReader::number_cell(OPER12& cell)
 {
     std::string_view s = ascii();
-    if (auto v = decimal_number(s))
+    std::optional<double> v = decimal_number(s);
+    // MariaDB pads ZEROFILL columns and YEAR with zeros; in SQLite, "007" is a text it keeps.
+    if (!v && engine_ != DatabaseEngine::sqlite)
+        v = zero_padded_number(s);
+    if (v)
         cell = std::isfinite(*v) ? OPER12(*v) : OPER12(xlerr::Num);
     else if (names_non_finite(s))
         cell = xlerr::Num;
@@ -207,50 +239,93 @@ void ColumnReader::number(OPER12& cell)
         cell = text();
 }
 
-void ColumnReader::date(OPER12& cell)
+double ColumnReader::serial(const Moment& m, bool with_day)
 {
-    std::string_view s = ascii(), rest;
-    if (auto d = leading_date(s, rest); d && in_worksheet_calendar(d->year)) {
-        std::optional<ClockTime> t;
-        if (rest.empty() || ((rest[0] == ' ' || rest[0] == 'T') && (t = clock_time(rest.substr(1))))) {
-            cell = calendar_.date(d->year, d->month, d->day) + (t ? calendar_.time(t->hour, t->minute, t->second) : 0);
-            return;
-        }
-    }
-    // A number SQLite keeps in a DATE column stays that number; a day the worksheet's dates cannot
-    // show, and anything else, keeps the database's text.
+    const double time = m.has_time ? calendar_.time(m.hour, m.minute, m.second) : 0;
+    return with_day ? calendar_.date(m.year, m.month, m.day) + time : time;
+}
+
+bool ColumnReader::sqlite_moment(ColumnKind kind, OPER12& cell)
+{
+    auto v = sqlite_time_value(ascii());
+    // A number in a TIME column is that number; a julian day number elsewhere is SQLite's date.
+    if (!v || (v->number && kind == ColumnKind::time))
+        return false;
+    if (kind == ColumnKind::time && v->time_only)
+        cell = serial(v->moment, false);
+    else if (in_worksheet_calendar(v->moment.year))
+        cell = serial(v->moment, true);
+    else
+        return false;
+    return true;
+}
+
+bool ColumnReader::server_moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
+{
+    std::string_view s = ascii();
+    auto m = db::server_moment(s, engine_ == DatabaseEngine::postgresql);
+    const bool taken =
+        m && (kind == ColumnKind::time ? !m->has_day : m->has_day && in_worksheet_calendar(m->year));
+    if (engine_ == DatabaseEngine::postgresql && kind != ColumnKind::time && may_stand_for_lost_date(s, taken))
+        if (auto n = reread_as_number(statement, column))
+            switch (lost_date(*n)) {
+            case LostDate::infinity: cell = xll::xstring_view(XLL_T("infinity")); return true;
+            case LostDate::minus_infinity: cell = xll::xstring_view(XLL_T("-infinity")); return true;
+            case LostDate::beyond_9999: cell = xlerr::Num; return true;
+            case LostDate::none: break;
+            }
+    if (taken)
+        cell = serial(*m, m->has_day);
+    return taken;
+}
+
+void ColumnReader::moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
+{
+    if (engine_ == DatabaseEngine::sqlite ? sqlite_moment(kind, cell) : server_moment(statement, column, kind, cell))
+        return;
+    // A number stays that number; a day the worksheet's dates cannot show, a duration beyond the
+    // day (MariaDB's TIME), and anything else keep the database's text.
     if (!number_cell(cell))
         cell = text();
 }
 
-void ColumnReader::time(OPER12& cell)
+std::optional<double> ColumnReader::reread_as_number(SQLHSTMT statement, SQLUSMALLINT column)
 {
-    if (auto t = clock_time(ascii()))
-        cell = calendar_.time(t->hour, t->minute, t->second);
-    else if (!number_cell(cell))
-        cell = text(); // a duration beyond the day (MariaDB's TIME), or any other text
+    // Positioning on the current row again lets its values be read once more.
+    if (!SQL_SUCCEEDED(SQLSetPos(statement, 1, SQL_POSITION, SQL_LOCK_NO_CHANGE)))
+        return std::nullopt;
+    double v = 0;
+    SQLLEN indicator = 0;
+    if (!SQL_SUCCEEDED(SQLGetData(statement, column, SQL_C_DOUBLE, &v, sizeof v, &indicator)) ||
+        indicator == SQL_NULL_DATA)
+        return std::nullopt;
+    return v;
 }
 
-void ColumnReader::timestamp(OPER12& cell)
+void ColumnReader::bits(SQLHSTMT statement, SQLUSMALLINT column, OPER12& cell)
 {
-    std::string_view s = ascii();
-    TimestampParts p = parse_timestamp_text(s);
-    // Years the worksheet's DATE would move (below 1900 it counts from 1900), and eras it does
-    // not know, keep the database's text.
-    if (!in_worksheet_calendar(static_cast<int>(std::clamp(p.year, -1L, 10000L))) ||
-        (s.size() > 3 && s.substr(s.size() - 3) == " BC")) {
-        cell = text();
+    unsigned char bytes[16] = {};
+    SQLLEN indicator = 0;
+    check_sql_result(SQLGetData(statement, column, SQL_C_BINARY, bytes, sizeof bytes, &indicator));
+    if (indicator == SQL_NULL_DATA) {
+        cell = xlerr::NA;
         return;
     }
-    double day = calendar_.date(static_cast<double>(p.year), static_cast<double>(p.month), static_cast<double>(p.day));
-    double time = calendar_.time(static_cast<double>(p.hour), static_cast<double>(p.minute), p.second);
-    cell = day + time;
+    // At most 64 bits, most significant byte first.
+    std::uint64_t value = 0;
+    for (size_t i = 0; i < std::min(static_cast<size_t>(std::max<SQLLEN>(indicator, 0)), sizeof bytes); ++i)
+        value = value << 8 | bytes[i];
+    cell = static_cast<double>(value);
 }
 
 void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
 {
     if (kind == ColumnKind::binary) {
         cell = true;
+        return;
+    }
+    if (kind == ColumnKind::bits) {
+        bits(statement, column, cell);
         return;
     }
     if (!fetch(statement, column)) {
@@ -263,9 +338,10 @@ void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind
     switch (kind) {
     case ColumnKind::text: cell = text(); return;
     case ColumnKind::number: number(cell); return;
-    case ColumnKind::date: date(cell); return;
-    case ColumnKind::time: time(cell); return;
-    case ColumnKind::timestamp_text: timestamp(cell); return;
+    case ColumnKind::date:
+    case ColumnKind::time:
+    case ColumnKind::timestamp: moment(statement, column, kind, cell); return;
+    case ColumnKind::bits:
     case ColumnKind::binary: return;
     }
 }

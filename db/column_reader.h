@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "db/calendar.h"
 #include "db/driver_text.h"
 #include "db/odbc_api.h"
+#include "db/timestamp_text.h"
 #include "xll/oper.h"
 
 namespace db {
@@ -18,24 +20,28 @@ namespace db {
 // What a column's values become. Every value but a binary one is read as the driver's text and
 // converted here (value_text.h): no C type of the driver's choosing can wrap or cut it.
 enum class ColumnKind {
-    text,           // character types, GUIDs, intervals and types without a reading of their own
-    number,         // exact and approximate numerics: the nearest double of the database's text
-    date,           // a date number from DATE(year, month, day)
-    time,           // a fraction of a day from TIME(hour, minute, second)
-    timestamp_text, // the driver's timestamp text, as DATE + TIME of its parts
-    binary,         // never read: TRUE
+    text,      // character types, GUIDs, intervals and types without a reading of their own
+    number,    // exact and approximate numerics: the nearest double of the database's text
+    date,      // a date number from DATE(year, month, day), with TIME of a time the text carries
+    time,      // a fraction of a day from TIME(hour, minute, second)
+    timestamp, // a date number from DATE + TIME of the driver's time stamp text
+    bits,      // MariaDB's BIT(n), sent as its bytes: their unsigned value
+    binary,    // never read: TRUE
 };
 
 ColumnKind column_kind(SQLSMALLINT sql_type);
 
-// The kind of result column (from 1): by its SQL type, and for SQLite, whose driver describes
-// some number columns as character data, by the type name they were declared with. A column
-// declared DECIMAL(10,2) is described as VARCHAR although SQLite stores numbers in it; such a
-// name (one that names a number and no text, as SQLite's own affinity rules read names) makes it
-// a number column, whose texts that are no number still show as they are. So does the VARCHAR the
-// driver guesses for a column without a declared type, or a computed one, whose first row held
-// text or NULL: its later numbers are numbers.
-ColumnKind column_kind(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type, const DriverText& driver_text);
+// The kind of result column (from 1): by its SQL type, and by the type name where the engine's
+// driver describes a column by another type than its values have. SQLite's driver describes a
+// column declared DECIMAL(10,2) as VARCHAR although SQLite stores numbers in it; such a name (one
+// that names a number and no text, as SQLite's own affinity rules read names) makes it a number
+// column, whose texts that are no number still show as they are. So does the "varchar" the
+// driver guesses for a table column without a declared type, or a computed one, whose first row
+// held text or NULL: its later numbers are numbers. A column declared "varchar" reads the same
+// there, but SQLite keeps only texts in it, so the catalogue is asked which of the two it is.
+// MariaDB's BIT columns are described as BIT or BINARY and read as bits.
+ColumnKind column_kind(SQLHDBC connection, SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql_type,
+                       const DriverText& driver_text);
 bool names_a_number_type(std::string_view type_name);
 
 // The units a complete SQLGetData piece holds in a buffer of room units plus its terminator: the
@@ -53,7 +59,7 @@ public:
     ColumnReader(Calendar& calendar, const DriverText& driver_text);
 
     // Reads column (from 1) of the current row into cell. Failed reads throw the texts of
-    // check_sql_result; an unreadable timestamp text throws its parse failure.
+    // check_sql_result; a value no reader of its column takes shows as its text, in its own cell.
     void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
 
 private:
@@ -69,12 +75,21 @@ private:
     // The value as a number, or #NUM! for a non-finite one; false when its text is no number.
     bool number_cell(xll::OPER12& cell);
     void number(xll::OPER12& cell);
-    void date(xll::OPER12& cell);
-    void time(xll::OPER12& cell);
-    void timestamp(xll::OPER12& cell);
+    // A date, time or time stamp column's value, in the forms of the connection's engine.
+    void moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
+    // True when SQLite's reading of the value is a date number or time of day the cell takes.
+    bool sqlite_moment(ColumnKind kind, xll::OPER12& cell);
+    // The same for a server's forms; for PostgreSQL, also the values psqlODBC rewrote.
+    bool server_moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
+    void bits(SQLHSTMT statement, SQLUSMALLINT column, xll::OPER12& cell);
+    // The number the driver reads from the current row's value (its second reading of it).
+    std::optional<double> reread_as_number(SQLHSTMT statement, SQLUSMALLINT column);
+    // DATE + TIME of a day and its time, or TIME alone.
+    double serial(const Moment& moment, bool with_day);
 
     Calendar& calendar_;
     const DriverText& driver_text_;
+    const DatabaseEngine engine_;
     std::vector<XCHAR> buffer_;
     std::vector<char> bytes_buffer_;
     xll::xstring text_, decoded_;

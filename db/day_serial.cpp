@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "db/civil_days.h"
+
 namespace db {
 
 namespace {
@@ -11,18 +13,6 @@ constexpr long long last_serial = 2958465; // 9999-12-31
 // The worksheet's TIME takes each of its parts as a 16-bit integer.
 constexpr double time_part_max = 32767;
 constexpr double time_part_min = -32768;
-
-// Days since 1970-01-01 of a proleptic Gregorian date (month 1..12). The host has its own copy
-// of this arithmetic on purpose: it judges our dates, so it must not share our faults.
-long long days_from_civil(long long y, long long m, long long d)
-{
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const long long yoe = y - era * 400;
-    const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
 
 } // namespace
 

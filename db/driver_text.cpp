@@ -1,7 +1,5 @@
 #include "db/driver_text.h"
 
-#include <algorithm>
-#include <iterator>
 #include <string>
 
 #include "xll/text.h"
@@ -10,9 +8,12 @@ namespace db {
 
 xll::xstring DriverText::outgoing(xll::xstring_view text) const
 {
+    // Statements and connection strings go zero-terminated: a NUL would end them early.
+    xll::xstring sent = xll::well_formed(text);
+    xll::replace_nul(sent);
     if (!bytes_as_units_)
-        return xll::xstring(text);
-    std::string utf8 = xll::xstring_to_utf8(text);
+        return sent;
+    std::string utf8 = xll::xstring_to_utf8(sent);
     xll::xstring units;
     units.reserve(utf8.size());
     for (char c : utf8)
@@ -53,13 +54,7 @@ DriverText DriverText::probe(SQLHDBC connection)
 {
     DriverText t;
     t.bytes_as_units_ = manager_narrows(connection);
-    SQLWCHAR name[32] = {};
-    SQLSMALLINT length = 0;
-    if (SQL_SUCCEEDED(SQLGetInfoW(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {
-        static const char sqlite[] = "SQLite";
-        t.values_typed_each_ = std::equal(std::begin(sqlite), std::end(sqlite), name,
-                                          [](char a, SQLWCHAR b) { return static_cast<SQLWCHAR>(a) == b; });
-    }
+    t.engine_ = database_engine(connection);
     return t;
 }
 

@@ -8,6 +8,7 @@
 
 #include <string_view>
 
+#include "db/database_engine.h"
 #include "db/odbc_api.h"
 #include "xll/traits.h"
 
@@ -21,8 +22,7 @@ public:
     // connecting so that the connection string itself goes the right way: through the manager's
     // narrowing, a non-ASCII file name would open (and create) another file (platform file).
     static DriverText before_connecting(SQLHENV environment, xll::xstring_view connection_string);
-    // Asks a connected connection how the manager carries its text, and whether its values carry
-    // their own types.
+    // Asks a connected connection how the manager carries its text, and which engine it reaches.
     static DriverText probe(SQLHDBC connection);
     // A connection whose text travels as UTF-8 bytes in Latin-1 units.
     static DriverText bytes_as_units()
@@ -35,9 +35,11 @@ public:
     bool transcoded() const { return bytes_as_units_; }
     // SQLite keeps any value in any column, and its driver describes a column without a declared
     // type, or a computed one, by the first row's value.
-    bool values_typed_each() const { return values_typed_each_; }
+    bool values_typed_each() const { return engine_ == DatabaseEngine::sqlite; }
+    DatabaseEngine engine() const { return engine_; }
 
-    // The text to hand the wide entry points.
+    // The text to hand the wide entry points, always well-formed and without a NUL (each
+    // becomes U+FFFD): drivers differ on what an unpaired surrogate does to the units after it.
     xll::xstring outgoing(xll::xstring_view text) const;
     // The worksheet text of what a wide entry point returned: the view itself when nothing
     // changes, else a view of scratch. Bytes that are not UTF-8 keep their Latin-1 reading.
@@ -56,7 +58,7 @@ private:
     static bool manager_narrows(SQLHDBC connection);
 
     bool bytes_as_units_ = false;
-    bool values_typed_each_ = false;
+    DatabaseEngine engine_ = DatabaseEngine::other;
 };
 
 } // namespace db

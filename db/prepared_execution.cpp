@@ -27,6 +27,7 @@ SQLRETURN bind(SQLHSTMT statement, SQLUSMALLINT marker, const QueryParameter& p,
 {
     // Text travels as the connection's text does (driver_text.h): UTF-16 to a driver with wide
     // entry points, UTF-8 bytes to one without, which would otherwise get the manager's Latin-1.
+    // Either way well-formed: an unpaired surrogate is U+FFFD, as the UTF-8 encoder writes it.
     const SQLSMALLINT text_c_type = text_as_bytes ? SQL_C_CHAR : SQL_C_WCHAR;
     const SQLSMALLINT text_sql_type = text_as_bytes ? SQL_VARCHAR : SQL_WVARCHAR;
     auto bind_as = [&](SQLSMALLINT c_type, SQLSMALLINT sql_type, SQLULEN size, void* buffer, SQLLEN length) {
@@ -57,7 +58,7 @@ SQLRETURN bind(SQLHSTMT statement, SQLUSMALLINT marker, const QueryParameter& p,
             return bind_as(text_c_type, text_sql_type, std::max<SQLULEN>(v.bytes.size(), 1), v.bytes.data(),
                            v.indicator);
         }
-        v.units = p.text;
+        v.units = xll::well_formed(p.text);
         v.indicator = static_cast<SQLLEN>(v.units.size() * sizeof(XCHAR));
         return bind_as(text_c_type, text_sql_type, std::max<SQLULEN>(v.units.size(), 1), v.units.data(),
                        v.indicator);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <vector>
 
+#include "db/column_label.h"
 #include "db/column_reader.h"
 #include "db/driver_family.h"
 #include "db/odbc_connection.h"
@@ -122,10 +123,12 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                 SQLULEN size = 0;
                 SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length, &sql_type,
                                 &size, &decimals, &nullable);
-                kinds[j] = column_kind(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), sql_type, connection.text());
+                kinds[j] = column_kind(connection.handle(), stmt.get(), static_cast<SQLUSMALLINT>(j + 1), sql_type,
+                                       connection.text());
                 if (headers) {
-                    xll::xstring scratch;
-                    q.value(0, j) = connection.text().incoming(xll::xstring_view(worksheet_text(name)), scratch);
+                    xll::xstring scratch, label = column_label(stmt.get(), static_cast<SQLUSMALLINT>(j + 1),
+                                                               worksheet_text(name));
+                    q.value(0, j) = connection.text().incoming(label, scratch);
                 }
             }
 

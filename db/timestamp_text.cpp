@@ -1,67 +1,109 @@
 #include "db/timestamp_text.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <stdexcept>
-#include <string>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 
-#include "xll/failure_texts.h"
+#include "db/civil_days.h"
 
 namespace db {
 
 namespace {
 
-namespace failure_texts = xll::failure_texts;
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// Like substr: a start past the end fails, a count past the end is shortened.
-std::string part(std::string_view text, size_t pos, size_t n)
+// n digits at pos as a number, or -1.
+int digits(std::string_view s, size_t pos, size_t n)
 {
-    if (pos > text.size())
-        throw std::out_of_range(std::string(failure_texts::invalid_position));
-    return std::string(text.substr(pos, n));
-}
-
-// Base-10 integer with the standard library's rules (leading blanks skipped, trailing text
-// ignored), but with the failure texts of the add-in rather than this library's own.
-long to_long(const std::string& s)
-{
-    const char* begin = s.c_str();
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(begin, &end, 10);
-    if (end == begin)
-        throw std::invalid_argument(std::string(failure_texts::invalid_stol));
-    if (errno == ERANGE)
-        throw std::out_of_range(std::string(failure_texts::stol_out_of_range));
+    if (pos + n > s.size())
+        return -1;
+    int v = 0;
+    for (size_t i = pos; i < pos + n; ++i) {
+        if (!is_digit(s[i]))
+            return -1;
+        v = v * 10 + (s[i] - '0');
+    }
     return v;
 }
 
-double to_double(const std::string& s)
+// PostgreSQL's offset: a sign, hours, and optionally minutes and seconds, two digits each.
+bool zone_offset_text(std::string_view s)
 {
-    const char* begin = s.c_str();
-    char* end = nullptr;
-    errno = 0;
-    double v = std::strtod(begin, &end);
-    if (end == begin)
-        throw std::invalid_argument(std::string(failure_texts::invalid_stod));
-    if (errno == ERANGE)
-        throw std::out_of_range(std::string(failure_texts::stod_out_of_range));
-    return v;
+    if (s.size() < 3 || (s[0] != '+' && s[0] != '-') || digits(s, 1, 2) < 0)
+        return false;
+    for (size_t pos = 3; pos < s.size(); pos += 3)
+        if (s[pos] != ':' || digits(s, pos + 1, 2) < 0 || digits(s, pos + 1, 2) > 59 || pos > 6)
+            return false;
+    return true;
 }
 
 } // namespace
 
-TimestampParts parse_timestamp_text(std::string_view text)
+std::optional<Moment> leading_day(std::string_view text, std::string_view& rest)
 {
-    TimestampParts p;
-    p.year = to_long(part(text, 0, 4));
-    p.month = to_long(part(text, 5, 2));
-    p.day = to_long(part(text, 8, 2));
-    p.hour = to_long(part(text, 11, 2));
-    p.minute = to_long(part(text, 14, 2));
-    // All the fraction a driver gives: microseconds are part of the value.
-    p.second = to_double(part(text, 17, std::string_view::npos));
-    return p;
+    if (text.size() < 10 || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    Moment m;
+    m.year = digits(text, 0, 4);
+    m.month = digits(text, 5, 2);
+    m.day = digits(text, 8, 2);
+    if (m.year < 0 || m.month < 1 || m.month > 12 || m.day < 1 || m.day > days_in_month(m.year, m.month))
+        return std::nullopt;
+    m.has_day = true;
+    rest = text.substr(10);
+    return m;
 }
+
+std::optional<Moment> leading_clock_time(std::string_view text, int max_hour, std::string_view& rest)
+{
+    Moment m;
+    m.hour = digits(text, 0, 2);
+    m.minute = digits(text, 3, 2);
+    if (text.size() < 5 || text[2] != ':' || m.hour < 0 || m.hour > max_hour || m.minute < 0 || m.minute > 59)
+        return std::nullopt;
+    m.has_time = true;
+    size_t end = 5;
+    if (text.size() > 5 && text[5] == ':') {
+        int second = digits(text, 6, 2);
+        if (second < 0 || second > 59)
+            return std::nullopt;
+        m.second = second;
+        end = 8;
+        if (text.size() > 9 && text[8] == '.' && is_digit(text[9])) {
+            end = 9;
+            while (end < text.size() && is_digit(text[end]))
+                ++end;
+            // The seconds and their fraction as one decimal text: one rounding, to the double
+            // nearest what the database wrote; a second that rounds up to 60 is the last double
+            // below it, in its own minute.
+            std::from_chars(text.data() + 6, text.data() + end, m.second);
+            m.second = std::min(m.second, std::nextafter(60.0, 0.0));
+        }
+    }
+    rest = text.substr(end);
+    return m;
+}
+
+std::optional<Moment> server_moment(std::string_view text, bool zone_offset)
+{
+    std::string_view rest;
+    std::optional<Moment> m = leading_day(text, rest);
+    if (!m)
+        return (m = leading_clock_time(text, 23, rest)) && rest.empty() ? m : std::nullopt;
+    if (rest.empty())
+        return m;
+    if (rest[0] != ' ' && rest[0] != 'T')
+        return std::nullopt;
+    std::optional<Moment> t = leading_clock_time(rest.substr(1), 23, rest);
+    if (!t || (!rest.empty() && !(zone_offset && zone_offset_text(rest))))
+        return std::nullopt;
+    t->year = m->year;
+    t->month = m->month;
+    t->day = m->day;
+    t->has_day = true;
+    return t;
+}
+
+bool in_worksheet_calendar(int year) { return year >= 1900 && year <= 9999; }
 
 } // namespace db

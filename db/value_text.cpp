@@ -47,22 +47,6 @@ bool decimal_grammar(std::string_view s)
     return i == s.size();
 }
 
-// Two digits at pos as a number, or -1.
-int two_digits(std::string_view s, size_t pos)
-{
-    if (pos + 2 > s.size() || !is_digit(s[pos]) || !is_digit(s[pos + 1]))
-        return -1;
-    return (s[pos] - '0') * 10 + (s[pos + 1] - '0');
-}
-
-bool leap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int days_in_month(int y, int m)
-{
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && leap(y) ? 29 : days[m - 1];
-}
-
 } // namespace
 
 std::optional<double> decimal_number(std::string_view text)
@@ -99,45 +83,12 @@ bool names_non_finite(std::string_view text)
     return text == "NaN" || text == "Infinity" || text == "-Infinity" || text == "Inf" || text == "-Inf";
 }
 
-std::optional<CivilDate> leading_date(std::string_view text, std::string_view& rest)
+std::optional<double> zero_padded_number(std::string_view text)
 {
-    if (text.size() < 10 || text[4] != '-' || text[7] != '-')
-        return std::nullopt;
-    int hi = two_digits(text, 0), lo = two_digits(text, 2);
-    CivilDate d{hi * 100 + lo, two_digits(text, 5), two_digits(text, 8)};
-    if (hi < 0 || lo < 0 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > days_in_month(d.year, d.month))
-        return std::nullopt;
-    rest = text.substr(10);
-    return d;
+    size_t zeros = 0;
+    while (zeros + 1 < text.size() && text[zeros] == '0' && is_digit(text[zeros + 1]))
+        ++zeros;
+    return decimal_number(text.substr(zeros));
 }
-
-std::optional<ClockTime> clock_time(std::string_view text)
-{
-    if (text.size() < 5 || text[2] != ':')
-        return std::nullopt;
-    ClockTime t{two_digits(text, 0), two_digits(text, 3), 0};
-    if (t.hour < 0 || t.hour > 23 || t.minute < 0 || t.minute > 59)
-        return std::nullopt;
-    if (text.size() == 5)
-        return t;
-    int second = two_digits(text, 6);
-    if (text.size() < 8 || text[5] != ':' || second < 0 || second > 59)
-        return std::nullopt;
-    t.second = second;
-    if (text.size() > 8) {
-        std::string_view fraction = text.substr(8);
-        size_t i = 1;
-        if (fraction[0] != '.' || skip_digits(fraction, i) == 0 || i != fraction.size())
-            return std::nullopt;
-        // The whole seconds and their fraction as one decimal text: one rounding, as the
-        // database's text says.
-        double value = 0;
-        std::from_chars(text.data() + 6, text.data() + text.size(), value);
-        t.second = value;
-    }
-    return t;
-}
-
-bool in_worksheet_calendar(int year) { return year >= 1900 && year <= 9999; }
 
 } // namespace db

@@ -1,7 +1,7 @@
-// The texts drivers hand over for numbers, dates and times, read strictly: a value either is
-// exactly such a text or is not one at all, never a number made from the start of a text. Every
-// value of a column is read as text and converted here, so a cell holds the nearest double of the
-// database's own decimal text whatever C type a driver would have wrapped or truncated it to.
+// The texts drivers hand over for numbers, read strictly: a value either is exactly such a text or
+// is not one at all, never a number made from the start of a text. Every value of a column is
+// read as text and converted here, so a cell holds the nearest double of the database's own
+// decimal text whatever C type a driver would have wrapped or truncated it to.
 #pragma once
 
 #include <optional>
@@ -19,25 +19,8 @@ std::optional<double> decimal_number(std::string_view text);
 // SQLite's "Inf", "-Inf".
 bool names_non_finite(std::string_view text);
 
-struct CivilDate {
-    int year = 0, month = 0, day = 0;
-};
-
-struct ClockTime {
-    int hour = 0, minute = 0;
-    double second = 0; // with its fraction
-};
-
-// "YYYY-MM-DD" of an existing day of the proleptic Gregorian calendar; the rest of the text (a
-// time, a zone) is left in rest.
-std::optional<CivilDate> leading_date(std::string_view text, std::string_view& rest);
-
-// "HH:MM" or "HH:MM:SS" with an optional fraction of any length, the hours from 0 to 23: a time
-// of day.
-std::optional<ClockTime> clock_time(std::string_view text);
-
-// Whether the worksheet's date numbers reach the day: 1900-01-01 to 9999-12-31. Before or after,
-// DATE would give another day's number (years below 1900 count from 1900).
-bool in_worksheet_calendar(int year);
+// A number as MariaDB writes a ZEROFILL column's or a YEAR's: decimal_number's form after any
+// number of leading zeros ("0000000005", "00000003.50", "0000").
+std::optional<double> zero_padded_number(std::string_view text);
 
 } // namespace db

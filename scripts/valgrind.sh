@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Memcheck over the host and the add-in end to end (they share one process, so a report may come
 # from either): the demo sheet, SQL literals, text, regular expressions, queries on SQLite and
-# the cache, web queries against a local server, macros, alerts and the clock. Each run must end
-# without a memory error and without a leak of ours; what the system's libraries keep for the
-# life of the process is suppressed in tests/reliability/valgrind.supp, with the reason for each.
+# the cache, web queries against a local server, macros, alerts and the clock, and an analyst's
+# sheet of query columns in cells. Each run must end without a memory error and without a leak
+# of ours; what the system's libraries keep for the life of the process is suppressed in
+# tests/reliability/valgrind.supp, with the reason for each.
 #   scripts/valgrind.sh            (uses the build in VALGRIND_BUILD, default build; builds it)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -91,6 +92,18 @@ check queries eval --csv "=zStatement(\"$shop\",\"SELECT * FROM items\",TRUE)" "
 check web eval --csv "=zWebQuery(\"$web/lines.txt\")" "=zWebQueryJSON(\"$web/data.json\")" \
   "=zWebQueryJSON(\"$web/data.json\",\"TEMP\")" '=zWebQuery("http://127.0.0.1:1/")' '=zWebQuery("ftp://x/")'
 check session run "$work/session.sheet"
+# An analyst's sheet: query columns in cells read by the conditional functions and lookups, LET,
+# TEXTSPLIT, a circle of references, and every row as a JSON record.
+cat > "$work/analyst.sheet" <<SHEET
+B1: =zStatement("$shop","SELECT name FROM items ORDER BY id")
+C1: =zStatement("$shop","SELECT price FROM items ORDER BY id")
+D1: =E1
+E1: =D1
+print =SUMIF(B1,"n*",IFNA(C1,0))&" "&SUMIFS(IFNA(C1#,0),B1#,"<>bolt")&" "&COUNTIFS(B1,"*",C1,">0")&" "&MATCH("nut",B1,0)
+print =LET(parts,TEXTSPLIT("a,b;c",",",";"),ROWS(parts)&COUNTA(parts)&COUNTBLANK(parts)&ROUNDUP(1.1,0)&TODAY())
+print =zStatement("$shop","SELECT * FROM items ORDER BY id",TRUE)
+SHEET
+check analyst --json=records run "$work/analyst.sheet"
 
 echo "valgrind: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,10 +1,14 @@
 // Single-quoted SQL literals of dates, date-times and texts. The date parts come from the host's
-// own DAY, MONTH, YEAR, HOUR, MINUTE, SECOND and TEXT, so its calendar and rounding apply.
+// own DAY, MONTH, YEAR, HOUR, MINUTE, SECOND and TEXT, so its calendar applies.
+#include <cmath>
+
 #include "xll/xll.h"
 
 using namespace xll;
 
 namespace {
+
+constexpr double seconds_per_day = 86400;
 
 const OPER12& text_constant(const XCHAR* s)
 {
@@ -49,7 +53,10 @@ XLL_EXPORT(LPXLOPER12, xll_zSQLDateTime, (double x))
 {
     static OPER12 result;
     return guarded(error_in(result, xlerr::Value), [x] {
-        OPER12 date(x);
+        // Rounded once, to the whole second, before the host takes the day and the time from the
+        // same number: 23:59:59.99 is the next day's midnight, as TEXT(x,"yyyy-mm-dd hh:mm:ss")
+        // shows it, never this day's date with the next day's rounded time.
+        OPER12 date(std::round(x * seconds_per_day) / seconds_per_day);
         result = date_part(date, space()).copy();
         auto second = Excel12(xlfText, Excel12(xlfSecond, date), two_digits());
         auto minute = Excel12(xlfText, Excel12(xlfMinute, date), two_digits());

@@ -7,8 +7,9 @@
 
 namespace xll::web {
 
-// Cut at the first zero byte; then UTF-8 when the bytes are valid UTF-8 (a leading byte order
-// mark dropped), otherwise one character per byte of the same value.
+// UTF-8 when the bytes are valid UTF-8 (a leading byte order mark dropped), otherwise one
+// character per byte of the same value. A zero byte is U+FFFD: cutting the body there, or
+// handing the NUL on, would let a statement built from it end early.
 xstring body_text(std::string_view bytes);
 
 } // namespace xll::web

@@ -18,6 +18,7 @@ using json = nlohmann::ordered_json;
 OPER12 text_cell(const std::string& utf8)
 {
     xstring text = utf8_to_xstring(utf8);
+    replace_nul(text); // a key or value may write one as \u0000
     if (text.size() > max_cell_text)
         return OPER12(xlerr::Value); // one cell the worksheet cannot hold spoils only itself
     return OPER12(xstring_view(text));

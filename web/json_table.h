@@ -11,7 +11,8 @@ namespace xll::web {
 // A top-level object becomes a table of its members in text order, key and value per row, a
 // key written twice keeping both rows; a top-level array a column of its elements; a scalar
 // that single value. Members and elements that are objects or arrays themselves show as their
-// compact JSON text. Text that is not JSON is #VALUE!, an empty object or array #N/A.
+// compact JSON text; a NUL in a key or value (\u0000) shows as U+FFFD. Text that is not JSON is
+// #VALUE!, an empty object or array #N/A.
 // Members and elements nested deeper than this many levels show as #VALUE!: their text would be
 // written by recursion, one level at a time, and a body can nest as deep as it is long.
 inline constexpr size_t max_json_nesting = 256;

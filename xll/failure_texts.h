@@ -21,8 +21,9 @@ inline constexpr std::string_view cancelled = "#Cancelled";
 // How every failure text above begins.
 inline constexpr std::string_view prefixes[] = {sql, no_internet, cancelled};
 
-// A query's whole value when a date-time text it fetched could not be read: the standard
-// library's texts for the same conversions, which the add-in has always shown.
+// A query's whole value, in earlier versions, when a date-time text it fetched could not be read:
+// the standard library's texts for the same conversions. Such a value now shows in its own cell,
+// but sheets and scripts made before still hold and test for these texts.
 inline constexpr std::string_view invalid_position = "invalid string position";
 inline constexpr std::string_view invalid_stol = "invalid stol argument";
 inline constexpr std::string_view stol_out_of_range = "stol argument out of range";

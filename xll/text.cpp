@@ -63,6 +63,27 @@ char32_t decode(std::string_view s, size_t& i, bool& ok)
 
 } // namespace
 
+xstring well_formed(xstring_view text)
+{
+    auto high = [](XCHAR c) { return c >= 0xD800 && c <= 0xDBFF; };
+    auto low = [](XCHAR c) { return c >= 0xDC00 && c <= 0xDFFF; };
+    xstring out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (high(out[i]) && i + 1 < out.size() && low(out[i + 1]))
+            ++i; // a pair: both units stay
+        else if (high(out[i]) || low(out[i]))
+            out[i] = static_cast<XCHAR>(replacement);
+    }
+    return out;
+}
+
+void replace_nul(xstring& text)
+{
+    for (XCHAR& c : text)
+        if (c == 0)
+            c = static_cast<XCHAR>(replacement);
+}
+
 xstring utf8_to_xstring(std::string_view utf8)
 {
     xstring out;

@@ -37,6 +37,16 @@ inline xstring_view cut_units(xstring_view text, size_t max)
 // than a cell holds (a built statement), so no limit applies here.
 inline xstring_view argument_text(const XCHAR* s) { return s ? xstring_view(s) : xstring_view(); }
 
+// The text with every unpaired surrogate (a high one without a low one after it, a low one
+// without a high one before it) replaced by U+FFFD, one unit for one, so every length rule of the
+// text still holds. What a driver or a converter makes of an unpaired surrogate is its own affair:
+// one that joins it with the unit after it swallows a closing quote.
+xstring well_formed(xstring_view text);
+// Every NUL replaced by U+FFFD. Whatever reads the text as zero-terminated next (a cell argument,
+// a statement handed to a driver) would cut it there, and a statement cut short can do more than
+// the whole one (DELETE FROM t<NUL> WHERE id = 5).
+void replace_nul(xstring& text);
+
 // UTF-8 to UTF-16; a byte that does not start a valid sequence becomes U+FFFD.
 xstring utf8_to_xstring(std::string_view utf8);
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.

@@ -1,10 +1,12 @@
 #include "host/bridge/host.h"
 
 #include "host/bridge/addin_message_box.h"
+#include "host/engine/cell_address.h"
 #include "host/engine/errors.h"
 #include "host/engine/evaluator.h"
 #include "host/engine/formula_parser.h"
 #include "host/engine/utf.h"
+#include "host/engine/utf8_path.h"
 
 #include <filesystem>
 #include <ostream>
@@ -32,12 +34,32 @@ private:
 
 enum : int { id_ok = 1, id_cancel = 2, id_yes = 6, id_no = 7 };
 enum : unsigned { mb_ok = 0, mb_ok_cancel = 1, mb_abort_retry_ignore = 2, mb_yes_no_cancel = 3, mb_yes_no = 4, mb_retry_cancel = 5 };
+
+// The cells of a circle of references, each followed by the one it refers to; a long circle is
+// cut short.
+std::string circle_text(const std::vector<CellAddress>& circle)
+{
+    constexpr std::size_t shown = 20;
+    std::string text;
+    for (std::size_t i = 0; i < circle.size() && i < shown; ++i)
+        text += cell_name(circle[i]) + " -> ";
+    if (circle.size() > shown)
+        text += "... (" + std::to_string(circle.size()) + " cells) -> ";
+    return text + cell_name(circle.front());
+}
+
 } // namespace
 
 Host::Host(HostOptions options, std::ostream& alerts)
-    : options_(options), ui_(alerts), now_(options.start_time), random_(std::random_device{}()), previous_active_(active_host)
+    : options_(options), messages_(alerts), ui_(alerts), now_(options.start_time), random_(std::random_device{}()),
+      previous_active_(active_host)
 {
     ui_.set_default_alert_answer(options.default_alert);
+    // The cells of a circle show #REF!; which cells they are is said once, where the user sees it.
+    sheet_.on_circular_reference([this](const std::vector<CellAddress>& circle) {
+        messages_ << "zorvane: circular reference " << circle_text(circle) << "; its cells show #REF!\n";
+        messages_.flush();
+    });
     active_host = this;
 }
 
@@ -55,9 +77,15 @@ Host* Host::active()
 Host::Module* Host::find_module(const std::string& path)
 {
     const std::string absolute = absolute_path(path);
-    const bool bare = path.find('/') == std::string::npos;
+    const std::filesystem::path given = path_from_utf8(path);
+    const bool bare = !given.has_parent_path();
     for (auto& m : modules_)
-        if (m->path == absolute || m->path == path || (bare && std::filesystem::path(m->path).filename() == path))
+        if (m->path == absolute || m->path == path || (bare && path_from_utf8(m->path).filename() == given))
+            return m.get();
+    // A name the 8-bit interface handed out (xlGetName) comes back in Latin-1, any other letter of
+    // its folders as '?': still the same module, not another file to load.
+    for (auto& m : modules_)
+        if (utf16_to_utf8(latin1_to_utf16(utf16_to_latin1(utf8_to_utf16(m->path)))) == path)
             return m.get();
     return nullptr;
 }
@@ -78,7 +106,8 @@ Host::Module& Host::module_for(const std::string& path)
 
 void Host::load_addin(const std::string& path)
 {
-    if (!std::filesystem::exists(path))
+    std::error_code ec;
+    if (!std::filesystem::exists(path_from_utf8(path), ec))
         throw LoadError("cannot load the add-in " + path + ": no such file");
     Module& module = module_for(path);
     if (module.open)

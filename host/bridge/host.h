@@ -119,6 +119,7 @@ private:
     AddinFree free_for(const Registration& registration);
 
     HostOptions options_;
+    std::ostream& messages_; // the host's own word to the user, beside the alerts
     UiScript ui_;
     Registry registry_;
     ResultStore results_;

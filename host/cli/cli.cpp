@@ -11,6 +11,7 @@
 #include "host/engine/formula_parser.h"
 #include "host/engine/text_to_number.h"
 #include "host/engine/utf.h"
+#include "host/engine/utf8_path.h"
 #include "host/sheet/escape_key.h"
 #include "host/sheet/local_time.h"
 
@@ -164,7 +165,7 @@ CommandLine parse_command_line(const std::vector<std::string>& args)
 
 std::string default_addin()
 {
-    return (std::filesystem::path(executable_folder()) / "Zorvane.xll").string();
+    return utf8_of(path_from_utf8(executable_folder()) / "Zorvane.xll");
 }
 
 int eval_command(Host& host, const CommandLine& cl, std::ostream& out)
@@ -211,8 +212,7 @@ SheetSource read_sheet(const CommandLine& cl, std::istream& in)
     if (path != "-")
         return read_sheet_file(path);
     std::error_code ec;
-    const std::u8string here = fs::current_path(ec).u8string();
-    return read_sheet_stream(in, "(standard input)", std::string(here.begin(), here.end()));
+    return read_sheet_stream(in, "(standard input)", utf8_of(fs::current_path(ec)));
 }
 
 int run_command(Host& host, const CommandLine& cl, const SheetSource& sheet, std::ostream& out)
@@ -226,7 +226,7 @@ int run_command(Host& host, const CommandLine& cl, const SheetSource& sheet, std
 // The add-in tells its version through its zVersion function (the last line of its answer).
 std::string addin_version(Host& host)
 {
-    const std::string file = fs::path(host.addin_path()).filename().string();
+    const std::string file = utf8_of(path_from_utf8(host.addin_path()).filename());
     if (!host.registered_arity("zVersion"))
         return file + " (no version: it registers no zVersion function)";
     const Value answer = host.call_registered("zVersion", {});

@@ -5,6 +5,7 @@
 #include "host/engine/utf.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <set>
@@ -19,6 +20,7 @@ struct Shown {
     enum class Kind { blank, number, text, boolean, error } kind = Kind::blank;
     std::string text;
     bool formatted = false; // a number shown through a number format
+    double number = 0;      // of a number: the cell's own double, which JSON gives exactly
 };
 
 // The cell at (row, column) of the block; its number format is looked up for a number only.
@@ -30,9 +32,9 @@ Shown shown(const Value& v, const NumberFormatAt& number_format, int row, int co
             return {Shown::Kind::error, std::string(error_name(ErrorCode::num)), false};
         if (const std::u16string code = number_format ? number_format(row, column) : std::u16string(); !code.empty()) {
             if (auto text = format_number(v.number(), code))
-                return {Shown::Kind::number, utf16_to_utf8(*text), true};
+                return {Shown::Kind::number, utf16_to_utf8(*text), true, v.number()};
         }
-        return {Shown::Kind::number, general_number_text(v.number()), false};
+        return {Shown::Kind::number, general_number_text(v.number()), false, v.number()};
     }
     if (v.is_text())
         return {Shown::Kind::text, utf16_to_utf8(v.text()), false};
@@ -142,16 +144,34 @@ std::string format_grid(const ShownBlock& block, bool is_array)
     return out;
 }
 
-std::string json_cell(const Shown& cell)
+// JSON is read by programs, not people: the shortest text that reads back as exactly the cell's
+// double, where the General format's 15 digits would hand them another number (9007199254740992
+// would read back as ...990, the largest double as infinity).
+std::string json_number(double x)
+{
+    if (x == 0)
+        return "0"; // also -0, as every other output shows it
+    char buffer[32];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, x);
+    return std::string(buffer, written.ptr);
+}
+
+// In records, #N/A is null: it is how a NULL of a number or date column arrives, and the padding
+// below a short result, which the host cannot tell from rows of NULLs.
+enum class NotAvailable { error, null };
+
+std::string json_cell(const Shown& cell, NotAvailable not_available = NotAvailable::error)
 {
     switch (cell.kind) {
     case Shown::Kind::number:
-        return cell.formatted ? json_string(cell.text) : cell.text;
+        return cell.formatted ? json_string(cell.text) : json_number(cell.number);
     case Shown::Kind::text:
         return json_string(cell.text);
     case Shown::Kind::boolean:
         return cell.text == "TRUE" ? "true" : "false";
     case Shown::Kind::error:
+        if (not_available == NotAvailable::null && cell.text == error_name(ErrorCode::na))
+            break;
         return "{\"error\":" + json_string(cell.text) + "}";
     case Shown::Kind::blank:
         break;
@@ -197,32 +217,20 @@ std::vector<std::string> record_keys(const ShownBlock& block)
     return keys;
 }
 
-bool is_padding_row(const ShownBlock& block, int r)
-{
-    for (int c = 0; c < block.columns(); ++c) {
-        const Shown& cell = block.at(r, c);
-        if (cell.kind != Shown::Kind::error || cell.text != error_name(ErrorCode::na))
-            return false;
-    }
-    return true;
-}
-
 std::string json_records(const ShownBlock& block)
 {
     if (block.rows() == 0)
         return "[]";
     const std::vector<std::string> keys = record_keys(block);
-    // Rows of nothing but #N/A at the bottom are the padding below a short result, not records.
-    int last = block.rows();
-    while (last > 1 && is_padding_row(block, last - 1))
-        --last;
+    // Every row is a record: a row of NULLs looks like the padding below a short result, and
+    // leaving out what might be padding would drop rows the database returned.
     std::string out = "[";
-    for (int r = 1; r < last; ++r) {
+    for (int r = 1; r < block.rows(); ++r) {
         out += r > 1 ? ",{" : "{";
         for (int c = 0; c < block.columns(); ++c) {
             if (c > 0)
                 out += ',';
-            out += json_string(keys[static_cast<std::size_t>(c)]) + ":" + json_cell(block.at(r, c));
+            out += json_string(keys[static_cast<std::size_t>(c)]) + ":" + json_cell(block.at(r, c), NotAvailable::null);
         }
         out += '}';
     }

@@ -1,7 +1,8 @@
 // How values are printed: CSV (one line per row, text quoted only when it must be, numbers as
 // the spreadsheet writes them, errors by name, blanks empty), JSON (arrays as arrays of rows, or
-// as records keyed by their first row; errors as {"error": "#N/A"}, blanks as null) and a
-// readable aligned grid. A number may carry a number format, which all three then show.
+// as records keyed by their first row, every row a record; numbers exactly as the cell's double;
+// errors as {"error": "#N/A"}, in records #N/A as null; blanks as null) and a readable aligned
+// grid. A number may carry a number format, which all three then show.
 #pragma once
 
 #include "host/engine/value.h"

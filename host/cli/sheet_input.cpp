@@ -2,6 +2,7 @@
 
 #include "host/engine/errors.h"
 #include "host/engine/utf.h"
+#include "host/engine/utf8_path.h"
 
 #include <cerrno>
 #include <cstring>
@@ -18,17 +19,6 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
 
-fs::path path_from_utf8(const std::string& utf8)
-{
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8_of(const fs::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // Text that goes through UTF-16 and back unchanged is well-formed UTF-8 (the decoder replaces
 // stray bytes, surrogates and overlong forms, so they come back different).
 bool is_utf8(std::string_view line)
@@ -38,13 +28,17 @@ bool is_utf8(std::string_view line)
 
 void check_text(const SheetSource& sheet)
 {
-    if (sheet.text.find('\0') != std::string::npos)
-        throw UsageError(sheet.name + " is not a text file (it holds zero bytes)");
+    if (sheet.text.empty())
+        throw UsageError(sheet.name + " is empty: a sheet holds lines such as 'A1: =1+2' and 'print A1'");
     std::size_t number = 1;
     for (std::size_t start = 0; start < sheet.text.size(); ++number) {
         const std::size_t end = std::min(sheet.text.find('\n', start), sheet.text.size());
-        if (!is_utf8(std::string_view(sheet.text).substr(start, end - start)))
-            throw UsageError(sheet.name + ":" + std::to_string(number) + ": not UTF-8 text");
+        const std::string_view line = std::string_view(sheet.text).substr(start, end - start);
+        const std::string where = sheet.name + ":" + std::to_string(number) + ": ";
+        if (line.find('\0') != std::string_view::npos)
+            throw UsageError(where + "not a text file: it holds a NUL character");
+        if (!is_utf8(line))
+            throw UsageError(where + "not UTF-8 text");
         start = end + 1;
     }
 }

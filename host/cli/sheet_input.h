@@ -1,6 +1,6 @@
 // Where a sheet comes from: a file, or standard input for "run -". What is not a sheet (a folder,
-// a file that cannot be read, bytes that are not UTF-8 text) is a usage error before anything
-// runs; a UTF-8 byte order mark is not part of the first line.
+// a file that cannot be read, no bytes at all, a NUL character or bytes that are not UTF-8 text)
+// is a usage error before anything runs; a UTF-8 byte order mark is not part of the first line.
 #pragma once
 
 #include <istream>

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "host/engine/coerce.h"
+#include "host/engine/eval_context.h"
 #include "host/engine/value.h"
 
+#include <cmath>
 #include <span>
 #include <string>
 #include <utility>
@@ -64,6 +66,25 @@ inline Array as_array(Value v)
     Array single(1, 1);
     single.at(0, 0) = v;
     return single;
+}
+
+// The values of a reference's cells. One cell's value is data even when it is an error; a range
+// answers an error only when it cannot be taken as values at all (too large), and that error is
+// the result, for COUNT too, rather than a count of nothing.
+inline Value range_values(EvalContext& ctx, const Ref& ref)
+{
+    Value values = ctx.dereference(ref);
+    if (values.is_error() && (ref.rows() > 1 || ref.columns() > 1))
+        throw ArgumentError{values.error()};
+    return values;
+}
+
+// A number result; infinity and NaN are no cell value.
+inline Value finite(double x)
+{
+    if (!std::isfinite(x))
+        return ErrorCode::num;
+    return x;
 }
 
 // Errors in the argument pass through unchanged.

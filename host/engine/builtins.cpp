@@ -13,7 +13,8 @@ const std::vector<Builtin>& table()
 {
     static const std::vector<Builtin> all = [] {
         std::vector<Builtin> out;
-        for (auto part : {date_builtins(), text_builtins(), info_builtins(), math_builtins(), lookup_builtins(), array_builtins()})
+        for (auto part : {date_builtins(), text_builtins(), info_builtins(), math_builtins(), conditional_builtins(), lookup_builtins(),
+                          array_builtins()})
             out.insert(out.end(), part.begin(), part.end());
         return out;
     }();
@@ -24,7 +25,30 @@ char param_kind(const Builtin& b, std::size_t index)
 {
     if (b.params.empty())
         return 's';
-    return b.params[std::min(index, b.params.size() - 1)];
+    const auto bar = b.params.find('|');
+    if (bar == std::string_view::npos)
+        return b.params[std::min(index, b.params.size() - 1)];
+    if (index < bar)
+        return b.params[index];
+    const std::size_t group = b.params.size() - bar - 1;
+    return b.params[bar + 1 + (index - bar) % group];
+}
+
+// The one place where a built-in's argument that is a reference becomes values. A reference to
+// one cell holding an array (a query's result, FILTER's) stands for that array for every
+// built-in, as the cell shows it: ROWS counts its rows, SUMIF pairs its elements with those of
+// the sum range. Only OFFSET and RELREF keep such a reference, to the cell itself.
+Value argument_value(Value arg, char kind, EvalContext& ctx)
+{
+    if (!arg.is_ref() || kind == 'k')
+        return arg;
+    const Ref& ref = arg.ref();
+    if (kind == 'r' && (ref.rows() > 1 || ref.columns() > 1))
+        return arg;
+    Value values = ctx.dereference(ref);
+    if (kind == 'r' && !values.is_array())
+        return arg;
+    return values;
 }
 
 Value apply(const Builtin& builtin, EvalContext& ctx, std::span<const Value> args)
@@ -69,8 +93,7 @@ Value call_builtin(const Builtin& builtin, EvalContext& ctx, std::vector<Value> 
     bool lift = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const char kind = param_kind(builtin, i);
-        if (args[i].is_ref() && kind != 'r')
-            args[i] = ctx.dereference(args[i].ref());
+        args[i] = argument_value(std::move(args[i]), kind, ctx);
         if (kind == 's' && args[i].is_array()) {
             const Array& a = args[i].array();
             if (a.rows == 0 || a.columns == 0)

@@ -19,9 +19,12 @@ struct Builtin {
     int number;     // the function number of the C interface
     int min_args;
     int max_args;   // max_builtin_args for "any number"
-    // One letter per parameter, the last one repeating: 's' a single value (an array argument
+    // One letter per parameter, the last one repeating, or after a '|' the letters behind it
+    // repeating as a group (SUMIFS's ranges and criteria): 's' a single value (an array argument
     // makes the function apply to each element), 'a' a value or a whole array, 'r' a reference
-    // kept as such when the argument is one.
+    // kept as such when the argument is one (to tell a range from a typed value, or to size a
+    // range), 'k' a reference kept as such always (OFFSET, RELREF). For 'r' as for the others, a
+    // reference to one cell holding an array is that array.
     std::string_view params;
     BuiltinImpl impl;
     bool is_volatile = false;
@@ -45,6 +48,7 @@ std::span<const Builtin> date_builtins();
 std::span<const Builtin> text_builtins();
 std::span<const Builtin> info_builtins();
 std::span<const Builtin> math_builtins();
+std::span<const Builtin> conditional_builtins();
 std::span<const Builtin> lookup_builtins();
 std::span<const Builtin> array_builtins();
 

@@ -1,4 +1,4 @@
-// DATE, TIME, DAY, MONTH, YEAR, HOUR, MINUTE, SECOND, WEEKDAY, NOW.
+// DATE, TIME, DAY, MONTH, YEAR, HOUR, MINUTE, SECOND, WEEKDAY, NOW, TODAY.
 #include "host/engine/builtin_args.h"
 #include "host/engine/builtins.h"
 #include "host/engine/date_serial.h"
@@ -11,6 +11,9 @@
 namespace zorvane::host {
 
 namespace {
+
+// The function number of TODAY in the C interface, which xlcall.h does not name.
+constexpr int function_today = 221;
 
 CivilDate date_arg(std::span<const Value> args, std::size_t i)
 {
@@ -91,6 +94,8 @@ Value weekday_fn(EvalContext&, std::span<const Value> args)
 }
 
 Value now_fn(EvalContext& ctx, std::span<const Value>) { return ctx.now(); }
+// The host clock's day, as NOW's without the time.
+Value today_fn(EvalContext& ctx, std::span<const Value>) { return std::floor(ctx.now()); }
 
 const Builtin builtins[] = {
     {"DATE", xlfDate, 3, 3, "s", date_fn},
@@ -103,6 +108,7 @@ const Builtin builtins[] = {
     {"SECOND", xlfSecond, 1, 1, "s", second_fn},
     {"WEEKDAY", xlfWeekday, 1, 2, "s", weekday_fn},
     {"NOW", xlfNow, 0, 0, "s", now_fn, true},
+    {"TODAY", function_today, 0, 0, "s", today_fn, true},
 };
 
 } // namespace

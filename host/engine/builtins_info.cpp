@@ -1,13 +1,16 @@
-// IF, IFERROR, the IS functions, NA, TRUE, FALSE, AND, OR, NOT and EVALUATE.
+// IF, CHOOSE, IFERROR, IFNA, the IS functions, NA, TRUE, FALSE, AND, OR, NOT, EVALUATE and LET.
 #include "host/engine/builtin_args.h"
 #include "host/engine/builtins.h"
 #include "xll/xlcall.h"
+
+#include <cmath>
 
 namespace zorvane::host {
 
 namespace {
 
-// The function number of IFERROR in the C interface, which xlcall.h does not name.
+// Function numbers of the C interface that xlcall.h does not name.
+constexpr int function_choose = 100;
 constexpr int function_iferror = 480;
 
 // IF's branches are chosen here when both are already values; the evaluator evaluates only the
@@ -20,11 +23,26 @@ Value if_fn(EvalContext&, std::span<const Value> args)
     return args.size() > 2 ? (args[2].is_missing() ? Value(0.0) : args[2]) : Value(false);
 }
 
-// IFERROR(value, value_if_error): an empty cell on either side reads as "". The evaluator
-// evaluates value_if_error only when a scalar value is an error.
-Value iferror_fn(EvalContext&, std::span<const Value> args)
+// CHOOSE(index_num, value1, [value2], ...): the value the truncated index names; an index below
+// 1 or past the last value is #VALUE!. The evaluator evaluates only that value when the index is
+// no array.
+Value choose_fn(EvalContext&, std::span<const Value> args)
 {
-    const Value& chosen = args[0].is_error() ? args[1] : args[0];
+    const double index = std::trunc(number_arg(args, 0));
+    if (index < 1 || index >= static_cast<double>(args.size()))
+        return ErrorCode::value;
+    const Value& chosen = args[static_cast<std::size_t>(index)];
+    return chosen.is_missing() ? Value(0.0) : chosen;
+}
+
+// IFERROR(value, value_if_error) and IFNA(value, value_if_na): the fallback for any error, or for
+// #N/A alone; an empty cell on either side reads as "". The evaluator evaluates the fallback only
+// when a value that is no array is the error caught.
+template <bool AnyError>
+Value if_error_fn(EvalContext&, std::span<const Value> args)
+{
+    const bool caught = args[0].is_error() && (AnyError || args[0].error() == ErrorCode::na);
+    const Value& chosen = caught ? args[1] : args[0];
     if (chosen.is_nil() || chosen.is_missing())
         return std::u16string();
     return chosen;
@@ -74,6 +92,9 @@ Value evaluate_fn(EvalContext& ctx, std::span<const Value> args)
     return ctx.evaluate_text(text_arg(args, 0));
 }
 
+// LET binds names, which only the evaluator can do; it evaluates LET itself and never calls this.
+Value let_fn(EvalContext&, std::span<const Value>) { return ErrorCode::value; }
+
 const Builtin builtins[] = {
     {"IF", xlfIf, 1, 3, "s", if_fn},
     {"ISERROR", xlfIserror, 1, 1, "s", iserror_fn},
@@ -88,7 +109,10 @@ const Builtin builtins[] = {
     {"OR", xlfOr, 1, max_builtin_args, "a", logical_fn<false>},
     {"NOT", xlfNot, 1, 1, "s", not_fn},
     {"EVALUATE", xlfEvaluate, 1, 1, "s", evaluate_fn, true},
-    {"IFERROR", function_iferror, 2, 2, "s", iferror_fn},
+    {"IFERROR", function_iferror, 2, 2, "s", if_error_fn<true>},
+    {"CHOOSE", function_choose, 2, max_builtin_args, "s", choose_fn},
+    {"IFNA", formula_only, 2, 2, "s", if_error_fn<false>},
+    {"LET", formula_only, 3, max_builtin_args, "a", let_fn},
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 // INDEX, ROWS, COLUMNS: taking array results apart; OFFSET and RELREF: references; RANGE.SET and
-// RANGE.GET: an array kept in one cell and read back through a reference to it; VLOOKUP and
-// XLOOKUP.
+// RANGE.GET: an array kept in one cell and read back through a reference to it; VLOOKUP, HLOOKUP,
+// MATCH and XLOOKUP.
 #include "host/engine/builtin_args.h"
 #include "host/engine/builtins.h"
 #include "host/engine/cell_address.h"
@@ -17,7 +17,9 @@ namespace zorvane::host {
 
 namespace {
 
-// The function number of VLOOKUP in the C interface, which xlcall.h does not name.
+// Function numbers of the C interface that xlcall.h does not name.
+constexpr int function_match = 64;
+constexpr int function_hlookup = 101;
 constexpr int function_vlookup = 102;
 
 int index_arg(std::span<const Value> args, std::size_t i)
@@ -110,9 +112,10 @@ Value relref_fn(EvalContext&, std::span<const Value> args)
 Value range_fn(EvalContext&, std::span<const Value> args) { return args[0]; }
 
 // How a lookup matches: exactly (texts without regard to case), with wildcards in a text looked
-// up, exactly or else the nearest value of the same kind below or above, or VLOOKUP's sorted
-// search for the last value not above the one looked up.
-enum class Match { exact, wildcard, exact_or_smaller, exact_or_larger, sorted_at_most };
+// up, exactly or else the nearest value of the same kind below or above, or the sorted searches
+// of VLOOKUP and MATCH for the last value not above the one looked up in ascending items (or
+// not below it in descending ones).
+enum class Match { exact, wildcard, exact_or_smaller, exact_or_larger, sorted_at_most, sorted_at_least };
 enum class Search { first_to_last, last_to_first, binary_ascending, binary_descending };
 
 bool matches_exactly(const Value& wanted, const Value& item, Match match)
@@ -157,11 +160,11 @@ std::optional<std::size_t> find_position(const Value& wanted, const std::vector<
     for (std::size_t k = 0; k < n; ++k) {
         const std::size_t i = search == Search::last_to_first ? n - 1 - k : k;
         const Value& item = *items[i];
-        if (match == Match::sorted_at_most) {
+        if (match == Match::sorted_at_most || match == Match::sorted_at_least) {
             if (!comparable(item, wanted))
                 continue;
-            if (compare_values(item, wanted) > 0)
-                break; // the values above start here in a sorted column
+            if (compare_values(item, wanted) == (match == Match::sorted_at_most ? 1 : -1))
+                break; // the values past the one wanted start here in sorted items
             best = i;
             continue;
         }
@@ -178,6 +181,16 @@ std::optional<std::size_t> find_position(const Value& wanted, const std::vector<
     return best;
 }
 
+// The items of a row or column to search, in order.
+std::vector<const Value*> pointers_to(const Array& items)
+{
+    std::vector<const Value*> out;
+    out.reserve(items.cells.size());
+    for (const auto& cell : items.cells)
+        out.push_back(&cell);
+    return out;
+}
+
 // One of a function's numbered modes; any other number is #VALUE!.
 template <class Mode, std::size_t N>
 Mode mode_arg(std::span<const Value> args, std::size_t i, double fallback, const std::pair<double, Mode> (&modes)[N])
@@ -189,29 +202,53 @@ Mode mode_arg(std::span<const Value> args, std::size_t i, double fallback, const
     throw ArgumentError{ErrorCode::value};
 }
 
-// VLOOKUP(lookup_value, table_array, col_index_num, [range_lookup]): TRUE or omitted looks in a
-// first column sorted ascending for the last value not above the one looked up; FALSE finds the
-// first equal one, with wildcards for text.
-Value vlookup_fn(EvalContext&, std::span<const Value> args)
+// VLOOKUP(lookup_value, table_array, col_index_num, [range_lookup]) and HLOOKUP, its twin along
+// the first row: TRUE or omitted looks in a first column (row) sorted ascending for the last value
+// not above the one looked up; FALSE finds the first equal one, with wildcards for text.
+template <bool Vertical>
+Value lookup_fn(EvalContext&, std::span<const Value> args)
 {
     const Value& wanted = args[0];
     propagate_error(wanted);
     propagate_error(args[1]);
     const Array table = as_array(args[1]);
-    const double column = std::trunc(number_arg(args, 2));
+    const double index = std::trunc(number_arg(args, 2));
     const bool sorted = bool_arg(args, 3, true);
-    if (column < 1)
+    if (index < 1)
         return ErrorCode::value;
-    if (column > table.columns)
+    if (index > (Vertical ? table.columns : table.rows))
         return ErrorCode::ref;
-    std::vector<const Value*> first_column;
-    first_column.reserve(static_cast<std::size_t>(table.rows));
-    for (int r = 0; r < table.rows; ++r)
-        first_column.push_back(&table.at(r, 0));
-    const auto row = find_position(wanted, first_column, sorted ? Match::sorted_at_most : Match::wildcard, Search::first_to_last);
-    if (!row)
+    auto at = [&](int line, int k) -> const Value& { return Vertical ? table.at(line, k) : table.at(k, line); };
+    const int lines = Vertical ? table.rows : table.columns;
+    std::vector<const Value*> first;
+    first.reserve(static_cast<std::size_t>(lines));
+    for (int line = 0; line < lines; ++line)
+        first.push_back(&at(line, 0));
+    const auto found = find_position(wanted, first, sorted ? Match::sorted_at_most : Match::wildcard, Search::first_to_last);
+    if (!found)
         return ErrorCode::na;
-    return table.at(static_cast<int>(*row), static_cast<int>(column) - 1);
+    return at(static_cast<int>(*found), static_cast<int>(index) - 1);
+}
+
+// MATCH(lookup_value, lookup_array, [match_type]): the position in one row or column of the last
+// value not above the one looked up in ascending items (1, the default), of the first equal one
+// with wildcards for text (0), or of the last value not below it in descending items (-1).
+Value match_fn(EvalContext&, std::span<const Value> args)
+{
+    const Value& wanted = args[0];
+    propagate_error(wanted);
+    propagate_error(args[1]);
+    const Array items = as_array(args[1]);
+    if (items.rows != 1 && items.columns != 1)
+        return ErrorCode::na;
+    const double type = number_arg(args, 2, 1);
+    const Match match = type > 0 ? Match::sorted_at_most : type < 0 ? Match::sorted_at_least : Match::wildcard;
+    if (wanted.is_nil())
+        return ErrorCode::na; // an empty cell is looked up as nothing
+    const auto found = find_position(wanted, pointers_to(items), match, Search::first_to_last);
+    if (!found)
+        return ErrorCode::na;
+    return static_cast<double>(*found + 1);
 }
 
 // XLOOKUP(lookup_value, lookup_array, return_array, [if_not_found], [match_mode], [search_mode]):
@@ -237,11 +274,7 @@ Value xlookup_fn(EvalContext&, std::span<const Value> args)
         return ErrorCode::value;
     if (in_column ? result.rows != lookup.rows : result.columns != lookup.columns)
         return ErrorCode::value;
-    std::vector<const Value*> items;
-    items.reserve(lookup.cells.size());
-    for (const auto& cell : lookup.cells)
-        items.push_back(&cell);
-    const auto found = find_position(wanted, items, match, search);
+    const auto found = find_position(wanted, pointers_to(lookup), match, search);
     if (!found)
         return given(args, 3) ? args[3] : Value(ErrorCode::na);
     const int at = static_cast<int>(*found);
@@ -258,11 +291,13 @@ const Builtin builtins[] = {
     {"INDEX", xlfIndex, 2, 3, "ass", index_fn},
     {"ROWS", xlfRows, 1, 1, "r", dimension_fn<true>},
     {"COLUMNS", xlfColumns, 1, 1, "r", dimension_fn<false>},
-    {"OFFSET", xlfOffset, 3, 5, "rs", offset_fn},
-    {"RELREF", xlfRelref, 2, 2, "r", relref_fn},
+    {"OFFSET", xlfOffset, 3, 5, "ks", offset_fn},
+    {"RELREF", xlfRelref, 2, 2, "k", relref_fn},
     {"RANGE.SET", formula_only, 1, 1, "a", range_fn},
     {"RANGE.GET", formula_only, 1, 1, "a", range_fn},
-    {"VLOOKUP", function_vlookup, 3, 4, "sas", vlookup_fn},
+    {"VLOOKUP", function_vlookup, 3, 4, "sas", lookup_fn<true>},
+    {"HLOOKUP", function_hlookup, 3, 4, "sas", lookup_fn<false>},
+    {"MATCH", function_match, 2, 3, "sas", match_fn},
     {"XLOOKUP", formula_only, 3, 6, "saaass", xlookup_fn},
 };
 

@@ -1,5 +1,5 @@
 // TEXT, CONCATENATE, LEN, VALUE, SEARCH, FIND, LEFT, RIGHT, MID, REPT, TRIM, EXACT, UPPER, LOWER,
-// SUBSTITUTE, TEXTJOIN.
+// SUBSTITUTE, TEXTJOIN, TEXTSPLIT.
 #include "host/engine/builtin_args.h"
 #include "host/engine/builtins.h"
 #include "host/engine/number_format.h"
@@ -9,6 +9,7 @@
 #include "host/engine/wildcard.h"
 #include "xll/xlcall.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -235,6 +236,87 @@ Value textjoin_fn(EvalContext&, std::span<const Value> args)
     return out;
 }
 
+// The delimiters of a TEXTSPLIT argument: one text, or each of an array (folded to capitals when
+// case does not matter); none when omitted. An empty delimiter is #VALUE!.
+std::vector<std::u16string> delimiters_arg(std::span<const Value> args, std::size_t i, bool any_case)
+{
+    std::vector<std::u16string> out;
+    if (!given(args, i))
+        return out;
+    propagate_error(args[i]);
+    for (const auto& d : as_array(args[i]).cells) {
+        std::u16string text = text_value(d);
+        if (text.empty())
+            throw ArgumentError{ErrorCode::value};
+        out.push_back(any_case ? fold_upper(text) : std::move(text));
+    }
+    return out;
+}
+
+// The pieces of `text` between the delimiters met in `compared` (the text itself, or folded to
+// capitals, of the same length); where several delimiters start at one place the longest counts.
+std::vector<std::u16string> split_at(std::u16string_view text, std::u16string_view compared, const std::vector<std::u16string>& delimiters,
+                                     bool ignore_empty)
+{
+    std::vector<std::u16string> pieces;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 0;
+        for (const auto& d : delimiters)
+            if (d.size() > length && compared.substr(at, d.size()) == d)
+                length = d.size();
+        if (length == 0) {
+            ++at;
+            continue;
+        }
+        pieces.emplace_back(text.substr(start, at - start));
+        at += length;
+        start = at;
+    }
+    pieces.emplace_back(text.substr(start));
+    if (ignore_empty)
+        std::erase_if(pieces, [](const std::u16string& piece) { return piece.empty(); });
+    return pieces;
+}
+
+// TEXTSPLIT(text, col_delimiter, [row_delimiter], [ignore_empty], [match_mode], [pad_with]): the
+// text cut into rows at the row delimiters, each row into columns at the column delimiters; a
+// delimiter may be an array of several. Short rows are padded with pad_with, #N/A unless given;
+// match_mode 1 ignores case. The pieces stay texts.
+Value textsplit_fn(EvalContext&, std::span<const Value> args)
+{
+    const std::u16string text = text_arg(args, 0);
+    const bool ignore_empty = bool_arg(args, 3);
+    const double mode = number_arg(args, 4);
+    if (mode != 0 && mode != 1)
+        return ErrorCode::value;
+    const bool any_case = mode == 1;
+    const auto columns_at = delimiters_arg(args, 1, any_case);
+    const auto rows_at = delimiters_arg(args, 2, any_case);
+    if (columns_at.empty() && rows_at.empty())
+        return ErrorCode::value;
+    auto compared = [&](const std::u16string& t) { return any_case ? fold_upper(t) : t; };
+    std::vector<std::vector<std::u16string>> lines;
+    std::size_t width = 0;
+    for (const auto& line : split_at(text, compared(text), rows_at, ignore_empty)) {
+        lines.push_back(split_at(line, compared(line), columns_at, ignore_empty));
+        if (lines.back().empty())
+            lines.pop_back();
+        else
+            width = std::max(width, lines.back().size());
+    }
+    if (lines.empty())
+        return ErrorCode::calc;
+    if (static_cast<double>(lines.size()) * static_cast<double>(width) > max_range_cells)
+        return ErrorCode::num;
+    const Value pad = given(args, 5) ? args[5] : Value(ErrorCode::na);
+    Array out(static_cast<int>(lines.size()), static_cast<int>(width));
+    for (std::size_t r = 0; r < lines.size(); ++r)
+        for (std::size_t c = 0; c < width; ++c)
+            out.at(static_cast<int>(r), static_cast<int>(c)) = c < lines[r].size() ? Value(std::move(lines[r][c])) : pad;
+    return out;
+}
+
 const Builtin builtins[] = {
     {"TEXT", xlfText, 2, 2, "s", text_fn},
     {"CONCATENATE", xlfConcatenate, 1, max_builtin_args, "s", concatenate_fn},
@@ -252,6 +334,7 @@ const Builtin builtins[] = {
     {"LOWER", function_lower, 1, 1, "s", lower_fn},
     {"SUBSTITUTE", function_substitute, 3, 4, "s", substitute_fn},
     {"TEXTJOIN", formula_only, 3, max_builtin_args, "asa", textjoin_fn},
+    {"TEXTSPLIT", formula_only, 2, 6, "saasss", textsplit_fn},
 };
 
 } // namespace

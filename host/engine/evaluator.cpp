@@ -4,7 +4,7 @@
 #include "host/engine/coerce.h"
 #include "host/engine/errors.h"
 #include "host/engine/sheet_limits.h"
-#include "xll/xlcall.h"
+#include "host/engine/utf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -153,13 +153,104 @@ Value evaluate_unary(const Node& node, EvalContext& ctx)
     });
 }
 
-std::vector<Value> evaluate_arguments(const Node& node, EvalContext& ctx)
+// The arguments from `from` on, evaluated in order.
+std::vector<Value> evaluate_arguments(const Node& node, EvalContext& ctx, std::vector<Value> args = {}, std::size_t from = 0)
 {
-    std::vector<Value> args;
     args.reserve(node.children.size());
-    for (const auto& child : node.children)
-        args.push_back(evaluate(*child, ctx));
+    for (std::size_t i = from; i < node.children.size(); ++i)
+        args.push_back(evaluate(*node.children[i], ctx));
     return args;
+}
+
+bool is_named(const Builtin& builtin, std::string_view name) { return builtin.name == name; }
+
+// IF and CHOOSE give back one of their arguments, IFERROR and IFNA their fallback only for the
+// error they catch: when the first argument is no array only what is given back is evaluated, so
+// side effects of the others do not happen. An array as the first argument applies the function
+// element by element, over every argument.
+Value evaluate_selective(const Builtin& builtin, const Node& node, EvalContext& ctx)
+{
+    std::vector<Value> args{operand(*node.children[0], ctx)};
+    const Value& first = args[0];
+    if (first.is_array())
+        return call_builtin(builtin, ctx, evaluate_arguments(node, ctx, std::move(args), 1));
+    if (is_named(builtin, "IFERROR") || is_named(builtin, "IFNA")) {
+        const bool caught = first.is_error() && (is_named(builtin, "IFERROR") || first.error() == ErrorCode::na);
+        args.push_back(caught ? evaluate(*node.children[1], ctx) : Value(Missing{}));
+        return call_builtin(builtin, ctx, std::move(args));
+    }
+    std::size_t chosen = 0;
+    if (is_named(builtin, "IF")) {
+        auto b = to_bool(first);
+        if (failed(b))
+            return std::get<ErrorCode>(b);
+        chosen = std::get<bool>(b) ? 1 : 2;
+        if (chosen >= node.children.size())
+            return std::get<bool>(b);
+    } else { // CHOOSE
+        auto n = to_number(first);
+        if (failed(n))
+            return std::get<ErrorCode>(n);
+        const double index = std::trunc(std::get<double>(n));
+        if (index < 1 || index >= static_cast<double>(node.children.size()))
+            return ErrorCode::value;
+        chosen = static_cast<std::size_t>(index);
+    }
+    const Node& argument = *node.children[chosen];
+    if (argument.kind == Node::Kind::omitted)
+        return 0.0;
+    return evaluate(argument, ctx);
+}
+
+bool is_selective(const Builtin& builtin)
+{
+    return is_named(builtin, "IF") || is_named(builtin, "CHOOSE") || is_named(builtin, "IFERROR") || is_named(builtin, "IFNA");
+}
+
+// The names a LET formula binds, seen by its later arguments before the names of the sheet; every
+// other question goes to the context around it. Lives only while the LET formula is evaluated.
+class LetScope final : public EvalContext {
+public:
+    explicit LetScope(EvalContext& outer) : outer_(outer) {}
+
+    void bind(const std::string& name, Value value) { names_.emplace_back(ascii_upper(name), std::move(value)); }
+
+    Value dereference(const Ref& ref) override { return outer_.dereference(ref); }
+    double now() override { return outer_.now(); }
+    double random() override { return outer_.random(); }
+    Value evaluate_text(std::u16string_view formula) override { return outer_.evaluate_text(formula); }
+    std::optional<int> registered_arity(std::string_view name) override { return outer_.registered_arity(name); }
+    Value call_registered(std::string_view name, std::vector<Value> args) override { return outer_.call_registered(name, std::move(args)); }
+    Value name_value(std::string_view name) override
+    {
+        const std::string upper = ascii_upper(name);
+        for (auto it = names_.rbegin(); it != names_.rend(); ++it) // a later binding of a name wins
+            if (it->first == upper)
+                return it->second;
+        return outer_.name_value(name);
+    }
+
+private:
+    EvalContext& outer_;
+    std::vector<std::pair<std::string, Value>> names_;
+};
+
+// LET(name1, value1, [name2, value2, ...], calculation): each value is evaluated once, in order,
+// and seen by the values after it and by the calculation under its name. A value that is a
+// reference stays one.
+Value evaluate_let(const Node& node, EvalContext& ctx)
+{
+    const std::size_t count = node.children.size();
+    if (count % 2 == 0)
+        return ErrorCode::value;
+    LetScope scope(ctx);
+    for (std::size_t i = 0; i + 1 < count; i += 2) {
+        const Node& name = *node.children[i];
+        if (name.kind != Node::Kind::name)
+            return ErrorCode::value;
+        scope.bind(name.name, evaluate(*node.children[i + 1], scope));
+    }
+    return evaluate(*node.children[count - 1], scope);
 }
 
 Value evaluate_call(const Node& node, EvalContext& ctx)
@@ -168,30 +259,10 @@ Value evaluate_call(const Node& node, EvalContext& ctx)
         const int count = static_cast<int>(node.children.size());
         if (count < builtin->min_args || count > builtin->max_args)
             return ErrorCode::value;
-        if (builtin->number == xlfIf) {
-            // Only the chosen branch runs, so side effects in the other do not happen.
-            Value condition = operand(*node.children[0], ctx);
-            if (!condition.is_array()) {
-                auto b = to_bool(condition);
-                if (failed(b))
-                    return std::get<ErrorCode>(b);
-                const std::size_t branch = std::get<bool>(b) ? 1 : 2;
-                if (branch >= node.children.size())
-                    return std::get<bool>(b);
-                const Node& chosen = *node.children[branch];
-                if (chosen.kind == Node::Kind::omitted)
-                    return 0.0;
-                return evaluate(chosen, ctx);
-            }
-        }
-        if (builtin->name == "IFERROR") {
-            // The fallback runs only for an error, as IF runs only its chosen branch.
-            std::vector<Value> args;
-            args.push_back(operand(*node.children[0], ctx));
-            const bool needed = args[0].is_array() || args[0].is_error();
-            args.push_back(needed ? evaluate(*node.children[1], ctx) : Value(Missing{}));
-            return call_builtin(*builtin, ctx, std::move(args));
-        }
+        if (is_named(*builtin, "LET"))
+            return evaluate_let(node, ctx);
+        if (is_selective(*builtin))
+            return evaluate_selective(*builtin, node, ctx);
         return call_builtin(*builtin, ctx, evaluate_arguments(node, ctx));
     }
     if (ctx.registered_arity(node.name))
@@ -207,6 +278,12 @@ Value evaluate(const Node& node, EvalContext& ctx)
     case Node::Kind::constant:
         return node.value;
     case Node::Kind::reference:
+        if (node.spill) {
+            // A1# is the array A1 holds, as the spreadsheet spills it; a cell that holds no
+            // array spills nothing.
+            Value values = ctx.dereference(node.ref);
+            return values.is_array() ? values : Value(ErrorCode::ref);
+        }
         return node.ref;
     case Node::Kind::omitted:
         return Missing{};
@@ -229,40 +306,88 @@ Value resolve_result(Value value, EvalContext& ctx)
     return plain(std::move(value));
 }
 
+namespace {
+
+class CallChecker {
+public:
+    CallChecker(EvalContext& ctx, UnknownNames names) : ctx_(ctx), names_(names) {}
+
+    void check(const Node& node)
+    {
+        const std::string where = "position " + std::to_string(node.position) + ": ";
+        if (node.kind == Node::Kind::call && ascii_upper(node.name) == "LET") {
+            check_let(node, where);
+            return;
+        }
+        for (const auto& child : node.children)
+            check(*child);
+        if (node.kind == Node::Kind::name) {
+            if (names_ == UnknownNames::reject && !is_local(node.name)) {
+                const Value v = ctx_.name_value(node.name);
+                if (v.is_error() && v.error() == ErrorCode::name)
+                    throw UsageError(where + "unknown name '" + node.name + "'");
+            }
+            return;
+        }
+        if (node.kind != Node::Kind::call)
+            return;
+        const int count = static_cast<int>(node.children.size());
+        if (const Builtin* builtin = find_builtin(node.name)) {
+            if (count < builtin->min_args || count > builtin->max_args) {
+                std::string takes = builtin->min_args == builtin->max_args ? std::to_string(builtin->min_args)
+                                    : builtin->max_args == max_builtin_args
+                                        ? "at least " + std::to_string(builtin->min_args)
+                                        : std::to_string(builtin->min_args) + " to " + std::to_string(builtin->max_args);
+                throw UsageError(where + std::string(builtin->name) + " takes " + takes + " argument" +
+                                 (takes == "1" ? "" : "s") + ", not " + std::to_string(count));
+            }
+            return;
+        }
+        if (auto arity = ctx_.registered_arity(node.name)) {
+            if (count > *arity)
+                throw UsageError(where + node.name + " takes at most " + std::to_string(*arity) + " argument" + (*arity == 1 ? "" : "s") +
+                                 ", not " + std::to_string(count));
+            return;
+        }
+        throw UsageError(where + "unknown function " + node.name);
+    }
+
+private:
+    // LET's names are known to the arguments after them, and only there.
+    void check_let(const Node& node, const std::string& where)
+    {
+        const std::size_t count = node.children.size();
+        if (count < 3 || count % 2 == 0)
+            throw UsageError(where + "LET takes names with their values and a calculation last, not " + std::to_string(count) +
+                             " argument" + (count == 1 ? "" : "s"));
+        const std::size_t outer = locals_.size();
+        for (std::size_t i = 0; i + 1 < count; i += 2) {
+            const Node& name = *node.children[i];
+            if (name.kind != Node::Kind::name)
+                throw UsageError("position " + std::to_string(name.position) + ": LET's argument " + std::to_string(i + 1) +
+                                 " must be a name (not a cell, a value or a call)");
+            check(*node.children[i + 1]);
+            locals_.push_back(ascii_upper(name.name));
+        }
+        check(*node.children[count - 1]);
+        locals_.resize(outer);
+    }
+
+    bool is_local(const std::string& name) const
+    {
+        return std::find(locals_.begin(), locals_.end(), ascii_upper(name)) != locals_.end();
+    }
+
+    EvalContext& ctx_;
+    UnknownNames names_;
+    std::vector<std::string> locals_; // upper case, innermost last
+};
+
+} // namespace
+
 void check_calls(const Node& node, EvalContext& ctx, UnknownNames names)
 {
-    for (const auto& child : node.children)
-        check_calls(*child, ctx, names);
-    const std::string where = "position " + std::to_string(node.position) + ": ";
-    if (node.kind == Node::Kind::name) {
-        if (names == UnknownNames::reject) {
-            const Value v = ctx.name_value(node.name);
-            if (v.is_error() && v.error() == ErrorCode::name)
-                throw UsageError(where + "unknown name '" + node.name + "'");
-        }
-        return;
-    }
-    if (node.kind != Node::Kind::call)
-        return;
-    const int count = static_cast<int>(node.children.size());
-    if (const Builtin* builtin = find_builtin(node.name)) {
-        if (count < builtin->min_args || count > builtin->max_args) {
-            std::string takes = builtin->min_args == builtin->max_args ? std::to_string(builtin->min_args)
-                                : builtin->max_args == max_builtin_args
-                                    ? "at least " + std::to_string(builtin->min_args)
-                                    : std::to_string(builtin->min_args) + " to " + std::to_string(builtin->max_args);
-            throw UsageError(where + std::string(builtin->name) + " takes " + takes + " argument" +
-                             (takes == "1" ? "" : "s") + ", not " + std::to_string(count));
-        }
-        return;
-    }
-    if (auto arity = ctx.registered_arity(node.name)) {
-        if (count > *arity)
-            throw UsageError(where + node.name + " takes at most " + std::to_string(*arity) + " argument" + (*arity == 1 ? "" : "s") +
-                             ", not " + std::to_string(count));
-        return;
-    }
-    throw UsageError(where + "unknown function " + node.name);
+    CallChecker(ctx, names).check(node);
 }
 
 } // namespace zorvane::host

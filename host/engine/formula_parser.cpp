@@ -472,6 +472,13 @@ private:
         const std::string ascii_word = utf16_to_utf8(word);
         if (auto first = parse_cell_address(ascii_word)) {
             Ref ref{first->row, first->column, first->row, first->column};
+            if (peek() == u'#') { // the spreadsheet's spill reference
+                ++pos_;
+                auto node = make(Node::Kind::reference, start);
+                node->ref = ref;
+                node->spill = true;
+                return node;
+            }
             if (peek() == u':') {
                 const std::size_t colon = pos_++;
                 const std::size_t second_start = pos_;

@@ -1,5 +1,6 @@
 #include "host/engine/number_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,12 +32,27 @@ Decimal fifteen_digits(double x)
     return d;
 }
 
-// The first `keep` of the 15 digits, rounded half away from zero at the digit after them, behind
-// a leading 0 that takes the carry out of the first digit (9.99 -> 10.0).
-std::string kept_digits(const Decimal& d, long long keep)
+// Whether the digits from `keep` on take the kept ones up by one unit.
+bool rounds_up(const Decimal& d, long long keep, Rounding rounding)
+{
+    const auto from = static_cast<std::size_t>(std::max(keep, 0LL));
+    switch (rounding) {
+    case Rounding::half_away_from_zero:
+        return keep >= 0 && from < d.digits.size() && d.digits[from] >= '5';
+    case Rounding::away_from_zero:
+        return d.digits.find_first_not_of('0', from) != std::string::npos;
+    case Rounding::toward_zero:
+        break;
+    }
+    return false;
+}
+
+// The first `keep` of the 15 digits, rounded at the digit after them, behind a leading 0 that
+// takes the carry out of the first digit (9.99 -> 10.0).
+std::string kept_digits(const Decimal& d, long long keep, Rounding rounding = Rounding::half_away_from_zero)
 {
     std::string kept = "0" + d.digits.substr(0, static_cast<std::size_t>(keep));
-    if (d.digits[static_cast<std::size_t>(keep)] >= '5') {
+    if (rounds_up(d, keep, rounding)) {
         std::size_t i = kept.size();
         while (kept[--i] == '9')
             kept[i] = '0';
@@ -47,7 +63,7 @@ std::string kept_digits(const Decimal& d, long long keep)
 
 } // namespace
 
-double round_decimal(double x, int digits)
+double round_decimal(double x, int digits, Rounding rounding)
 {
     if (!std::isfinite(x) || x == 0.0)
         return x;
@@ -56,10 +72,10 @@ double round_decimal(double x, int digits)
     const long long keep = static_cast<long long>(d.exponent) + 1 + digits;
     if (keep >= static_cast<long long>(d.digits.size()))
         return x;
-    if (keep < 0)
-        return 0.0;
     // The kept digits are a whole number of units of 10^-digits; strtod rounds the decimal once.
-    const std::string text = (d.negative ? "-" : "") + kept_digits(d, keep) + "e" + std::to_string(-static_cast<long long>(digits));
+    // With none kept the number is below one unit: it becomes 0, or one unit away from zero.
+    const std::string kept = keep < 0 ? (rounds_up(d, keep, rounding) ? "1" : "0") : kept_digits(d, keep, rounding);
+    const std::string text = (d.negative ? "-" : "") + kept + "e" + std::to_string(-static_cast<long long>(digits));
     const double rounded = std::strtod(text.c_str(), nullptr);
     return rounded == 0.0 ? 0.0 : rounded; // no -0
 }

@@ -14,8 +14,12 @@ std::string general_number_text(double x);
 // rounds; places past the 15 significant digits show as zeros, as the spreadsheet shows them.
 std::string fixed_number_text(double x, int decimals);
 
-// ROUND's rounding: half away from zero on the 15-significant-digit decimal the number reads as,
-// so 1.005 (stored a little below it) rounds to 1.01. Negative digits round left of the point.
-double round_decimal(double x, int digits);
+// Which way the digits left out take the number: half away from zero (ROUND), away from zero
+// (ROUNDUP) or toward it (ROUNDDOWN).
+enum class Rounding { half_away_from_zero, away_from_zero, toward_zero };
+
+// Rounding on the 15-significant-digit decimal the number reads as, so 1.005 (stored a little
+// below it) rounds to 1.01 and ROUNDUP(1.1,1) stays 1.1. Negative digits round left of the point.
+double round_decimal(double x, int digits, Rounding rounding = Rounding::half_away_from_zero);
 
 } // namespace zorvane::host

@@ -19,4 +19,11 @@ bool escape_pressed(bool let_go);
 // ends it (one file per platform).
 void handle_interrupts();
 
+// What one interrupt (SIGINT, the console's Ctrl-C) means: true while it belongs to the first
+// keypress, which presses Esc; false for a later keypress, which ends the process. One keypress
+// may arrive more than once: `timeout -s INT` signals the child and then its process group, so
+// the host gets two within microseconds. Interrupts within 300 ms of the first are that first
+// keypress. Safe in a signal handler and from any thread.
+bool interrupt_presses_escape() noexcept;
+
 } // namespace zorvane::host

@@ -5,6 +5,7 @@
 #include "host/engine/utf.h"
 
 #include <algorithm>
+#include <deque>
 #include <set>
 
 namespace zorvane::host {
@@ -117,8 +118,10 @@ Value Sheet::value(CellAddress at, EvalContext& ctx)
     if (it == cells_.end())
         return Nil{};
     Cell& cell = it->second;
-    if (cell.in_progress)
+    if (cell.in_progress) {
+        found_circle(at);
         return ErrorCode::ref;
+    }
     if (cell.dirty && cell.formula) {
         if (calculating_.size() >= max_calculation_depth)
             return ErrorCode::ref;
@@ -202,15 +205,66 @@ void Sheet::calculate_from(CellAddress root, EvalContext& ctx)
         on_stack.insert(top.at);
         const std::vector<Ref> precedents = it->second.precedents;
         for (const Ref& r : precedents) {
-            // Only cells that exist can need calculating; walk those inside the range.
-            for (auto p = cells_.lower_bound({r.first_row, r.first_column}); p != cells_.end() && p->first.row <= r.last_row; ++p) {
-                if (p->first.column < r.first_column || p->first.column > r.last_column)
-                    continue;
-                if (p->second.dirty && p->second.formula && !p->second.in_progress && !on_stack.count(p->first))
-                    stack.push_back({p->first, false});
-            }
+            for_each_formula_in(r, [&](CellAddress address, const Cell& cell) {
+                if (cell.dirty && !cell.in_progress && !on_stack.count(address))
+                    stack.push_back({address, false});
+            });
         }
     }
+}
+
+template <class Visit>
+void Sheet::for_each_formula_in(const Ref& range, Visit visit)
+{
+    // Only cells that exist can hold formulas; walk those inside the range.
+    for (auto p = cells_.lower_bound({range.first_row, range.first_column}); p != cells_.end() && p->first.row <= range.last_row; ++p)
+        if (p->first.column >= range.first_column && p->first.column <= range.last_column && p->second.formula)
+            visit(p->first, p->second);
+}
+
+std::vector<CellAddress> Sheet::circle_through(CellAddress start)
+{
+    // Breadth first along the references, each cell remembering the cell that refers to it.
+    std::map<CellAddress, CellAddress> referred_from;
+    std::deque<CellAddress> queue{start};
+    while (!queue.empty()) {
+        const CellAddress at = queue.front();
+        queue.pop_front();
+        std::optional<CellAddress> back;
+        for (const Ref& r : cells_.at(at).precedents) {
+            for_each_formula_in(r, [&](CellAddress next, const Cell&) {
+                if (next == start)
+                    back = at;
+                else if (referred_from.emplace(next, at).second)
+                    queue.push_back(next);
+            });
+            if (back)
+                break;
+        }
+        if (back) {
+            std::vector<CellAddress> circle{*back};
+            while (circle.back() != start)
+                circle.push_back(referred_from.at(circle.back()));
+            std::reverse(circle.begin(), circle.end());
+            return circle;
+        }
+    }
+    return {};
+}
+
+void Sheet::found_circle(CellAddress at)
+{
+    if (!tell_circle_)
+        return;
+    std::vector<CellAddress> circle = circle_through(at);
+    if (circle.empty())
+        circle.assign(std::find(calculating_.begin(), calculating_.end(), at), calculating_.end());
+    if (circle.empty())
+        return;
+    // The same circle is met again from any of its cells, and at every recalculation.
+    std::rotate(circle.begin(), std::min_element(circle.begin(), circle.end()), circle.end());
+    if (told_circles_.insert(circle).second)
+        tell_circle_(circle);
 }
 
 void Sheet::recalculate(EvalContext& ctx)

@@ -1,8 +1,9 @@
 // The worksheet: cells by address, each holding a constant or a formula and its last value.
 // Cells are calculated in the order they were entered, a referenced cell before the cell that
 // uses it (found without recursion, so long chains of cells are fine). Changing a cell marks the
-// cells that depend on it for recalculation; a cell that depends on itself shows #REF!. A range
-// of more than max_range_cells cells cannot be taken as values (#NUM!).
+// cells that depend on it for recalculation; a cell that depends on itself shows #REF!, and the
+// sheet tells the cells of each such circle once. A range of more than max_range_cells cells
+// cannot be taken as values (#NUM!).
 // Beside values the sheet keeps what macros change: the selection with its active cell, defined
 // names (a formula using a name depends on what the name refers to), cell styles and horizontal
 // alignment.
@@ -13,9 +14,11 @@
 #include "host/engine/formula_ast.h"
 #include "host/engine/sheet_limits.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,6 +42,11 @@ public:
 
     // Calculates every cell that needs it, in entry order.
     void calculate(EvalContext& ctx);
+    // Called once for each circle of cells that refer to each other, the first time calculation
+    // meets it: its cells from the first (in row order) on, each referring to the next and the
+    // last to the first.
+    using CircleSeen = std::function<void(const std::vector<CellAddress>& circle)>;
+    void on_circular_reference(CircleSeen tell) { tell_circle_ = std::move(tell); }
     // Marks every formula for recalculation and calculates.
     void recalculate(EvalContext& ctx);
 
@@ -90,6 +98,14 @@ private:
     void calculate_from(CellAddress at, EvalContext& ctx);
     // Evaluates one dirty formula cell now.
     void calculate_one(CellAddress at, EvalContext& ctx);
+    // Calls `visit` with the address and cell of each formula cell inside the range.
+    template <class Visit>
+    void for_each_formula_in(const Ref& range, Visit visit);
+    // Tells the circle that calculating `at` again, while it is being calculated, closes.
+    void found_circle(CellAddress at);
+    // The cells of a shortest path of references from `start` back to itself; empty when the
+    // formulas' references make none (the cell was reached through EVALUATE or the add-in).
+    std::vector<CellAddress> circle_through(CellAddress start);
 
     std::map<CellAddress, Cell> cells_;
     std::vector<CellAddress> calculating_;
@@ -101,6 +117,8 @@ private:
     std::map<std::u16string, std::u16string> styles_{{u"NORMAL", u"Normal"}}; // by upper-case name
     std::map<CellAddress, std::u16string> cell_styles_;
     std::map<CellAddress, int> alignments_;
+    CircleSeen tell_circle_;
+    std::set<std::vector<CellAddress>> told_circles_; // each by its cells in order
 };
 
 } // namespace zorvane::host

@@ -167,10 +167,11 @@ TEST(CacheListing, PasswordsAreShownAsStars)
     } cases[] = {
         {"Driver={PostgreSQL Unicode};Server=h;Uid=me;Pwd=s3cret", "Driver={PostgreSQL Unicode};Server=h;Uid=me;Pwd=***"},
         {"PWD=a;password=b;PassWord = c ;Database=x;", "PWD=***;password=***;PassWord =***;Database=x;"},
+        {"Server=h;PASSWD=s3cret;passwd={a;b}", "Server=h;PASSWD=***;passwd=***"},
         {"Uid=me;Pwd={se;cr}}et};Port=5432", "Uid=me;Pwd=***;Port=5432"}, // braces may hold ; and }}
         {"DSN=shop;Pwd=", "DSN=shop;Pwd=***"},
         {"Driver=SQLite3;Database=/data/pwd=1.sqlite;NoCreat=1", "Driver=SQLite3;Database=/data/pwd=1.sqlite;NoCreat=1"},
-        {"Pwdx=1;xPwd=2;Passwords=3;odd;;Pwd", "Pwdx=1;xPwd=2;Passwords=3;odd;;Pwd"},
+        {"Pwdx=1;xPwd=2;Passwords=3;Passwdx=4;odd;;Pwd", "Pwdx=1;xPwd=2;Passwords=3;Passwdx=4;odd;;Pwd"},
         {"", ""},
     };
     for (const auto& c : cases)

@@ -176,6 +176,30 @@ TYPED_TEST(Parameters, TextsThatWouldRewriteAStatementStayTexts)
     EXPECT_EQ(this->query("SELECT COUNT(*) FROM t WHERE s IS NULL", none())(0, 0), 1.0);
 }
 
+// A text ending in a high surrogate, put into a statement as zS writes it or bound to a marker,
+// reaches the driver as U+FFFD: joined with the next unit (as psqlODBC joins it), it would swallow
+// the closing quote and the next literal would become SQL. A surrogate pair stays a pair.
+TYPED_TEST(Parameters, UnpairedSurrogatesReachTheDriverAsReplacementCharacters)
+{
+    ASSERT_TRUE(executed(this->cs, "INSERT INTO t (k, s) VALUES (1, 'x\uFFFD'), (2, 'y'), (3, '\xF0\x9F\x98\x80')"));
+    xll::xstring lone = u("x");
+    lone += static_cast<XCHAR>(0xD83D);
+    const std::string injected = "' OR 1=1 -- ";
+    const xll::xstring built = u("SELECT k, s FROM t WHERE s = '") + lone + u("' AND s <> ''' OR 1=1 -- ' ORDER BY k");
+    OPER12 direct = db::run_query(this->cs, built, false, this->calendar).value;
+    OPER12 bound = this->query("SELECT k, s FROM t WHERE s = ? AND s <> ? ORDER BY k",
+                               this->row({OPER12(lone), OPER12(u(injected))}));
+    for (const OPER12* v : {&direct, &bound}) {
+        EXPECT_EQ((*v)(0, 0), 1.0) << show((*v)(0, 0));
+        EXPECT_EQ(show((*v)(0, 1)), "x\uFFFD");
+        EXPECT_TRUE(is_na((*v)(1, 0))) << "the rest of the statement became SQL: " << show((*v)(1, 0));
+    }
+    const std::string pair = "\xF0\x9F\x98\x80";
+    const xll::xstring literal = u("SELECT s FROM t WHERE s = '" + pair + "'");
+    EXPECT_EQ(show(db::run_query(this->cs, literal, false, this->calendar).value(0, 0)), pair);
+    EXPECT_EQ(show(this->query("SELECT s FROM t WHERE s = ?", OPER12(u(pair)))(0, 0)), pair);
+}
+
 TYPED_TEST(Parameters, ARangeBindsRowByRow)
 {
     OPER12 range(2, 3);

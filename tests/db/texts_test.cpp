@@ -4,13 +4,17 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <sstream>
 
 #include "db/column_reader.h"
 #include "db/driver_text.h"
 #include "db/statement_builders.h"
+#include "db/sqlite_time_text.h"
 #include "db/timestamp_text.h"
 #include "db/value_text.h"
 #include "db_test.h"
+#include "support/process.h"
 
 using namespace test;
 
@@ -64,40 +68,6 @@ TEST(Listings, ColumnsPrefixIsFollowedByTheNameAsTyped)
     EXPECT_EQ(s(db::list_columns_statement(u("O'Brien"))).substr(169), "O'Brien'");
 }
 
-std::string parse_failure(const std::string& text)
-{
-    try {
-        db::parse_timestamp_text(text);
-    }
-    catch (const std::exception& e) {
-        return e.what();
-    }
-    return "<parsed>";
-}
-
-TEST(TimestampText, PartsAreReadAtTheirPositions)
-{
-    auto p = db::parse_timestamp_text("2014-03-05 13:45:10.25");
-    EXPECT_EQ(p.year, 2014);
-    EXPECT_EQ(p.month, 3);
-    EXPECT_EQ(p.day, 5);
-    EXPECT_EQ(p.hour, 13);
-    EXPECT_EQ(p.minute, 45);
-    EXPECT_EQ(p.second, 10.25);
-    EXPECT_EQ(db::parse_timestamp_text("2014-03-05 13:45:10.123456").second, 10.123456); // microseconds stay
-    EXPECT_EQ(db::parse_timestamp_text("2014-03-05 13:45:10.5+01").second, 10.5);        // a zone is not seconds
-}
-
-TEST(TimestampText, FailuresKeepTheirTexts)
-{
-    EXPECT_EQ(parse_failure("2014-03-05"), "invalid string position");
-    EXPECT_EQ(parse_failure("2014-03-05 13:45"), "invalid string position");
-    EXPECT_EQ(parse_failure("2014-03-05 13:45:"), "invalid stod argument");
-    EXPECT_EQ(parse_failure("yyyy-03-05 13:45:10"), "invalid stol argument");
-    EXPECT_EQ(parse_failure("2014-03-05 13:45:1e999"), "stod argument out of range");
-    EXPECT_EQ(parse_failure(""), "invalid stol argument");
-}
-
 // Numbers are read from the database's text: the nearest double of exactly that text, or nothing.
 TEST(ValueText, DecimalNumbersAreTheNearestDoubleOfTheWholeText)
 {
@@ -130,32 +100,84 @@ TEST(ValueText, DecimalNumbersAreTheNearestDoubleOfTheWholeText)
         EXPECT_FALSE(db::names_non_finite(t)) << t;
 }
 
-TEST(ValueText, DatesAndTimesOnlyInTheirExactForms)
+TEST(ValueText, ZeroPaddedNumbersAreTheirNumber)
 {
-    std::string_view rest;
-    auto d = db::leading_date("2000-02-29", rest);
-    ASSERT_TRUE(d);
-    EXPECT_EQ(d->year * 10000 + d->month * 100 + d->day, 20000229);
-    EXPECT_TRUE(rest.empty());
-    ASSERT_TRUE(db::leading_date("9999-12-31 23:59:59", rest));
-    EXPECT_EQ(rest, " 23:59:59");
-    for (const char* t : {"1900-02-29", "2014-02-30", "2014-13-01", "2014-00-10", "2014-5-3", "2014/05/31",
-                          "20140531", "0000-00-00", "not a date", ""})
-        EXPECT_FALSE(db::leading_date(t, rest)) << t;
+    EXPECT_EQ(db::zero_padded_number("0000000005"), 5.0);
+    EXPECT_EQ(db::zero_padded_number("00000003.50"), 3.5);
+    EXPECT_EQ(db::zero_padded_number("0000"), 0.0);
+    for (const char* t : {"", "00x", "0.", "-007", "+05"})
+        EXPECT_FALSE(db::zero_padded_number(t)) << t;
+}
+
+// "YYYY-MM-DD hh:mm:ss.fff" of a moment, or "-" for none.
+std::string shown(const std::optional<db::Moment>& m)
+{
+    if (!m)
+        return "-";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%06.3f", m->year, m->month, m->day, m->hour, m->minute,
+                  m->second);
+    return buf;
+}
+
+// A server's text is a date only as a whole, every field in range: no fixed position is read from
+// a text without its form, so month 13, day 0, hour 24 or a second 60 never reach the calendar.
+TEST(DateText, ServerFormsAreReadWholeOrNotAtAll)
+{
+    EXPECT_EQ(shown(db::server_moment("2014-03-05 13:45:10.123456")), "2014-03-05 13:45:10.123");
+    EXPECT_EQ(db::server_moment("2014-03-05T13:45:10.123456")->second, 10.123456); // microseconds stay
+    EXPECT_EQ(shown(db::server_moment("2000-02-29")), "2000-02-29 00:00:00.000");
+    auto time_of_day = db::server_moment("23:59:59.999999");
+    ASSERT_TRUE(time_of_day);
+    EXPECT_FALSE(time_of_day->has_day);
+    EXPECT_EQ(time_of_day->second, 59.999999);
+    EXPECT_LT(db::server_moment("23:59:59.999999999999999999")->second, 60); // rounds to the last double below
+    EXPECT_EQ(shown(db::server_moment("2014-03-05 13:45:10.5+05:30:15", true)), "2014-03-05 13:45:10.500");
+    for (const char* t :
+         {"2020-00-00 12:00:00", "2020-02-31 23:59:59.999999", "2020-01-00", "2014-13-01 00:00:00", "1900-02-29",
+          "2014-05-31 24:00:00", "2014-12-31 23:59:60", "2014-05-31 11:30:00 PM", "12:5:30", "2014-5-3",
+          "2000-01-01 BC", "2000-01-01 12:00:00 BC", "10000-01-01", "infinity", "-infinity", "0000-00-00",
+          "-838:59:59.000000", "12:00:00.", "2014-05-31  12:00:00", ""})
+        EXPECT_EQ(shown(db::server_moment(t, true)), "-") << t;
+    EXPECT_EQ(shown(db::server_moment("2014-03-05 13:45:10+01")), "-"); // an offset only where it may be
     EXPECT_FALSE(db::in_worksheet_calendar(1899));
     EXPECT_TRUE(db::in_worksheet_calendar(1900));
     EXPECT_TRUE(db::in_worksheet_calendar(9999));
     EXPECT_FALSE(db::in_worksheet_calendar(10000));
+}
 
-    auto clock = db::clock_time("13:45:10.123456");
-    ASSERT_TRUE(clock);
-    EXPECT_EQ(clock->hour, 13);
-    EXPECT_EQ(clock->minute, 45);
-    EXPECT_EQ(clock->second, 10.123456);
-    EXPECT_EQ(db::clock_time("23:59:59.999999")->second, 59.999999);
-    EXPECT_EQ(db::clock_time("12:34")->minute, 34); // SQLite's driver takes times without seconds
-    for (const char* t : {"24:00:00", "-838:59:59", "12:60:00", "12:00:60", "12:00:00.", "12:00:00x", "1:02:03"})
-        EXPECT_FALSE(db::clock_time(t)) << t;
+// Each of SQLite's forms read as SQLite's own strftime() normalises it; a day that does not exist
+// is no date here, where SQLite would count on into the next month.
+TEST(DateText, SqliteFormsAreReadAsSqliteReadsThem)
+{
+    const std::vector<std::string> forms = {
+        "2014-05-31", "2014-05-31 12:00", "2014-05-31T12:00:00", "2014-05-31 12:00:00+05:00", "2014-05-31 24:00:00",
+        "2014-05-31 24:30", "2014-12-31 23:59:60", "2014-05-31 11:30:00 PM", "12:5:30", "2014-13-01 00:00:00",
+        "2456808.5", " 2456808.5 ", "+2.4568085e6", "2014-05-31 ", "2014-05-31TT12:00", "2014-05-31 12:00 Z",
+        "2014-05-31 12:00 +05:00 ", "2014-05-31 12:00:00.0005", "2014-05-31 12:00:00.9999", "12:00", "24:00",
+        " 2014-05-31", "2014-05-31 12:00+14:00", "2014-05-31 12:00+15:00", "2014-05-31 12:00+05",
+        "2014-05-31 12:00:00.", "5373484.4999", "5373484.5", "now", "0.5", ".5", "5.", "1e", "2014-05-31\t12:00",
+        "10:45:10." + std::string(400, '3')};
+    std::string script = "import sqlite3, sys\nc = sqlite3.connect(':memory:')\nfor f in sys.argv[1:]:\n"
+                         "    print(c.execute(\"select strftime('%Y-%m-%d %H:%M:%f', ?, '+0 seconds')\", (f,))"
+                         ".fetchone()[0] or '-')\n";
+    std::vector<std::string> argv = {"python3", "-c", script};
+    argv.insert(argv.end(), forms.begin(), forms.end());
+    test::Run r = run(argv);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream lines(r.out);
+    for (const auto& form : forms) {
+        std::string sqlite;
+        std::getline(lines, sqlite);
+        if (form == "now")
+            sqlite = "-";
+        auto v = db::sqlite_time_value(form);
+        EXPECT_EQ(shown(v ? std::optional(v->moment) : std::nullopt), sqlite) << form;
+    }
+    EXPECT_FALSE(db::sqlite_time_value("2014-02-31"));
+    EXPECT_FALSE(db::sqlite_time_value("-2014-05-31")); // a year BC: no cell shows it, its text stays
+    EXPECT_TRUE(db::sqlite_time_value("24:00")->time_only);
+    EXPECT_TRUE(db::sqlite_time_value("2456808.5")->number);
 }
 
 // SQLite's affinity rules, read from the name a column was declared with.
@@ -188,6 +210,17 @@ TEST(DriverText, EightBitDriversGetAndGiveUtf8Bytes)
     db::DriverText wide;
     EXPECT_EQ(wide.outgoing(u("日本")), u("日本"));
     EXPECT_EQ(wide.incoming(units("\xC3\xBC"), scratch), units("\xC3\xBC"));
+}
+
+// Statements and connection strings go zero-terminated, and psqlODBC joins a high surrogate with
+// whatever unit follows it: either road hands over U+FFFD for both.
+TEST(DriverText, EveryDriverGetsWellFormedTextWithoutANul)
+{
+    xll::xstring sent = u("x");
+    sent += {0xD83D, '\'', 0, 0xDE00};
+    sent += u(" \xF0\x9F\x98\x80");
+    EXPECT_EQ(db::DriverText().outgoing(sent), u("x\uFFFD'\uFFFD\uFFFD \xF0\x9F\x98\x80"));
+    EXPECT_EQ(db::DriverText::bytes_as_units().outgoing(sent), units("x\uFFFD'\uFFFD\uFFFD \xF0\x9F\x98\x80"));
 }
 
 TEST(DriverText, ConnectionStringAttributesAsTheManagerReadsThem)

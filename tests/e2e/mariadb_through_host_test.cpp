@@ -7,6 +7,7 @@
 #include "db/db_test.h"
 #include "support/host_eval.h"
 #include "support/process.h"
+#include "analyst_sheets.h"
 #include "zquery_on_server.h"
 
 using namespace test;
@@ -64,3 +65,6 @@ TEST_F(MariaDbThroughHost, ZQueryBindsCellValuesAndDatesEitherWay)
 {
     expect_zquery_binds_values_and_dates(cs, "DATE_ADD('1899-12-30', INTERVAL ? DAY)");
 }
+
+TEST_F(MariaDbThroughHost, JsonNumbersReadBackExactly) { expect_json_numbers_read_back(cs, "BIGINT"); }
+TEST_F(MariaDbThroughHost, UnpairedSurrogateStaysInItsLiteral) { expect_unpaired_surrogate_stays_in_its_literal(cs); }

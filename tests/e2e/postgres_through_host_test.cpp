@@ -8,6 +8,7 @@
 #include "db/query.h"
 #include "support/host_eval.h"
 #include "support/process.h"
+#include "analyst_sheets.h"
 #include "zquery_on_server.h"
 
 using namespace test;
@@ -64,3 +65,8 @@ TEST_F(PostgresThroughHost, ZQueryBindsCellValuesAndDatesEitherWay)
 {
     expect_zquery_binds_values_and_dates(cs, "DATE '1899-12-30' + CAST(? AS INTEGER)");
 }
+
+TEST_F(PostgresThroughHost, CellsHoldingColumnsAgreeWithTheEnginesSums) { expect_array_cells_agree_with_the_engine(cs); }
+TEST_F(PostgresThroughHost, RecordsKeepRowsOfNulls) { expect_records_keep_rows_of_nulls(cs); }
+TEST_F(PostgresThroughHost, JsonNumbersReadBackExactly) { expect_json_numbers_read_back(cs, "BIGINT"); }
+TEST_F(PostgresThroughHost, UnpairedSurrogateStaysInItsLiteral) { expect_unpaired_surrogate_stays_in_its_literal(cs); }

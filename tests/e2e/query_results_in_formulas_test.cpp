@@ -11,6 +11,7 @@
 #include "db/databases.h"
 #include "db/db_test.h"
 #include "db/query.h"
+#include "analyst_sheets.h"
 #include "support/host_eval.h"
 #include "support/process.h"
 
@@ -72,5 +73,20 @@ TEST(QueryResultsInFormulas, HeaderTextsAreSkippedAndArraysShowWhole)
                      "TOMApPle\n"
                      "1.01 -3 5400\n");
 }
+
+class AnalystSheetOnSqlite : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (auto why = SqliteDb::unavailable(); !why.empty())
+            GTEST_SKIP() << why;
+        cs = SqliteDb::fresh_connection_string();
+    }
+    std::string cs;
+};
+
+TEST_F(AnalystSheetOnSqlite, CellsHoldingColumnsAgreeWithTheEnginesSums) { expect_array_cells_agree_with_the_engine(cs); }
+TEST_F(AnalystSheetOnSqlite, RecordsKeepRowsOfNulls) { expect_records_keep_rows_of_nulls(cs); }
+TEST_F(AnalystSheetOnSqlite, JsonNumbersReadBackExactly) { expect_json_numbers_read_back(cs, "INTEGER"); }
 
 } // namespace

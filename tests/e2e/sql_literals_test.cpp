@@ -1,6 +1,8 @@
 // SQL literals through the headless host, as a user types them.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "support/host_eval.h"
 
 using test::eval;
@@ -15,6 +17,17 @@ TEST(SqlLiterals, DatesAndTimes)
     EXPECT_EQ(eval("=zDT(41644+TIME(9,5,7))"), "'2014-01-05 09:05:07'\n");
     EXPECT_EQ(eval("=zSQLDate(60)"), "'1900-02-29'\n"); // the calendar is the host's
     EXPECT_EQ(eval("=zSQLDate(DATE(2024,2,29))"), "'2024-02-29'\n");
+}
+
+// The serial is rounded to the second once, so the day and the time come from the same moment:
+// what the spreadsheet's own TEXT shows of it, never this day's date with the next day's midnight.
+TEST(SqlLiterals, DateTimeIsRoundedOnceAsTextShowsIt)
+{
+    EXPECT_EQ(eval("=zDT(DATE(2024,12,31)+0.9999999)"), "'2025-01-01 00:00:00'\n");
+    for (const char* x : {"DATE(2024,12,31)+0.9999999", "41790+0.5/86400", "41790+0.49/86400", "41790.75-0.4/86400",
+                          "DATE(1900,2,28)+0.99999999"})
+        EXPECT_EQ(eval(std::string("=zDT(") + x + ")=\"'\"&TEXT(" + x + ",\"yyyy-mm-dd hh:mm:ss\")&\"'\""), "TRUE\n")
+            << x;
 }
 
 TEST(SqlLiterals, HostErrorsPassThrough)

@@ -8,6 +8,7 @@
 #include "support/host_eval.h"
 #include "support/process.h"
 #include "text/sheet.h"
+#include "zquery_on_server.h"
 
 using namespace test;
 
@@ -30,6 +31,12 @@ TEST(ZQuery, FunctionsListItAfterTheWholeCatalogue)
     ASSERT_GE(r.out.size(), tail.size());
     EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
     EXPECT_NE(r.out.find("zShowLoadMsg  (command)\n" + tail), std::string::npos);
+}
+
+TEST(ZQuery, UnpairedSurrogateStaysInItsLiteral)
+{
+    ZORVANE_REQUIRE_DATABASE(SqliteDb);
+    expect_unpaired_surrogate_stays_in_its_literal(SqliteDb::fresh_connection_string());
 }
 
 class ZQueryThroughHost : public ::testing::Test {

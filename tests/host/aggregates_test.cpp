@@ -31,6 +31,35 @@ TEST(Round, RoundsTheDecimalTheNumberReadsAs)
     EXPECT_EQ(ctx.eval("=ROUND({1.15,2.25},1)"), ctx.eval("={1.2,2.3}"));
 }
 
+TEST(Round, UpAndDownAwayFromAndTowardZero)
+{
+    FakeContext ctx;
+    const std::pair<const char*, double> cases[] = {
+        // The help's examples.
+        {"=ROUNDUP(3.2,0)", 4}, {"=ROUNDUP(76.9,0)", 77}, {"=ROUNDUP(3.14159,3)", 3.142}, {"=ROUNDUP(-3.14159,1)", -3.2},
+        {"=ROUNDUP(31415.92654,-2)", 31500}, {"=ROUNDDOWN(3.2,0)", 3}, {"=ROUNDDOWN(76.9,0)", 76},
+        {"=ROUNDDOWN(3.14159,3)", 3.141}, {"=ROUNDDOWN(-3.14159,1)", -3.1}, {"=ROUNDDOWN(31415.92654,-2)", 31400},
+        // On the decimal the number reads as: 1.1 is not a little above itself, 0.3 not below.
+        {"=ROUNDUP(1.1,1)", 1.1}, {"=ROUNDDOWN(0.1+0.2,1)", 0.3}, {"=ROUNDUP(0.001,0)", 1}, {"=ROUNDUP(-0.001,1)", -0.1},
+        {"=ROUNDDOWN(0.001,0)", 0}, {"=ROUNDUP(9.99,1)", 10}, {"=ROUNDUP(5,-1)", 10}, {"=ROUNDDOWN(5,-1)", 0}};
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(ctx.eval(formula), Value(expected)) << formula;
+    EXPECT_EQ(ctx.eval("=ROUNDUP(1E300,-1000)"), Value(ErrorCode::num)); // one unit is past the doubles
+}
+
+TEST(Aggregates, CountaAndCountblank)
+{
+    FakeContext ctx;
+    // COUNTA's help: a label, a date, a blank, 19, 22.24, TRUE and #DIV/0!; and empty text.
+    ctx.put("A2", {{u"Sales"}, {39791}, {Nil{}}, {19}, {22.24}, {true}, {ErrorCode::div0}, {u""}});
+    EXPECT_EQ(ctx.eval("=COUNTA(A2:A8)"), Value(6.0));
+    EXPECT_EQ(ctx.eval("=COUNTA(A2:A9,1,#N/A,)"), Value(10.0)); // typed arguments count whatever they are
+    EXPECT_EQ(ctx.eval("=COUNTA(A4)"), Value(0.0));
+    EXPECT_EQ(ctx.eval("=COUNTBLANK(A2:A9)"), Value(2.0)); // the blank and the empty text
+    EXPECT_EQ(ctx.eval("=COUNTBLANK(A2:B3)"), Value(2.0));
+    EXPECT_EQ(ctx.eval("=COUNTBLANK({0,\"\",1})"), Value(1.0));
+}
+
 TEST(Aggregates, TypedArgumentsConvertWhileRangesCountOnlyNumbers)
 {
     FakeContext ctx;
@@ -154,6 +183,51 @@ TEST(Conditional, CriteriaReadNumbersTextsBlanksAndErrorsLikeTheSpreadsheet)
     EXPECT_EQ(ctx.eval("=COUNTIF(B7,\">0\")"), Value(0.0));
     EXPECT_EQ(ctx.eval("=SUMIF(B7,\">0\")"), Value(0.0));
     EXPECT_EQ(ctx.eval("=SUMIF(A7,\">0\",C8)"), Value(ErrorCode::ref)); // a summed error still is
+}
+
+TEST(Conditional, AverageifAndTheFunctionsOfSeveralConditionsWithTheHelpsExamples)
+{
+    FakeContext ctx;
+    // AVERAGEIF's property values and commissions, and regions with their profits.
+    ctx.put("A2", {{100000, 7000}, {200000, 14000}, {300000, 21000}, {400000, 28000}});
+    ctx.put("D2", {{u"East", 45678}, {u"West", 23789}, {u"North", -4789}, {u"South (New Office)", 0}, {u"MidWest", 9678}});
+    // SUMIFS's quantities, products and salespeople.
+    ctx.put("G2", {{5, u"Apples", u"Tom"}, {4, u"Apples", u"Sarah"}, {15, u"Artichokes", u"Tom"}, {3, u"Artichokes", u"Sarah"},
+                   {22, u"Bananas", u"Tom"}, {12, u"Bananas", u"Sarah"}, {10, u"Carrots", u"Tom"}, {33, u"Carrots", u"Sarah"}});
+    // COUNTIFS's salespeople over three quarters, and numbers with dates.
+    ctx.put("K2", {{u"Davidoski", u"Yes", u"No", u"No"}, {u"Burke", u"Yes", u"Yes", u"No"}, {u"Sundaram", u"Yes", u"Yes", u"Yes"},
+                   {u"Levitan", u"No", u"Yes", u"Yes"}});
+    ctx.put("P2", {{1, 40664}, {2, 40665}, {3, 40666}, {4, 40667}, {5, 40668}, {6, 40669}});
+    // AVERAGEIFS's quiz grades, and houses with their price, town, bedrooms and garage.
+    ctx.put("S2", {{75, 85, 87}, {94, 80, 88}, {86, 93, u"Incomplete"}, {u"Incomplete", 75, 75}});
+    ctx.put("W2", {{230000, u"Issaquah", 3, u"No"}, {197000, u"Bellevue", 2, u"Yes"}, {345678, u"Bellevue", 4, u"Yes"},
+                   {321900, u"Issaquah", 2, u"Yes"}, {450000, u"Bellevue", 5, u"Yes"}, {395000, u"Bellevue", 4, u"No"}});
+    const std::pair<const char*, Value> cases[] = {
+        {"=AVERAGEIF(B2:B5,\"<23000\")", 14000.0},
+        {"=AVERAGEIF(A2:A5,\"<250000\")", 150000.0},
+        {"=AVERAGEIF(A2:A5,\"<95000\")", ErrorCode::div0},
+        {"=AVERAGEIF(A2:A5,\">250000\",B2:B5)", 24500.0},
+        {"=AVERAGEIF(D2:D6,\"=*West\",E2:E6)", 16733.5},
+        {"=AVERAGEIF(D2:D6,\"<>*(New Office)\",E2)", 18589.0}, // the average range takes the range's shape
+        {"=SUMIFS(G2:G9,H2:H9,\"=A*\",I2:I9,\"Tom\")", 20.0},
+        {"=SUMIFS(G2:G9,H2:H9,\"<>Bananas\",I2:I9,\"Tom\")", 30.0},
+        {"=SUM(SUMIFS(G2:G9,H2:H9,{\"Apples\",\"Carrots\"}))", 52.0}, // an array of criteria, one sum each
+        {"=SUMIFS(G2:G9,H2:H8,\"Apples\")", ErrorCode::value},              // ranges of another shape
+        {"=COUNTIFS(L2:L5,\"Yes\",M2:M5)", ErrorCode::value},             // a range without its criterion
+        {"=COUNTIFS(L2:N2,\"=Yes\")", 1.0},
+        {"=COUNTIFS(L2:L5,\"=Yes\",M2:M5,\"=Yes\")", 2.0},
+        {"=COUNTIFS(L5:N5,\"=Yes\",L3:N3,\"=Yes\")", 1.0},
+        {"=COUNTIFS(P2:P7,\"<6\",P2:P7,\">1\")", 4.0},
+        {"=COUNTIFS(P2:P7,\"<5\",Q2:Q7,\"<5/3/2011\")", 2.0},
+        {"=COUNTIFS(P2:P7,\"<\"&P6,Q2:Q7,\"<\"&Q4)", 2.0},
+        {"=AVERAGEIFS(S2:S5,S2:S5,\">70\",S2:S5,\"<90\")", 80.5},
+        {"=AVERAGEIFS(T2:T5,T2:T5,\">95\")", ErrorCode::div0},
+        {"=AVERAGEIFS(U2:U5,U2:U5,\"<>Incomplete\",U2:U5,\">80\")", 87.5},
+        {"=AVERAGEIFS(W2:W7,X2:X7,\"Bellevue\",Y2:Y7,\">2\",Z2:Z7,\"Yes\")", 397839.0},
+        {"=AVERAGEIFS(W2:W7,X2:X7,\"Issaquah\",Y2:Y7,\"<=3\",Z2:Z7,\"No\")", 230000.0},
+        {"=SUMIFS({1,#DIV/0!},{1,2},\">1\")", ErrorCode::div0}}; // a summed error is the result
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(ctx.eval(formula), expected) << formula;
 }
 
 } // namespace

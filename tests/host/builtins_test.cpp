@@ -2,6 +2,7 @@
 // the 1900 bounds, time rounding, number-to-text, reading text as numbers, wildcards.
 #include "fake_context.h"
 #include "host/engine/builtins.h"
+#include "host/engine/errors.h"
 #include "host/engine/number_text.h"
 #include "host/engine/text_to_number.h"
 #include "host/engine/utf.h"
@@ -228,6 +229,35 @@ TEST(Text, SubstituteAndTextjoin)
     EXPECT_EQ(ctx.eval("=TEXTJOIN(\",\",TRUE,REPT(\"a\",20000),REPT(\"b\",20000))"), Value(ErrorCode::value));
 }
 
+TEST(Text, TextsplitCutsRowsThenColumns)
+{
+    FakeContext ctx;
+    const std::pair<const char*, const char*> cases[] = {
+        // The help's examples: a name at blanks, rows and columns, short rows padded.
+        {"=TEXTSPLIT(\"Dakota Lennon Sanchez\",\" \")", "={\"Dakota\",\"Lennon\",\"Sanchez\"}"},
+        {"=TEXTSPLIT(\"1,2,3;4,5,6\",\",\",\";\")", "={\"1\",\"2\",\"3\";\"4\",\"5\",\"6\"}"},
+        {"=TEXTSPLIT(\"Do. Or do not. There is no try. -Anonymous\",\".\")",
+         "={\"Do\",\" Or do not\",\" There is no try\",\" -Anonymous\"}"},
+        {"=TEXTSPLIT(\"Do. Or do not. There is no try. -Anonymous\",,\".\")",
+         "={\"Do\";\" Or do not\";\" There is no try\";\" -Anonymous\"}"},
+        {"=TEXTSPLIT(\"Do. Or do not. There is no try. -Anonymous\",{\".\",\"-\"},,TRUE)",
+         "={\"Do\",\" Or do not\",\" There is no try\",\" \",\"Anonymous\"}"},
+        {"=TEXTSPLIT(\"1,2,3;4,5\",\",\",\";\")", "={\"1\",\"2\",\"3\";\"4\",\"5\",#N/A}"},
+        {"=TEXTSPLIT(\"1,2,3;4,5\",\",\",\";\",,,\"-\")", "={\"1\",\"2\",\"3\";\"4\",\"5\",\"-\"}"},
+        // Empty pieces kept or left out, case, the longest delimiter at a place.
+        {"=TEXTSPLIT(\"a,,b\",\",\")", "={\"a\",\"\",\"b\"}"},
+        {"=TEXTSPLIT(\"a,,b;;c\",\",\",\";\",TRUE)", "={\"a\",\"b\";\"c\",#N/A}"},
+        {"=TEXTSPLIT(\"1x2X3\",\"x\")", "={\"1\",\"2X3\"}"},
+        {"=TEXTSPLIT(\"1x2X3\",\"x\",,,1)", "={\"1\",\"2\",\"3\"}"},
+        {"=TEXTSPLIT(\"a--b-c\",{\"-\",\"--\"})", "={\"a\",\"b\",\"c\"}"},
+        {"=TEXTSPLIT(\"a\",\"\")", "=#VALUE!"},
+        {"=TEXTSPLIT(\"a\",,)", "=#VALUE!"},
+        {"=TEXTSPLIT(\",\",\",\",,TRUE)", "=#CALC!"},
+        {"=TEXTSPLIT({\"a,b\";\"c,d\"},\",\")", "={\"a\";\"c\"}"}};
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(ctx.eval(formula), ctx.eval(expected)) << formula;
+}
+
 // IFERROR's fallback is evaluated only when it is needed; a registered function counts its calls.
 class CountingContext : public FakeContext {
 public:
@@ -255,6 +285,49 @@ TEST(Info, IferrorGivesTheFallbackForErrorsOnly)
     EXPECT_EQ(ctx.calls, 0);
     EXPECT_EQ(ctx.eval("=IFERROR(1/0,tick())"), Value(1.0));
     EXPECT_EQ(ctx.calls, 1);
+}
+
+TEST(Info, IfnaAndChooseEvaluateOnlyWhatTheyGiveBack)
+{
+    CountingContext ctx;
+    // IFNA's help: a region looked up that the table lacks.
+    ctx.put("A5", {{u"Atlanta", 105}, {u"Portland", 142}, {u"Chicago", 175}, {u"Los Angeles", 186}, {u"Boise", 132}, {u"Phoenix", 126}});
+    EXPECT_EQ(ctx.eval("=IFNA(VLOOKUP(\"Seattle\",$A$5:$B$10,2,0),\"Not found\")"), Value(u"Not found"));
+    EXPECT_EQ(ctx.eval("=IFNA(VLOOKUP(\"Boise\",$A$5:$B$10,2,0),\"Not found\")"), Value(132.0));
+    EXPECT_EQ(ctx.eval("=IFNA(1/0,0)"), Value(ErrorCode::div0)); // other errors stay
+    EXPECT_EQ(ctx.eval("=SUM(IFNA({1;#N/A;2},0))"), Value(3.0));
+    EXPECT_EQ(ctx.eval("=IFNA(C99,1)"), Value(u""));
+    // CHOOSE's help: the second of four values, a text among numbers, and an index past them.
+    ctx.put("D2", {{u"1st", u"Nails"}, {u"2nd", u"Screws"}, {u"Finished", u"Nuts"}, {u"Nails", u"Bolts"}});
+    EXPECT_EQ(ctx.eval("=CHOOSE(2,D2,D3,D4,D5)"), Value(u"2nd"));
+    EXPECT_EQ(ctx.eval("=CHOOSE(4,E2,E3,E4,E5)"), Value(u"Bolts"));
+    EXPECT_EQ(ctx.eval("=CHOOSE(3,\"Wide\",115,\"world\",8)"), Value(u"world"));
+    EXPECT_EQ(ctx.eval("=CHOOSE(2.9,\"a\",\"b\")"), Value(u"b"));
+    EXPECT_EQ(ctx.eval("=CHOOSE(3,\"a\",\"b\")"), Value(ErrorCode::value));
+    EXPECT_EQ(ctx.eval("=CHOOSE({1,2},\"a\",\"b\")"), ctx.eval("={\"a\",\"b\"}"));
+    EXPECT_EQ(ctx.eval("=ROWS(OFFSET(CHOOSE(2,D2,E2),1,0,2))"), Value(2.0)); // a chosen reference stays one
+    EXPECT_EQ(ctx.eval("=CHOOSE(1,1,tick())+IFNA(1,tick())+IF(TRUE,1,tick())"), Value(3.0));
+    EXPECT_EQ(ctx.calls, 0);
+    EXPECT_EQ(ctx.eval("=IF({TRUE,FALSE},1,tick())"), ctx.eval("={1,1}")); // an array condition takes both
+    EXPECT_EQ(ctx.calls, 1);
+}
+
+TEST(Info, LetNamesItsValuesForWhatFollows)
+{
+    CountingContext ctx;
+    ctx.put("A1", {{1}, {2}, {3}});
+    const std::pair<const char*, Value> cases[] = {
+        {"=LET(x,1,x+1)", 2.0},
+        {"=LET(x,5,y,x*2,x+y)", 15.0},               // later values see earlier names
+        {"=LET(Total,2,total*3)", 6.0},               // without regard to case
+        {"=LET(r,A1:A3,ROWS(r)&\"/\"&SUM(r))", Value(u"3/6")}, // a reference stays one
+        {"=LET(x,1,LET(x,2,x)+x)", 3.0},              // an inner name hides the outer only inside
+        {"=LET(t,tick(),t+t)", 2.0},                  // each value is evaluated once
+    };
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(ctx.eval(formula), expected) << formula;
+    for (const char* wrong : {"=LET(x,1)", "=LET(x,1,y,2)", "=LET(A1,1,A1)", "=LET(x,1,y)", "=x+LET(x,1,x)"})
+        EXPECT_THROW(ctx.eval(wrong), UsageError) << wrong;
 }
 
 TEST(Arrays, IndexRowsColumnsAndElementWiseFunctions)
@@ -290,6 +363,27 @@ TEST(Info, PredicatesIfIntRand)
     EXPECT_EQ(ctx.eval("=INT(-1.5)"), Value(-2.0));
     EXPECT_EQ(ctx.eval("=RAND()"), Value(0.25));
     EXPECT_EQ(ctx.eval("=NOW()"), Value(41790.75));
+    EXPECT_EQ(ctx.eval("=TODAY()"), Value(41790.0)); // the host clock's day
+    EXPECT_EQ(ctx.eval("=YEAR(TODAY())-1963"), Value(51.0));
+}
+
+// A cell holding an array (a query's result) is that array for every built-in reading a
+// reference to it, and A1# says so as the spreadsheet writes it.
+TEST(Arrays, ACellHoldingAnArrayIsReadAsThatArrayEverywhere)
+{
+    FakeContext ctx;
+    ctx.cells[{1, 1}] = ctx.eval("={\"a\";\"b\";\"a\"}"); // B2
+    ctx.cells[{1, 2}] = ctx.eval("={1;2;3}");             // C2
+    ctx.cells[{1, 3}] = 5.0;                              // D2: no array
+    const std::pair<const char*, Value> cases[] = {
+        {"=SUMIF(B2,\"a\",C2)", 4.0},  {"=SUMIF(B2#,\"a\",C2#)", 4.0}, {"=COUNTIF(B2,\"a\")", 2.0},
+        {"=AVERAGEIF(B2,\"a\",C2)", 2.0}, {"=SUMIFS(C2,B2,\"a\",C2,\">1\")", 3.0}, {"=COUNTIFS(B2,\"a\",C2,\"<3\")", 1.0},
+        {"=ROWS(B2)", 3.0},               {"=COLUMNS(B2#)", 1.0},           {"=ROWS(D2)", 1.0},
+        {"=SUM(C2#)", 6.0},               {"=COUNTA(B2)", 3.0},             {"=INDEX(C2#,3)", 3.0},
+        {"=MATCH(\"b\",B2,0)", 2.0},      {"=XLOOKUP(\"b\",B2#,C2#)", 2.0}, {"=ROWS(UNIQUE(B2#))", 2.0},
+        {"=SUM(FILTER(C2,B2=\"a\"))", 4.0}, {"=D2#", ErrorCode::ref},       {"=ROWS(OFFSET(B2,1,0))", 1.0}};
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(ctx.eval(formula), expected) << formula;
 }
 
 TEST(Table, NamesAndNumbersAgree)
@@ -303,7 +397,9 @@ TEST(Table, NamesAndNumbersAgree)
         {"ISERROR", xlfIserror}, {"ISNA", xlfIsna}, {"ISNUMBER", xlfIsnumber}, {"ISTEXT", xlfIstext}, {"INT", xlfInt},
         {"RAND", xlfRand},   {"REPT", xlfRept},     {"AVERAGE", 5},          {"MIN", 6},          {"MAX", 7},
         {"VLOOKUP", 102},    {"LOWER", 112},        {"UPPER", 113},          {"SUBSTITUTE", 120}, {"SUMIF", 345},
-        {"COUNTIF", 346},    {"IFERROR", 480}};
+        {"COUNTIF", 346},    {"IFERROR", 480},      {"MATCH", 64},           {"CHOOSE", 100},     {"HLOOKUP", 101},
+        {"COUNTA", 169},     {"ROUNDUP", 212},      {"ROUNDDOWN", 213},      {"TODAY", 221},      {"COUNTBLANK", 347},
+        {"COUNTIFS", 481},   {"SUMIFS", 482},       {"AVERAGEIF", 483},      {"AVERAGEIFS", 484}};
     for (const auto& [name, number] : expected) {
         const Builtin* by_name = find_builtin(name);
         ASSERT_NE(by_name, nullptr) << name;

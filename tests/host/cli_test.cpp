@@ -139,11 +139,21 @@ TEST(CommandLine, SheetsFromStandardInputAndWhatIsNoSheet)
     EXPECT_EQ(refused(folder), "zorvane: " + folder + " is a folder, not a sheet file\n");
     EXPECT_EQ(refused("/nonexistent.sheet"), "zorvane: cannot open the sheet /nonexistent.sheet: No such file or directory\n");
     SheetFile binary(std::string("print 1\n\0\x01\x02", 11));
-    EXPECT_EQ(refused(binary.path()), "zorvane: " + binary.path() + " is not a text file (it holds zero bytes)\n");
+    EXPECT_EQ(refused(binary.path()), "zorvane: " + binary.path() + ":2: not a text file: it holds a NUL character\n");
+    SheetFile empty("");
+    EXPECT_EQ(refused(empty.path()), "zorvane: " + empty.path() + " is empty: a sheet holds lines such as 'A1: =1+2' and 'print A1'\n");
     SheetFile latin1("A1: 'ok\nA2: 'M\xFCller\n");
     EXPECT_EQ(refused(latin1.path()), "zorvane: " + latin1.path() + ":2: not UTF-8 text\n");
     SheetFile overlong("A1: '\xC0\xAF\n"); // '/' in two bytes
     EXPECT_EQ(refused(overlong.path()), "zorvane: " + overlong.path() + ":1: not UTF-8 text\n");
+}
+
+TEST(CommandLine, ACircularReferenceIsToldOnceWithItsCells)
+{
+    const Result r = zorvane({"run", "-"}, "A1: =B1+1\nB1: =A1*2\nC1: =A1\nprint A1:C1\nrecalc\nprint C1\n");
+    EXPECT_EQ(r.status, exit_failures_printed);
+    EXPECT_EQ(r.out, "#REF!,#REF!,#REF!\n#REF!\n");
+    EXPECT_EQ(r.err, "zorvane: circular reference A1 -> B1 -> A1; its cells show #REF!\n");
 }
 
 TEST(CommandLine, VersionsOfTheHostAndTheAddin)

@@ -1,4 +1,4 @@
-// VLOOKUP and XLOOKUP, and the functions whose result is a block of its own size (FILTER, SORT,
+// VLOOKUP, HLOOKUP, MATCH and XLOOKUP, and the functions whose result is a block of its own size (FILTER, SORT,
 // UNIQUE), on the tables of the spreadsheet's function help.
 #include "fake_context.h"
 #include "host/sheet/sheet.h"
@@ -53,6 +53,34 @@ TEST(Vlookup, ApproximateInASortedColumnAndExactWithWildcards)
     EXPECT_EQ(ctx.eval("=VLOOKUP({101;103},E1:G4,3,FALSE)"), ctx.eval("={\"Sara\";\"Karina\"}"));
     // Duplicates in a sorted column: the last of them.
     EXPECT_EQ(ctx.eval("=VLOOKUP(2,{1,\"a\";2,\"b\";2,\"c\";3,\"d\"},2)"), Value(u"c"));
+}
+
+TEST(Lookup, HlookupAndMatchAsTheHelpShowsThem)
+{
+    FakeContext ctx;
+    // HLOOKUP's axles, bearings and bolts; MATCH's products and counts.
+    ctx.put("A1", {{u"Axles", u"Bearings", u"Bolts"}, {4, 4, 9}, {5, 7, 10}, {6, 8, 11}});
+    ctx.put("E2", {{u"Bananas", 25}, {u"Oranges", 38}, {u"Apples", 40}, {u"Pears", 41}});
+    const std::pair<const char*, const char*> cases[] = {
+        {"=HLOOKUP(\"Axles\",A1:C4,2,TRUE)", "=4"},
+        {"=HLOOKUP(\"Bearings\",A1:C4,3,FALSE)", "=7"},
+        {"=HLOOKUP(\"B\",A1:C4,3,TRUE)", "=5"},
+        {"=HLOOKUP(\"Bolts\",A1:C4,4)", "=11"},
+        {"=HLOOKUP(3,{1,2,3;\"a\",\"b\",\"c\";\"d\",\"e\",\"f\"},2,TRUE)", "=\"c\""},
+        {"=HLOOKUP(\"b*\",A1:C4,2,FALSE)", "=4"},
+        {"=HLOOKUP(\"Nuts\",A1:C4,2,FALSE)", "=#N/A"},
+        {"=HLOOKUP(\"Axles\",A1:C4,5)", "=#REF!"},
+        {"=MATCH(39,F2:F5,1)", "=2"},
+        {"=MATCH(41,F2:F5,0)", "=4"},
+        {"=MATCH(40,F2:F5,-1)", "=#N/A"}, // not sorted descending
+        {"=MATCH(40,{50,40,30},-1)", "=2"},
+        {"=MATCH(35,{50,40,30},-1)", "=2"},
+        {"=MATCH(\"ap*\",E2:E5,0)", "=3"},
+        {"=MATCH(\"PEARS\",E2:E5,0)", "=4"},
+        {"=MATCH(1,E2:F5,0)", "=#N/A"}, // neither a row nor a column
+        {"=MATCH(Z99,E2:E5,0)", "=#N/A"}};
+    for (const auto& [formula, expected] : cases)
+        EXPECT_EQ(ctx.eval(formula), ctx.eval(expected)) << formula;
 }
 
 TEST(Xlookup, MatchAndSearchModes)

@@ -1,11 +1,13 @@
-// Printed values: what JSON makes of every value, records keyed by the first row, number formats
-// in each output, and which printed values count as failures for the exit status.
+// Printed values: what JSON makes of every value (numbers exactly), records keyed by the first
+// row, number formats in each output, and which printed values count as failures for the exit
+// status.
 #include "host/cli/output_format.h"
 #include "host/cli/printed_failure.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace zorvane::host::test {
@@ -35,21 +37,38 @@ TEST(Output, NonFiniteNumbersShowAsNumErrorInEveryFormat)
         // A number format cannot make one a number again.
         EXPECT_EQ(format_value(Value(x), OutputFormat::json, [](int, int) { return std::u16string(u"0.00"); }), "{\"error\":\"#NUM!\"}\n");
     }
-    EXPECT_EQ(json_value(Value(1e21)), "1E+21"); // the spreadsheet's exponent form is JSON too
-    EXPECT_EQ(json_value(Value(-1e-10)), "-1E-10");
 }
 
-TEST(Output, RecordsAreKeyedByTheFirstRow)
+TEST(Output, JsonNumbersReadBackAsTheCellsOwnDoubles)
 {
-    const Value table = rows({{u"id", u"name", u"id", Nil{}}, {1.0, u"Ann", 2.0, true}, {2.0, Nil{}, na, false}, {na, na, na, na}, {na, na, na, na}});
+    // The shortest text that reads back exactly, where 15 digits would give another number.
+    const std::pair<double, const char*> numbers[] = {
+        {9007199254740993.0, "9007199254740992"}, {0.1 + 0.2, "0.30000000000000004"}, {12345678901234567.0, "12345678901234568"},
+        {std::numeric_limits<double>::max(), "1.7976931348623157e+308"}, {std::numeric_limits<double>::denorm_min(), "5e-324"},
+        {std::numeric_limits<double>::min(), "2.2250738585072014e-308"}, {1e21, "1e+21"}, {-1e-10, "-1e-10"}, {41790.75, "41790.75"},
+        {-0.0, "0"}};
+    for (const auto& [x, text] : numbers) {
+        EXPECT_EQ(json_value(Value(x)), text);
+        EXPECT_EQ(std::strtod(text, nullptr), x == 0 ? 0.0 : x);
+    }
+    EXPECT_EQ(format_value(Value(rows({{u"n"}, {0.1 + 0.2}})), OutputFormat::json_records), "[{\"n\":0.30000000000000004}]\n");
+    // The grid and CSV keep the spreadsheet's General format.
+    EXPECT_EQ(format_value(Value(0.1 + 0.2), OutputFormat::csv), "0.3\n");
+}
+
+TEST(Output, RecordsAreKeyedByTheFirstRowAndKeepEveryRow)
+{
+    // #N/A, a NULL or the padding below a short result, is null; no row is taken for padding.
+    const Value table = rows({{u"id", u"name", u"id", Nil{}}, {1.0, u"Ann", 2.0, true}, {2.0, Nil{}, na, false}, {na, na, na, na}});
     EXPECT_EQ(json_value(table, true), "[{\"id\":1,\"name\":\"Ann\",\"id_2\":2,\"column_4\":true},"
-                                       "{\"id\":2,\"name\":null,\"id_2\":{\"error\":\"#N/A\"},\"column_4\":false}]");
+                                       "{\"id\":2,\"name\":null,\"id_2\":null,\"column_4\":false},"
+                                       "{\"id\":null,\"name\":null,\"id_2\":null,\"column_4\":null}]");
     EXPECT_EQ(format_value(table, OutputFormat::json_records), json_value(table, true) + "\n");
+    EXPECT_EQ(json_value(rows({{u"a", u"b"}, {na, Value(ErrorCode::div0)}}), true), "[{\"a\":null,\"b\":{\"error\":\"#DIV/0!\"}}]");
     // Headings alone make no records; a value that is no array prints as itself.
-    EXPECT_EQ(json_value(rows({{u"a", u"b"}, {na, na}}), true), "[]");
+    EXPECT_EQ(json_value(rows({{u"a", u"b"}}), true), "[]");
     EXPECT_EQ(json_value(Value(u"#SQL Error x"), true), "\"#SQL Error x\"");
-    // Only the padding at the bottom goes: a row of #N/A between records is one.
-    EXPECT_EQ(json_value(rows({{u"d"}, {na}, {1.0}, {na}}), true), "[{\"d\":{\"error\":\"#N/A\"}},{\"d\":1}]");
+    EXPECT_EQ(json_value(na, true), "{\"error\":\"#N/A\"}");
     // A heading that is a number is keyed by its text; a key met twice and a taken suffix.
     EXPECT_EQ(json_value(rows({{2014.0, u"x", u"x", u"x_2"}, {1.0, 2.0, 3.0, 4.0}}), true),
               "[{\"2014\":1,\"x\":2,\"x_3\":3,\"x_2\":4}]");

@@ -94,6 +94,8 @@ TEST(Parser, References)
     EXPECT_EQ(ast->children[0]->ref, (Ref{2, 1, 2, 1}));
     EXPECT_EQ(ast->children[1]->ref, (Ref{0, 0, 1, 2}));
     EXPECT_EQ(parse_formula(std::string_view("=C2:A1"))->ref, (Ref{0, 0, 1, 2})); // corners in any order
+    const auto spill = parse_formula(std::string_view("=$B$3#"));
+    EXPECT_TRUE(spill->spill && spill->ref == (Ref{2, 1, 2, 1}));
 
     FakeContext ctx;
     ctx.cells[{0, 0}] = 5.0;

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zorvane::host::test {
 namespace {
@@ -67,16 +68,30 @@ TEST(Sheet, AChangeRecalculatesOnlyWhatDependsOnIt)
     EXPECT_EQ(ctx.sheet.formula({0, 0}), std::nullopt);
 }
 
-TEST(Sheet, CyclesShowRefAndLongChainsDoNotRecurse)
+TEST(Sheet, CyclesShowRefAreToldOnceAndLongChainsDoNotRecurse)
 {
     SheetContext ctx;
+    std::vector<std::string> told;
+    ctx.sheet.on_circular_reference([&](const std::vector<CellAddress>& circle) {
+        std::string text;
+        for (const CellAddress& at : circle)
+            text += cell_name(at) + " ";
+        told.push_back(text);
+    });
     ctx.formula("A1", "=B1+1");
     ctx.formula("B1", "=A1+1");
     ctx.formula("C1", "=C1");
+    ctx.formula("E1", "=D3*2"); // through three cells, one of them by a range
+    ctx.formula("D2", "=SUM(E1:E2)");
+    ctx.formula("D3", "=D2");
+    ctx.formula("F1", "=A1"); // shows the #REF! of the circle, but is no part of it
     ctx.sheet.calculate(ctx);
     EXPECT_EQ(ctx.at("A1"), Value(ErrorCode::ref));
     EXPECT_EQ(ctx.at("B1"), Value(ErrorCode::ref));
     EXPECT_EQ(ctx.at("C1"), Value(ErrorCode::ref));
+    EXPECT_EQ(ctx.at("E1"), Value(ErrorCode::ref));
+    ctx.sheet.recalculate(ctx);
+    EXPECT_EQ(told, (std::vector<std::string>{"A1 B1 ", "C1 ", "E1 D3 D2 "}));
 
     SheetContext chain;
     chain.sheet.set_constant({0, 0}, 0.0);

@@ -2,6 +2,10 @@
 // with its own VALUE. The pages come from servers this test starts on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "local_server.h"
 #include "support/host_eval.h"
 
@@ -26,6 +30,35 @@ TEST(WebEndToEnd, LinesAndJsonFromALocalServer)
     EXPECT_EQ(call("zWebQueryJSON", server.url("/weather.json")), "city,Oslo\ntemp,-3.5\nat,12:30\ntags,\"[\"\"a\"\"]\"\n");
     EXPECT_EQ(call("zWebQueryJSON", server.url("/weather.json"), "TEMP"), "-3.5\n");
     EXPECT_EQ(call("zWebQueryJSON", server.url("/weather.json"), "wind"), "#N/A\n");
+}
+
+// A statement built from a body holding a NUL: cut there, it would delete every row. The NUL shows
+// as U+FFFD, so the statement names no table there is, and both rows stay.
+TEST(WebEndToEnd, ANulInABodyCutsNoStatementBuiltFromIt)
+{
+    webtest::LocalServer server;
+    static const char deleting[] = "DELETE FROM t\0 WHERE id = 5\n";
+    server.route("/sql.txt", webtest::ok(std::string(deleting, sizeof deleting - 1)));
+    server.route("/sql.json", webtest::ok("{\"sql\": \"DELETE FROM t\\u0000 WHERE id = 5\"}"));
+    const std::string file = "/tmp/zorvane-web-nul-" + std::to_string(getpid()) + ".sqlite";
+    const std::string cs = test::formula_string("Driver=SQLite3;Database=" + file);
+    const std::vector<std::string> formulas = {
+        "=zStatement(" + cs + ",\"CREATE TABLE t (id INTEGER)\")",
+        "=zStatement(" + cs + ",\"INSERT INTO t VALUES (5), (6)\")",
+        "=INDEX(zWebQuery(" + test::formula_string(server.url("/sql.txt")) + "),1,1)",
+        "=zWebQueryJSON(" + test::formula_string(server.url("/sql.json")) + ",\"sql\")",
+        "=LEFT(zStatement(" + cs + ",INDEX(zWebQuery(" + test::formula_string(server.url("/sql.txt")) + "),1,1)),10)",
+        "=INDEX(zStatement(" + cs + ",\"SELECT COUNT(*) FROM t\"),1,1)",
+    };
+    auto r = test::eval_csv(formulas);
+    std::remove(file.c_str());
+    EXPECT_EQ(r.status, test::printed_failure_status) << r.err;
+    const std::string values[] = {"", "", "DELETE FROM t\uFFFD WHERE id = 5", "DELETE FROM t\uFFFD WHERE id = 5",
+                                  "#SQL Error", "2"};
+    std::string expected;
+    for (size_t i = 0; i < formulas.size(); ++i)
+        expected += formulas[i] + "\n" + values[i] + "\n";
+    EXPECT_EQ(r.out, expected);
 }
 
 TEST(WebEndToEnd, FailuresAreTextsAndCodesInTheCell)

@@ -56,9 +56,18 @@ TEST_F(WebQuery, NonEmptyLinesFirstThenNilRows)
     expect_column(lines("12\n-2.5\n0\nx1"), {OPER12(12.0), OPER12(-2.5), t("0"), t("x1")});
 }
 
-TEST_F(WebQuery, BodyIsCutAtAZeroByteAndEmptyBodyIsOneMissingCell)
+// A NUL would cut whatever is built from the text (a statement sent zero-terminated), and cutting
+// the body there does the same: it shows as U+FFFD, in lines, JSON keys and values alike.
+TEST_F(WebQuery, AZeroByteIsTheReplacementCharacterAndEmptyBodyIsOneMissingCell)
 {
-    expect_column(lines(std::string("ab\0cd\nef", 8)), {t("ab")});
+    static const char deleting[] = "DELETE FROM t\0 WHERE id = 5\nef";
+    const OPER12 replaced = t("DELETE FROM t\uFFFD WHERE id = 5");
+    expect_column(lines(std::string(deleting, sizeof deleting - 1)), {replaced, t("ef")});
+    expect_column(lines(std::string("caf\xE9\0", 5)), {t("caf\xC3\xA9\uFFFD")}); // a Latin-1 body too
+    const std::string body = "{\"sql\":\"DELETE FROM t\\u0000 WHERE id = 5\",\"k\\u0000\":1}";
+    EXPECT_TRUE(json(body, "sql") == replaced);
+    EXPECT_TRUE(json(body)(1, 0) == t("k\uFFFD"));
+
     OPER12 empty = lines("");
     ASSERT_EQ(empty.rows(), 1u);
     EXPECT_TRUE(empty[0].is(xltypeMissing));

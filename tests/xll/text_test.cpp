@@ -70,3 +70,30 @@ TEST(Widening, EachByteBecomesTheUnitOfItsValue)
     const std::string eight = widen_bytes<XLOPER>(bytes);
     EXPECT_EQ(eight, bytes);
 }
+
+// What every driver is handed: the UTF-8 encoder's reading of the text, unit for unit.
+TEST(WellFormed, UnpairedSurrogatesBecomeTheReplacementAndPairsStay)
+{
+    const struct {
+        xstring given, made;
+    } cases[] = {
+        {units({u'a', 0xD83D, 0xDE00, u'b'}), units({u'a', 0xD83D, 0xDE00, u'b'})},
+        {units({u'x', 0xD83D}), units({u'x', 0xFFFD})},
+        {units({0xD83D, u'\''}), units({0xFFFD, u'\''})},
+        {units({0xDE00, 0xD83D}), units({0xFFFD, 0xFFFD})},
+        {units({0xD83D, 0xD83D, 0xDE00}), units({0xFFFD, 0xD83D, 0xDE00})},
+        {units({0xDE00, 0xDE00}), units({0xFFFD, 0xFFFD})},
+        {xstring(), xstring()},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(well_formed(c.given), c.made) << xstring_to_utf8(c.given);
+        EXPECT_EQ(well_formed(c.given), utf8_to_xstring(xstring_to_utf8(c.given)));
+    }
+    xstring full(32766, u'x');
+    full += static_cast<XCHAR>(0xD83D);
+    EXPECT_EQ(well_formed(full).size(), 32767u); // a cell's text stays a cell's text
+
+    xstring nul = units({u'a', 0, u'b', 0});
+    replace_nul(nul);
+    EXPECT_EQ(nul, units({u'a', 0xFFFD, u'b', 0xFFFD}));
+}

@@ -1,0 +1,28 @@
+// psqlODBC writes a date or time stamp whose fields it cannot show as another date: 'infinity' as
+// 9999-12-31 23:59:59 (a time stamp, the very text of that real second) or 0000-00-00 (a date),
+// '-infinity' as 9999-01-01 00:00:00 BC or 0000-00-00, a year past 9999 as 1000-00-00 or
+// 0000-00-00 00:00:00. Read as a number, the same value comes from the server's own text read as
+// far as it is a number: the infinities, or the year. That second reading tells what the server
+// sent whenever the text may stand for a value the driver lost. (A date BC loses its era before
+// any reading: psqlODBC gives 2000-01-01 for '2000-01-01 BC' in every C type.)
+#pragma once
+
+#include <string_view>
+
+namespace db {
+
+// Whether psqlODBC's text for a date or time stamp may stand for another value: a text no date
+// reader took, or the text psqlODBC writes for 'infinity'.
+bool may_stand_for_lost_date(std::string_view driver_text, bool read_as_date);
+
+enum class LostDate {
+    none,           // the text is the server's value
+    infinity,       // 'infinity'
+    minus_infinity, // '-infinity'
+    beyond_9999,    // a year the driver cannot write: its text is not the value
+};
+
+// What the value was, told by the driver's reading of it as a number.
+LostDate lost_date(double read_as_number);
+
+} // namespace db
