@@ -22,6 +22,17 @@ inline std::string ensure_text(const char* source, int line, std::string_view fu
     throw std::runtime_error(ensure_text(at.source, at.line, function, condition));
 }
 
+// A failed check of a block the value type could not allocate: the same text as any check, told
+// apart by its type, so that a caller can say "not enough memory" and give the memory back.
+struct AllocationFailure : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+[[noreturn]] inline void allocation_failed(CheckLocation at, std::string_view function, const char* condition)
+{
+    throw AllocationFailure(ensure_text(at.source, at.line, function, condition));
+}
+
 // Checks sit on hot paths (every string and array a query builds): nothing is built unless the
 // check fails.
 inline void ensure(bool ok, CheckLocation at, std::string_view function, const char* condition)

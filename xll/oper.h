@@ -25,6 +25,13 @@ template <class X> inline void ensure_member(bool ok, CheckLocation at, const ch
         ensure_failed(at, member_name<X>(member), condition);
 }
 
+// The same for a block the allocator refused.
+template <class X> inline void ensure_allocated(bool ok, CheckLocation at, const char* member, const char* condition)
+{
+    if (!ok) [[unlikely]]
+        allocation_failed(at, member_name<X>(member), condition);
+}
+
 enum class xlerr : int {
     Null = xlerrNull,
     Div0 = xlerrDiv0,
@@ -295,7 +302,7 @@ public:
                 if (block)
                     this->val.array.lparray = block;
             }
-            ensure_member<X>(block != nullptr, checks::array_block, fn,
+            ensure_allocated<X>(block != nullptr, checks::array_block, fn,
                    "0 != (val.array.lparray = static_cast<X*>(::realloc(val.array.lparray, r*c*sizeof(X))))");
             if (count < old)
                 old = count;
@@ -339,7 +346,7 @@ public:
         }
         BYTE* old = this->val.bigdata.cbData > 0 ? this->val.bigdata.h.lpbData : nullptr;
         BYTE* p = static_cast<BYTE*>(::realloc(old, static_cast<size_t>(cbData)));
-        ensure_member<X>(p != nullptr, checks::bigdata_block, "realloc",
+        ensure_allocated<X>(p != nullptr, checks::bigdata_block, "realloc",
                "0 != (val.bigdata.h.lpbData = static_cast<BYTE*>(::realloc(val.bigdata.h.lpbData, cbData)))");
         this->val.bigdata.h.lpbData = p;
         this->val.bigdata.cbData = cbData;
@@ -432,7 +439,7 @@ private:
     void grow_text(size_t count)
     {
         xchar* p = static_cast<xchar*>(::realloc(this->val.str, count * sizeof(xchar)));
-        ensure_member<X>(p != nullptr, checks::text_block, "realloc",
+        ensure_allocated<X>(p != nullptr, checks::text_block, "realloc",
                "0 != (val.str = static_cast<xll::traits<X>::xchar*>(::realloc(val.str, (count + 1)*sizeof(xchar))))");
         this->val.str = p;
     }
