@@ -182,6 +182,7 @@ bool ColumnReader::fetch(SQLHSTMT statement, SQLUSMALLINT column)
 {
     fetched_bytes_ = {};
     fetched_units_ = {};
+    fetched_narrow_ = false;
     narrow_.clear();
     if (driver_text_.transcoded()) {
         // An 8-bit driver's text is read as the bytes it is: the driver manager's own conversion
@@ -194,9 +195,32 @@ bool ColumnReader::fetch(SQLHSTMT statement, SQLUSMALLINT column)
                        fetched_cut_);
 }
 
+bool ColumnReader::take(const BoundValue& value)
+{
+    fetched_units_ = {};
+    fetched_bytes_ = {};
+    fetched_cut_ = false;
+    narrow_.clear();
+    const size_t unit = value.wide ? sizeof(XCHAR) : 1;
+    if (value.indicator == SQL_NO_TOTAL || value.indicator < 0 ||
+        static_cast<size_t>(value.indicator) > static_cast<size_t>(value.width) - unit)
+        return false; // cut by its buffer
+    const size_t units = static_cast<size_t>(value.indicator) / unit;
+    if (value.wide) {
+        fetched_narrow_ = false;
+        fetched_units_ = xll::xstring_view(reinterpret_cast<const XCHAR*>(value.data), units);
+        return true;
+    }
+    fetched_bytes_ = std::string_view(value.data, units);
+    fetched_narrow_ = !driver_text_.transcoded();
+    // From a UTF-16 driver, 8-bit text is only sure to be the value where it is ASCII.
+    return !fetched_narrow_ || std::all_of(fetched_bytes_.begin(), fetched_bytes_.end(),
+                                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 std::string_view ColumnReader::ascii()
 {
-    if (driver_text_.transcoded())
+    if (driver_text_.transcoded() || fetched_narrow_)
         return fetched_bytes_;
     if (narrow_.empty() && !fetched_units_.empty()) {
         narrow_.assign(fetched_units_.size(), '\x7f');
@@ -209,6 +233,10 @@ std::string_view ColumnReader::ascii()
 
 xll::xstring_view ColumnReader::text()
 {
+    if (fetched_narrow_) {
+        text_.assign(fetched_bytes_.begin(), fetched_bytes_.end());
+        return cut_to_cell(text_);
+    }
     if (!driver_text_.transcoded())
         return cut_to_cell(fetched_units_);
     DriverText::decode_bytes(fetched_bytes_, decoded_, fetched_cut_);
@@ -292,7 +320,7 @@ void ColumnReader::moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind ki
 std::optional<double> ColumnReader::reread_as_number(SQLHSTMT statement, SQLUSMALLINT column)
 {
     // Positioning on the current row again lets its values be read once more.
-    if (!SQL_SUCCEEDED(SQLSetPos(statement, 1, SQL_POSITION, SQL_LOCK_NO_CHANGE)))
+    if (!SQL_SUCCEEDED(SQLSetPos(statement, position_, SQL_POSITION, SQL_LOCK_NO_CHANGE)))
         return std::nullopt;
     double v = 0;
     SQLLEN indicator = 0;
@@ -320,6 +348,7 @@ void ColumnReader::bits(SQLHSTMT statement, SQLUSMALLINT column, OPER12& cell)
 
 void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
 {
+    position_ = 1;
     if (kind == ColumnKind::binary) {
         cell = true;
         return;
@@ -329,12 +358,45 @@ void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind
         return;
     }
     if (!fetch(statement, column)) {
-        if (kind == ColumnKind::text)
-            cell = xll::xstring_view();
-        else
-            cell = xlerr::NA;
+        null_cell(kind, cell);
         return;
     }
+    convert(statement, column, kind, cell);
+}
+
+void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value,
+                        ColumnKind kind, OPER12& cell)
+{
+    position_ = static_cast<SQLSETPOSIROW>(row + 1);
+    if (kind == ColumnKind::binary) {
+        cell = true;
+        return;
+    }
+    if (value.indicator == SQL_NULL_DATA) {
+        null_cell(kind, cell);
+        return;
+    }
+    if (!take(value)) {
+        // Positioned on its row, the value can be read once more, whole and in UTF-16.
+        check_sql_result(SQLSetPos(statement, position_, SQL_POSITION, SQL_LOCK_NO_CHANGE));
+        if (!fetch(statement, column)) {
+            null_cell(kind, cell);
+            return;
+        }
+    }
+    convert(statement, column, kind, cell);
+}
+
+void ColumnReader::null_cell(ColumnKind kind, OPER12& cell)
+{
+    if (kind == ColumnKind::text)
+        cell = xll::xstring_view();
+    else
+        cell = xlerr::NA;
+}
+
+void ColumnReader::convert(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
+{
     switch (kind) {
     case ColumnKind::text: cell = text(); return;
     case ColumnKind::number: number(cell); return;

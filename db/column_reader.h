@@ -54,6 +54,14 @@ template <class C> size_t piece_units(SQLLEN indicator, const C* buffer, size_t 
     return std::min(std::basic_string_view<C>(buffer, room).find(C{}), room);
 }
 
+// A value a block fetch left in a bound buffer.
+struct BoundValue {
+    const char* data = nullptr;
+    SQLLEN indicator = 0; // bytes without the terminator, SQL_NULL_DATA or SQL_NO_TOTAL
+    SQLLEN width = 0;     // bytes of the buffer, its terminator included
+    bool wide = false;    // UTF-16 units, else 8-bit text
+};
+
 class ColumnReader {
 public:
     ColumnReader(Calendar& calendar, const DriverText& driver_text);
@@ -62,10 +70,21 @@ public:
     // check_sql_result; a value no reader of its column takes shows as its text, in its own cell.
     void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
 
+    // The same for a value of row (from 0) of a fetched block. A value its buffer cut, or 8-bit
+    // text that is no ASCII, is read again whole, as UTF-16, at that row.
+    void read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
+              xll::OPER12& cell);
+
 private:
     // Reads the whole value as the driver's text, at most what a cell can show of it; false for
     // NULL. Until the next read, ascii() and text() give it.
     bool fetch(SQLHSTMT statement, SQLUSMALLINT column);
+    // Takes a bound value as fetch() would have read it; false when it must be read again whole.
+    bool take(const BoundValue& value);
+    // A NULL of the column's kind: empty text, or #N/A.
+    static void null_cell(ColumnKind kind, xll::OPER12& cell);
+    // The value fetched now as a cell of its column.
+    void convert(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
     // The value for the number, date and time readers: a character beyond ASCII becomes one that
     // none of them accepts.
     std::string_view ascii();
@@ -98,6 +117,10 @@ private:
     std::string_view fetched_bytes_;
     xll::xstring_view fetched_units_;
     bool fetched_cut_ = false;
+    // The value is bound ASCII from a UTF-16 driver: text() widens it.
+    bool fetched_narrow_ = false;
+    // The row of the block the value is in, for reading it again (1 when rows come one by one).
+    SQLSETPOSIROW position_ = 1;
 };
 
 } // namespace db

@@ -4,10 +4,12 @@
 #include <chrono>
 #include <vector>
 
+#include "db/bound_columns.h"
 #include "db/column_label.h"
 #include "db/column_reader.h"
 #include "db/driver_family.h"
 #include "db/odbc_connection.h"
+#include "db/row_count_text.h"
 #include "db/sql_diagnostics.h"
 #include "xll/text.h"
 
@@ -40,7 +42,7 @@ public:
     void reserve(size_t rows)
     {
         if (rows > array_.rows())
-            array_.realloc(std::min(rows, max_rows), columns_);
+            array_.realloc(rows, columns_); // past the worksheet's rows this fails with its check text
     }
 
     void finish() { array_.realloc(std::max(height_, minimum_result_rows), columns_); }
@@ -57,6 +59,22 @@ struct ReleasedOnExit {
     OdbcStatement& statement;
     ~ReleasedOnExit() { statement.release(); }
 };
+
+// The rows read so far are given back before the text is made: it needs memory too.
+void out_of_memory(QueryResult& q, size_t fetched) noexcept
+{
+    q.value.release();
+    q.status = QueryStatus::failed;
+    q.kind = FailureKind::transient; // memory may be there at the next try
+    try {
+        xll::xstring text(XLL_T("#SQL Error: not enough memory after "));
+        append_row_count(text, fetched);
+        q.value = xll::xstring_view(text);
+    }
+    catch (...) { // not even room for the text
+        q.value = xll::xlerr::Value;
+    }
+}
 
 double milliseconds_since(std::chrono::steady_clock::time_point start)
 {
@@ -116,15 +134,15 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             for (size_t i = 0; i < q.value.size(); ++i)
                 q.value[i] = xll::xlerr::NA;
 
-            std::vector<ColumnKind> kinds(n);
+            std::vector<ColumnShape> shapes(n);
             for (size_t j = 0; j < n; ++j) {
                 SQLWCHAR name[512] = {};
-                SQLSMALLINT name_length = 0, sql_type = 0, decimals = 0, nullable = 0;
-                SQLULEN size = 0;
-                SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length, &sql_type,
-                                &size, &decimals, &nullable);
-                kinds[j] = column_kind(connection.handle(), stmt.get(), static_cast<SQLUSMALLINT>(j + 1), sql_type,
-                                       connection.text());
+                SQLSMALLINT name_length = 0, decimals = 0, nullable = 0;
+                ColumnShape& shape = shapes[j];
+                SQLDescribeColW(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), name, 512, &name_length,
+                                &shape.sql_type, &shape.size, &decimals, &nullable);
+                shape.kind = column_kind(connection.handle(), stmt.get(), static_cast<SQLUSMALLINT>(j + 1),
+                                         shape.sql_type, connection.text());
                 if (headers) {
                     xll::xstring scratch, label = column_label(stmt.get(), static_cast<SQLUSMALLINT>(j + 1),
                                                                worksheet_text(name));
@@ -134,11 +152,14 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
 
             GrowingArray array(q.value, n);
             // Drivers that hold the whole result (SQLite's, PostgreSQL's) know its size: one
-            // allocation instead of doublings that touch up to twice the memory.
+            // allocation instead of doublings that touch up to twice the memory, and a result
+            // past the worksheet's rows fails before a row is fetched.
             SQLLEN expected = -1;
             if (SQL_SUCCEEDED(SQLRowCount(stmt.get(), &expected)) && expected > 0)
                 array.reserve(offset + static_cast<size_t>(expected));
             ColumnReader reader(calendar, connection.text());
+            BoundColumns bound;
+            const bool blocks = bound.bind(stmt.get(), shapes, connection.text());
             for (;;) {
                 if (run)
                     run->throw_if_stopped();
@@ -150,10 +171,20 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                 // records are the statement's.
                 if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
                     check_sql_diagnostics(rc, stmt, SQL_NULL_HDBC, connection.text());
-                OPER12* cells = array.row(fetched + offset);
-                for (size_t j = 0; j < n; ++j)
-                    reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), kinds[j], cells[j]);
-                ++fetched;
+                const size_t rows = blocks ? bound.rows() : 1;
+                for (size_t r = 0; r < rows; ++r) {
+                    if (blocks && bound.row_failed(r))
+                        check_sql_diagnostics(SQL_ERROR, stmt, SQL_NULL_HDBC, connection.text());
+                    OPER12* cells = array.row(fetched + offset);
+                    for (size_t j = 0; j < n; ++j) {
+                        const auto column = static_cast<SQLUSMALLINT>(j + 1);
+                        if (blocks)
+                            reader.read(stmt.get(), column, r, bound.value(j, r), shapes[j].kind, cells[j]);
+                        else
+                            reader.read(stmt.get(), column, shapes[j].kind, cells[j]);
+                    }
+                    ++fetched;
+                }
                 if (run)
                     run->rows(fetched);
             }
@@ -174,9 +205,10 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
         q.value = xll::xstring_view(e.text());
     }
     catch (const std::bad_alloc&) {
-        q.status = QueryStatus::failed;
-        q.kind = FailureKind::transient; // memory may be there at the next try
-        q.value = xll::xlerr::Value;
+        out_of_memory(q, fetched);
+    }
+    catch (const xll::AllocationFailure&) {
+        out_of_memory(q, fetched);
     }
     catch (const std::exception& e) { // a value the add-in cannot read, a result past the sheet
         q.status = QueryStatus::failed;

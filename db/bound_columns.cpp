@@ -1,0 +1,98 @@
+#include "db/bound_columns.h"
+
+namespace db {
+
+namespace {
+
+// The longest character column bound: its buffer holds this many UTF-16 units and a terminator.
+// Longer ones, and those of no known size, are read value by value in pieces.
+constexpr SQLULEN bound_text_units = 255;
+// The room of an 8-bit value: the digits of any double, a time stamp with its fraction and zone;
+// a longer one (SQLite keeps any text in any column) is read again whole.
+constexpr SQLLEN narrow_width = 64;
+
+bool character_type(SQLSMALLINT t)
+{
+    return t == SQL_CHAR || t == SQL_VARCHAR || t == SQL_WCHAR || t == SQL_WVARCHAR;
+}
+
+} // namespace
+
+bool BoundColumns::bind(SQLHSTMT statement, const std::vector<ColumnShape>& columns, const DriverText& text)
+{
+    // SQLite keeps any value in any column, so its values outgrow their buffers often, and its
+    // driver cannot position on a row of a block shorter than the array (the last one), where
+    // such a value would have to be read again: its results are read value by value.
+    if (text.engine() == DatabaseEngine::sqlite)
+        return false;
+    const bool transcoded = text.transcoded();
+    std::vector<Buffer> buffers(columns.size());
+    for (size_t j = 0; j < columns.size(); ++j) {
+        const ColumnShape& c = columns[j];
+        Buffer& b = buffers[j];
+        if (c.kind == ColumnKind::binary)
+            continue; // never read
+        if (c.kind == ColumnKind::bits)
+            return false;
+        if (c.kind == ColumnKind::text) {
+            // Character columns have a size; intervals, GUIDs and the like take narrow text.
+            if (character_type(c.sql_type)) {
+                if (c.size == 0 || c.size > bound_text_units)
+                    return false;
+                b.c_type = transcoded ? SQL_C_CHAR : SQL_C_WCHAR;
+                // An 8-bit driver's character may take four bytes.
+                b.width = static_cast<SQLLEN>((c.size + 1) * (transcoded ? 4 : sizeof(SQLWCHAR)));
+            }
+            else if (c.sql_type == SQL_LONGVARCHAR || c.sql_type == SQL_WLONGVARCHAR)
+                return false;
+        }
+        if (b.width == 0) {
+            b.c_type = SQL_C_CHAR;
+            b.width = narrow_width;
+        }
+        b.data.resize(static_cast<size_t>(b.width) * block_rows);
+        b.indicators.resize(block_rows);
+    }
+    statuses_.assign(block_rows, SQL_ROW_SUCCESS);
+    if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE,
+                                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(block_rows)), 0)))
+        return false;
+    SQLULEN size = 0;
+    // A driver may take another size than asked (an option value changed): only the asked one is
+    // what the buffers hold.
+    if (!SQL_SUCCEEDED(SQLGetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, &size, 0, nullptr)) || size != block_rows)
+        return unbind(statement);
+    buffers_ = std::move(buffers);
+    for (size_t j = 0; j < buffers_.size(); ++j) {
+        Buffer& b = buffers_[j];
+        if (b.width == 0)
+            continue;
+        if (!SQL_SUCCEEDED(SQLBindCol(statement, static_cast<SQLUSMALLINT>(j + 1), b.c_type, b.data.data(), b.width,
+                                      b.indicators.data())))
+            return unbind(statement);
+    }
+    if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, &fetched_, 0)) ||
+        !SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, statuses_.data(), 0)))
+        return unbind(statement);
+    return true;
+}
+
+bool BoundColumns::unbind(SQLHSTMT statement)
+{
+    SQLFreeStmt(statement, SQL_UNBIND);
+    SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(1)), 0);
+    buffers_.clear();
+    return false;
+}
+
+BoundValue BoundColumns::value(size_t column, size_t row) const
+{
+    const Buffer& b = buffers_[column];
+    if (b.width == 0)
+        return {};
+    return {b.data.data() + row * static_cast<size_t>(b.width), b.indicators[row], b.width, b.c_type == SQL_C_WCHAR};
+}
+
+} // namespace db
