@@ -75,6 +75,13 @@ LPXLOPER12 ResultCache::answer(xll::OPER12 value) noexcept
     return &answer_;
 }
 
+LPXLOPER12 ResultCache::answer_kept(const xll::OPER12& kept) noexcept
+{
+    settle();
+    answer_.release();
+    return const_cast<xll::OPER12*>(&kept);
+}
+
 LPXLOPER12 ResultCache::answer_and_store(QueryResult&& run, xll::xstring_view connection_string,
                                        xll::xstring_view statement, int headers, double time_stamp,
                                        const QueryParameters* parameters)

@@ -48,6 +48,9 @@ public:
     // The query road's answer to the host, held here until the next answer (the host copies it as
     // soon as the function returns).
     LPXLOPER12 answer(xll::OPER12 value) noexcept;
+    // A kept result as the answer, lent where it is kept: the host copies it as soon as the
+    // function returns, and nothing changes the cache before then, so no copy is made here.
+    LPXLOPER12 answer_kept(const xll::OPER12& kept) noexcept;
     // Answers the run's value and, when it is admitted, keeps it as the newest entry. The entry's
     // result stays lent to the answer and is moved into the entry the next time the cache is used:
     // a large result is then never copied just to be kept.

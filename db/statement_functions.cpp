@@ -47,7 +47,7 @@ LPXLOPER12 run_call(xstring_view connection_string, xstring_view statement, cons
 {
     auto& cache = ResultCache::instance();
     if (const OPER12* hit = cache.find(connection_string, statement, headers, parameters))
-        return cache.answer(*hit);
+        return cache.answer_kept(*hit);
     Request request{xstring(connection_string), xstring(statement), std::nullopt, headers != 0};
     if (parameters)
         request.parameters = *parameters;

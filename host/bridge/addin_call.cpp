@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string>
 
 namespace zorvane::host {
@@ -175,6 +176,10 @@ template <class X> Value take_record(X& record, void(XLL_CALL* free)(X*), Result
         value = value_from_record(record);
     } catch (const InvalidValueRecord&) {
         value = ErrorCode::value;
+    } catch (const std::bad_alloc&) {
+        // No room for the cell's copy of a large result: the cell tells it as the host tells a
+        // range too large to hold, and the add-in still gets its record back to free.
+        value = ErrorCode::num;
     }
     if ((record.xltype & xlbitDLLFree) && free)
         free(&record);
