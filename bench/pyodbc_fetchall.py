@@ -4,7 +4,8 @@
   pyodbc_fetchall.py PATH REPEAT   prints the best seconds of connect + execute + fetchall, and
                                    the row count
   pyodbc_fetchall.py PATH once     runs it once, for timing the whole process
-  pyodbc_fetchall.py - once        only imports pyodbc: the process baseline"""
+  pyodbc_fetchall.py - once        only imports pyodbc: the process baseline
+PATH may also be a whole connection string (one holding "="), for the servers' drivers."""
 import sys
 import time
 
@@ -12,7 +13,7 @@ import pyodbc
 
 
 def fetch(path):
-    con = pyodbc.connect("Driver=SQLite3;Database=" + path)
+    con = pyodbc.connect(path if "=" in path else "Driver=SQLite3;Database=" + path)
     rows = con.cursor().execute("SELECT * FROM orders").fetchall()
     con.close()
     return rows

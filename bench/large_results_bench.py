@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""Large results on every engine, in one run: zStatement's whole host run against python3-pyodbc's
+fetchall over the same driver and against the barest C++ ODBC loops (odbc_floor), and the peak
+memory of a million-row fetch against pyodbc's.
+
+  bench/large_results_bench.py [BUILD_DIR]
+
+Times are process wall times, best of REPEAT, less each program's own baseline (the host
+evaluating a constant, Python importing pyodbc, odbc_floor doing nothing). Peaks are the maximum
+resident size /usr/bin/time reports for the whole process. Environment: ENGINES (sqlite,
+postgresql, mariadb), ROWS (100000), BIG_ROWS (1000000; 0 skips the peak), REPEAT (5)."""
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import bench_servers  # noqa: E402
+import make_bench_db  # noqa: E402
+
+ENGINES = os.environ.get("ENGINES", "sqlite,postgresql,mariadb").split(",")
+ROWS = int(os.environ.get("ROWS", "100000"))
+BIG_ROWS = int(os.environ.get("BIG_ROWS", "1000000"))
+REPEAT = int(os.environ.get("REPEAT", "5"))
+PYTHON = "/usr/bin/python3"  # Debian's python3-pyodbc belongs to the system interpreter
+PEER = os.path.join(HERE, "pyodbc_fetchall.py")
+FLOOR_MODES = ["cell-wide", "cell-narrow", "bound-64", "bound-512"]
+
+
+def wall(cmd):
+    best = None
+    for _ in range(REPEAT):
+        t0 = time.perf_counter()
+        subprocess.run(cmd, check=True, capture_output=True)
+        elapsed = time.perf_counter() - t0
+        best = elapsed if best is None else min(best, elapsed)
+    return best
+
+
+def peak(cmd):
+    """Wall seconds and the maximum resident size in MB of one run."""
+    t0 = time.perf_counter()
+    out = subprocess.run(["/usr/bin/time", "-v"] + cmd, check=True, capture_output=True, text=True)
+    elapsed = time.perf_counter() - t0
+    kb = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", out.stderr).group(1))
+    return elapsed, kb / 1024
+
+
+def host_cmd(host, conn, table, rows):
+    query = '=ROWS(zStatement("%s","SELECT * FROM %s",TRUE))' % (conn, table)
+    out = subprocess.run([host, "eval", "--csv", query], check=True, capture_output=True, text=True).stdout
+    if out.strip() != str(rows + 1):
+        sys.exit("zStatement returned %r for %d rows" % (out, rows))
+    return [host, "eval", "--csv", query]
+
+
+class SqliteSource:
+    def __init__(self, folder):
+        self.folder = folder
+
+    def fill(self, name, rows):
+        path = os.path.join(self.folder, name + ".sqlite")
+        make_bench_db.build(path, rows)
+        self.path = path
+
+    def connection_string(self):
+        return "Driver=SQLite3;Database=" + self.path
+
+    def close(self):
+        pass
+
+
+def source(engine, folder):
+    return {"sqlite": lambda: SqliteSource(folder), "postgresql": bench_servers.Postgres,
+            "mariadb": bench_servers.Maria}[engine]()
+
+
+def main():
+    build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "build")
+    host, floor = os.path.join(build, "zorvane"), os.path.join(build, "bench", "odbc_floor")
+    for program in (host, floor):
+        if not os.path.exists(program):
+            sys.exit("no %s: build first (scripts/build.sh zorvane Zorvane odbc_floor)" % program)
+    host_base = wall([host, "eval", "--csv", "=ROWS({1;2})"])
+    py_base = wall([PYTHON, PEER, "-", "once"])
+    floor_base = wall([floor, "-", "-", "none"])
+    print("baselines: zorvane %.1f ms, python %.1f ms, odbc_floor %.1f ms"
+          % (host_base * 1e3, py_base * 1e3, floor_base * 1e3))
+    with tempfile.TemporaryDirectory(prefix="zorvane-bench-") as tmp:
+        for engine in ENGINES:
+            db = source(engine, tmp)
+            try:
+                table = "orders"  # the peer's statement names it
+                db.fill("small", ROWS)
+                conn = db.connection_string()
+                ours = wall(host_cmd(host, conn, table, ROWS)) - host_base
+                py = wall([PYTHON, PEER, conn, "once"]) - py_base
+                floors = {m: wall([floor, conn, "SELECT * FROM " + table, m]) - floor_base for m in FLOOR_MODES}
+                best = min(floors, key=floors.get)
+                print("%s, %d x 8: zStatement %.3f s, pyodbc %.3f s (x%.2f faster), floor %s %.3f s (x%.2f of it);"
+                      " floors: %s" % (engine, ROWS, ours, py, py / ours, best, floors[best], ours / floors[best],
+                                       ", ".join("%s %.3f" % (m, t) for m, t in floors.items())))
+                if BIG_ROWS and engine != "mariadb":
+                    db.fill("big", BIG_ROWS)
+                    conn = db.connection_string()
+                    ours_s, ours_mb = peak(host_cmd(host, conn, table, BIG_ROWS))
+                    py_s, py_mb = peak([PYTHON, PEER, conn, "once"])
+                    print("%s, %d x 8: zStatement %.2f s, peak %.0f MB; pyodbc %.2f s, peak %.0f MB;"
+                          " peak ratio %.2f" % (engine, BIG_ROWS, ours_s, ours_mb, py_s, py_mb, ours_mb / py_mb))
+            finally:
+                db.close()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,160 @@
+// The floor under zStatement: the barest C++ loops that bring a result set into worksheet cells
+// through the same driver manager and driver, with nothing of the add-in in between. Each run is
+// a process of its own (connect, execute, fetch every value into a cell array, free), so that its
+// wall time compares with a whole host run.
+//   odbc_floor CONNECTION STATEMENT MODE   prints "rows cells" after one fetch
+//   odbc_floor - - none                     the process alone: the baseline
+// Modes:
+//   cell-wide    SQLGetData of every value as UTF-16 text (the road before it read at the floor)
+//   cell-narrow  SQLGetData of character columns as UTF-16, of every other column as 8-bit text
+//   bound-N      columns bound to arrays of N rows (as cell-narrow), one SQLFetch per N rows
+#include <sql.h>
+#include <sqlext.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A worksheet cell as the add-in hands it over: a number, or a counted UTF-16 text of its own.
+struct Cell {
+    double number = 0;
+    char16_t* text = nullptr;
+};
+
+bool character_type(SQLSMALLINT t)
+{
+    return t == SQL_CHAR || t == SQL_VARCHAR || t == SQL_LONGVARCHAR || t == SQL_WCHAR || t == SQL_WVARCHAR ||
+           t == SQL_WLONGVARCHAR;
+}
+
+void text_cell(Cell& cell, const SQLWCHAR* units, size_t n)
+{
+    cell.text = static_cast<char16_t*>(std::malloc((n + 1) * sizeof(char16_t)));
+    cell.text[0] = static_cast<char16_t>(n);
+    std::memcpy(cell.text + 1, units, n * sizeof(char16_t));
+}
+
+void number_cell(Cell& cell, const char* digits, size_t n)
+{
+    std::from_chars(digits, digits + n, cell.number);
+}
+
+void check(SQLRETURN rc, const char* what)
+{
+    if (!SQL_SUCCEEDED(rc)) {
+        std::fprintf(stderr, "%s failed\n", what);
+        std::exit(1);
+    }
+}
+
+struct Column {
+    bool wide = false;
+    SQLLEN width = 0; // bytes of one bound value
+    std::vector<char> data;
+    std::vector<SQLLEN> indicators;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N|none\n");
+        return 2;
+    }
+    const std::string mode = argv[3];
+    if (mode == "none")
+        return 0;
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    check(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env), "env");
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    check(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc), "dbc");
+    check(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(argv[1]), SQL_NTS, nullptr, 0, nullptr,
+                           SQL_DRIVER_NOPROMPT),
+          "connect");
+    check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), "stmt");
+    const size_t block = mode.rfind("bound-", 0) == 0 ? std::strtoul(mode.c_str() + 6, nullptr, 10) : 1;
+    if (block > 1)
+        SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(block), 0);
+    SQLULEN fetched_rows = 0;
+    SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched_rows, 0);
+    check(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(argv[2]), SQL_NTS), "execute");
+    SQLSMALLINT count = 0;
+    SQLNumResultCols(stmt, &count);
+    const size_t n = static_cast<size_t>(count);
+    std::vector<Column> columns(n);
+    for (size_t j = 0; j < n; ++j) {
+        SQLSMALLINT type = 0, decimals = 0, nullable = 0;
+        SQLULEN size = 0;
+        SQLDescribeCol(stmt, static_cast<SQLUSMALLINT>(j + 1), nullptr, 0, nullptr, &type, &size, &decimals,
+                       &nullable);
+        Column& c = columns[j];
+        c.wide = mode == "cell-wide" || character_type(type);
+        c.width = c.wide ? static_cast<SQLLEN>((std::min<SQLULEN>(size ? size : 255, 255) + 1) * sizeof(SQLWCHAR))
+                         : 64;
+        if (block > 1) {
+            c.data.resize(static_cast<size_t>(c.width) * block);
+            c.indicators.resize(block);
+            check(SQLBindCol(stmt, static_cast<SQLUSMALLINT>(j + 1), c.wide ? SQL_C_WCHAR : SQL_C_CHAR, c.data.data(),
+                             c.width, c.indicators.data()),
+                  "bind");
+        }
+    }
+    std::vector<Cell> cells;
+    cells.reserve(n * 1024);
+    size_t rows = 0;
+    SQLWCHAR wide[256];
+    char narrow[64];
+    for (;;) {
+        SQLRETURN rc = SQLFetch(stmt);
+        if (rc == SQL_NO_DATA)
+            break;
+        check(rc, "fetch");
+        const size_t got = block > 1 ? fetched_rows : 1;
+        for (size_t r = 0; r < got; ++r) {
+            for (size_t j = 0; j < n; ++j) {
+                Column& c = columns[j];
+                cells.emplace_back();
+                Cell& cell = cells.back();
+                if (block > 1) {
+                    const SQLLEN ind = c.indicators[r];
+                    const char* p = c.data.data() + r * static_cast<size_t>(c.width);
+                    if (ind == SQL_NULL_DATA)
+                        continue;
+                    if (c.wide)
+                        text_cell(cell, reinterpret_cast<const SQLWCHAR*>(p), static_cast<size_t>(ind) / sizeof(SQLWCHAR));
+                    else
+                        number_cell(cell, p, static_cast<size_t>(ind));
+                    continue;
+                }
+                SQLLEN ind = 0;
+                if (c.wide) {
+                    SQLGetData(stmt, static_cast<SQLUSMALLINT>(j + 1), SQL_C_WCHAR, wide, sizeof wide, &ind);
+                    if (ind != SQL_NULL_DATA)
+                        text_cell(cell, wide, std::min<size_t>(static_cast<size_t>(ind) / sizeof(SQLWCHAR), 255));
+                }
+                else {
+                    SQLGetData(stmt, static_cast<SQLUSMALLINT>(j + 1), SQL_C_CHAR, narrow, sizeof narrow, &ind);
+                    if (ind != SQL_NULL_DATA)
+                        number_cell(cell, narrow, std::min<size_t>(static_cast<size_t>(ind), 63));
+                }
+            }
+            ++rows;
+        }
+    }
+    std::printf("%zu %zu\n", rows, cells.size());
+    for (Cell& c : cells)
+        std::free(c.text);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return 0;
+}
