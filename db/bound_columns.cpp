@@ -40,8 +40,10 @@ bool BoundColumns::bind(SQLHSTMT statement, const std::vector<ColumnShape>& colu
                 if (c.size == 0 || c.size > bound_text_units)
                     return false;
                 b.c_type = transcoded ? SQL_C_CHAR : SQL_C_WCHAR;
-                // An 8-bit driver's character may take four bytes.
-                b.width = static_cast<SQLLEN>((c.size + 1) * (transcoded ? 4 : sizeof(SQLWCHAR)));
+                // A character may take four bytes of an 8-bit driver's text, or a surrogate pair
+                // of UTF-16 units: MariaDB's driver cuts a pair in a buffer counted in characters
+                // and says nothing.
+                b.width = static_cast<SQLLEN>((c.size * (transcoded ? 4 : 2) + 1) * (transcoded ? 1 : sizeof(SQLWCHAR)));
             }
             else if (c.sql_type == SQL_LONGVARCHAR || c.sql_type == SQL_WLONGVARCHAR)
                 return false;
