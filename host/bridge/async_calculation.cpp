@@ -128,18 +128,18 @@ void Host::run_calculation(const CalculationPass& pass)
 
 void Host::calculate()
 {
-    run_calculation({[this] { return sheet_.calculate(*this); },
-                     [this](const auto& ready) { sheet_.resume([&](CellAddress at) { return ready(AsyncCaller{at, 0}); }); },
-                     [this] { sheet_.interrupt_waiting(); }});
+    calculate_sheet([this] { return sheet_.calculate(*this); });
 }
 
 void Host::recalculate()
 {
-    bool first = true;
-    run_calculation({[this, &first] {
-                         const bool all = std::exchange(first, false);
-                         return all ? sheet_.recalculate(*this) : sheet_.calculate(*this);
-                     },
+    calculate_sheet([this] { return sheet_.recalculate(*this); });
+}
+
+void Host::calculate_sheet(const std::function<Sheet::Progress()>& first_pass)
+{
+    bool started = false;
+    run_calculation({[&] { return std::exchange(started, true) ? sheet_.calculate(*this) : first_pass(); },
                      [this](const auto& ready) { sheet_.resume([&](CellAddress at) { return ready(AsyncCaller{at, 0}); }); },
                      [this] { sheet_.interrupt_waiting(); }});
 }

@@ -148,6 +148,8 @@ private:
         std::function<void()> interrupt;
     };
     void run_calculation(const CalculationPass& pass);
+    // The sheet's calculation, starting with `first_pass` (everything marked, or every formula).
+    void calculate_sheet(const std::function<Sheet::Progress()>& first_pass);
     Value call_async(const Registration& registration, std::vector<Value> args);
     std::optional<AsyncCaller> async_caller() const;
     bool caller_waits() const;

@@ -280,7 +280,7 @@ int functions_command(Host& host, const CommandLine& cl, std::ostream& out)
         if (!trim_right(r.function_help).empty())
             out << "  " << trim_right(r.function_help) << '\n';
         // Help beyond the arguments (some add-ins pad it) is not shown, as in a function wizard.
-        const std::size_t shown = std::min(r.argument_help.size(), std::max(names.size(), r.types.args.size()));
+        const std::size_t shown = std::min(r.argument_help.size(), std::max(names.size(), r.types.formula_arguments()));
         for (std::size_t i = 0; i < shown; ++i) {
             const std::string name = i < names.size() ? names[i] : "argument " + std::to_string(i + 1);
             const std::string help = trim_right(r.argument_help[i]);
