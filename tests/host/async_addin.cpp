@@ -12,6 +12,8 @@
 //   tAsyncBatch(value, count)      holds calls until `count` are held, then a thread answers them
 //                                  all with one xlAsyncReturn of arrays
 //   tEvents()                      the events seen, as "canceled ended ended ..."
+// A spreadsheet older than 14.0 (GET.WORKSPACE(2)), which has no asynchronous functions, gets
+// tAsyncNow as an ordinary function instead, as an add-in falls back, and none of the others.
 #include "host_callback.h"
 #include "xll/xlcall.h"
 
@@ -97,9 +99,11 @@ void start_worker(std::function<void()> work)
     workers.emplace_back(std::move(work));
 }
 
-void register_one(XLOPER12& module, std::u16string_view procedure, std::u16string_view type, std::u16string_view arguments, int macro_type)
+void register_one(XLOPER12& module, std::u16string_view procedure, std::u16string_view type, std::u16string_view arguments, int macro_type,
+                  std::u16string_view function_name = {})
 {
-    Text name(procedure), types(type), function(procedure), argument_text(arguments), category(u"Test");
+    Text name(procedure), types(type), function(function_name.empty() ? procedure : function_name), argument_text(arguments),
+        category(u"Test");
     XLOPER12 kind = number(macro_type);
     XLOPER12 id{};
     call(xlfRegister, &id, {&module, &name.x, &types.x, &function.x, &argument_text.x, &kind, &category.x});
@@ -115,6 +119,20 @@ void register_event(std::u16string_view command, int event)
     call(xlEventRegister, &done, {&name.x, &which});
 }
 
+// Whether the spreadsheet's version, as GET.WORKSPACE(2) tells it, is 14 or later.
+bool has_async_functions()
+{
+    XLOPER12 type = number(2), version{};
+    if (call(xlfGetWorkspace, &version, {&type}) != xlretSuccess)
+        return false;
+    int major = 0;
+    if ((version.xltype & xltypeStr) != 0 && version.val.str != nullptr)
+        for (int i = 1; i <= version.val.str[0] && version.val.str[i] >= '0' && version.val.str[i] <= '9'; ++i)
+            major = major * 10 + (version.val.str[i] - '0');
+    call(xlFree, nullptr, {&version});
+    return major >= 14;
+}
+
 } // namespace
 
 extern "C" int XLL_CALL xlAutoOpen()
@@ -128,17 +146,21 @@ extern "C" int XLL_CALL xlAutoOpen()
     XLOPER12 module{};
     if (call(xlGetName, &module, {}) != xlretSuccess)
         return 0;
-    register_one(module, u"tAsyncAfter", u">BBX", u"seconds,value", 1);
-    register_one(module, u"tAsyncNow", u">QX", u"value", 1);
-    register_one(module, u"tAsyncHold", u">AX", u"answer_on_cancel", 1);
-    register_one(module, u"tAsyncBatch", u">BBX", u"value,count", 1);
+    if (has_async_functions()) {
+        register_one(module, u"tAsyncAfter", u">BBX", u"seconds,value", 1);
+        register_one(module, u"tAsyncNow", u">QX", u"value", 1);
+        register_one(module, u"tAsyncHold", u">AX", u"answer_on_cancel", 1);
+        register_one(module, u"tAsyncBatch", u">BBX", u"value,count", 1);
+        register_one(module, u"tOnCanceled", u"J", u"", 2);
+        register_one(module, u"tOnEnded", u"J", u"", 2);
+        register_event(u"tOnCanceled", xleventCalculationCanceled);
+        register_event(u"tOnEnded", xleventCalculationEnded);
+    } else {
+        register_one(module, u"tSyncNow", u"QQ", u"value", 1, u"tAsyncNow");
+    }
     register_one(module, u"tAsyncPeak", u"B", u"", 1);
     register_one(module, u"tEvents", u"Q", u"", 1);
     register_one(module, u"tRefused", u"B", u"", 1);
-    register_one(module, u"tOnCanceled", u"J", u"", 2);
-    register_one(module, u"tOnEnded", u"J", u"", 2);
-    register_event(u"tOnCanceled", xleventCalculationCanceled);
-    register_event(u"tOnEnded", xleventCalculationEnded);
     call(xlFree, nullptr, {&module});
     return 1;
 }
@@ -182,6 +204,13 @@ extern "C" void XLL_CALL tAsyncAfter(double seconds, double value, XLOPER12* han
 extern "C" void XLL_CALL tAsyncNow(XLOPER12* value, XLOPER12* handle)
 {
     async_return(*handle, *value);
+}
+
+extern "C" XLOPER12* XLL_CALL tSyncNow(XLOPER12* value)
+{
+    static XLOPER12 result; // the host reads it before its argument's storage goes
+    result = *value;
+    return &result;
 }
 
 extern "C" void XLL_CALL tAsyncHold(short answer_on_cancel, XLOPER12* handle)

@@ -12,7 +12,6 @@ struct AsyncSheet {
     const char* name;
     std::string lines;
     std::string printed;
-    double esc_after = 0; // seconds of real time before the sheet's Esc presses, in all
 };
 
 inline std::vector<AsyncSheet> async_sheets()
@@ -58,8 +57,7 @@ inline std::vector<AsyncSheet> async_sheets()
     return {{"Concurrent", concurrent, values},
             {"Escape", escape,
              "cancelled\n#N/A\ncancelled!\n3\n#N/A\ncanceled ended\n1\n#N/A\ncancelled!\n"
-             "canceled ended ended ended canceled ended\n",
-             0.4}};
+             "canceled ended ended ended canceled ended\n"}};
 }
 
 } // namespace test
