@@ -17,7 +17,7 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from reuse_bench import Cluster, PG_BIN, timed  # noqa: E402
+from reuse_bench import Cluster, command_line, timed  # noqa: E402
 
 REPEAT = int(os.environ.get("REPEAT", "5"))
 
@@ -41,18 +41,7 @@ def best(cmd, expected):
 
 
 def main():
-    args = sys.argv[1:]
-    before = None
-    if "--before" in args:
-        at = args.index("--before")
-        before = args[at + 1]
-        del args[at:at + 2]
-    build = args[0] if args else os.path.join(HERE, "..", "build")
-    host = os.path.join(build, "zorvane")
-    if not os.path.exists(host):
-        sys.exit("no host at %s: build first" % host)
-    if not os.path.exists(PG_BIN + "/initdb"):
-        sys.exit("PostgreSQL 15 server binaries are missing (%s)" % PG_BIN)
+    host, before = command_line()
     folder = tempfile.mkdtemp(prefix="zorvane-async-bench-")
     cluster = None
     try:

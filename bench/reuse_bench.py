@@ -113,7 +113,8 @@ def write_sheet(path, cells):
         f.write("print A%d\n" % len(cells))
 
 
-def main():
+def command_line():
+    """The host of BUILD_DIR (default build/) and the other build of --before, or None."""
     args = sys.argv[1:]
     before = None
     if "--before" in args:
@@ -126,6 +127,11 @@ def main():
         sys.exit("no host at %s: build first" % host)
     if not os.path.exists(PG_BIN + "/initdb"):
         sys.exit("PostgreSQL 15 server binaries are missing (%s)" % PG_BIN)
+    return host, before
+
+
+def main():
+    host, before = command_line()
     folder = tempfile.mkdtemp(prefix="zorvane-reuse-bench-")
     cluster = None
     try:

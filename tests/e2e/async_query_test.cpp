@@ -17,15 +17,6 @@ using namespace test;
 
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
-
 size_t count_of(const std::string& text, const std::string& part)
 {
     size_t n = 0;
