@@ -105,8 +105,9 @@ void Host::run_calculation(const CalculationPass& pass)
         calculated = progress.completed + progress.waiting > 0;
         while (progress.waiting > 0) {
             if (progress.completed == 0) {
-                // Nothing went on in the last pass: only values still to come can change that.
-                if (cancelled_ || async_.pending() == 0) {
+                // Nothing went on in the last pass: only values can change that, still to come or
+                // come while the pass ran (after it had read them).
+                if (cancelled_ || !async_.values_to_come()) {
                     pass.interrupt();
                     break;
                 }

@@ -1,5 +1,7 @@
 #include "host/bridge/async_calls.h"
 
+#include <algorithm>
+
 namespace zorvane::host {
 
 AsyncCalls::State AsyncCalls::look_up(const AsyncCaller& caller, double function, const std::vector<Value>& args, Value& value) const
@@ -64,6 +66,12 @@ std::size_t AsyncCalls::pending() const
     for (const auto& [handle, call] : calls_)
         n += call.status == Call::Status::pending ? 1 : 0;
     return n;
+}
+
+bool AsyncCalls::values_to_come() const
+{
+    std::lock_guard lock(mutex_);
+    return news_ || std::any_of(calls_.begin(), calls_.end(), [](const auto& call) { return call.second.status == Call::Status::pending; });
 }
 
 bool AsyncCalls::wait_for_answer(const std::function<bool()>& stop, std::chrono::milliseconds poll)

@@ -45,6 +45,9 @@ public:
     // Whether the caller has no call still waiting for its value.
     bool all_answered(const AsyncCaller& caller) const;
     std::size_t pending() const;
+    // Whether a value is still to come, or came since the last wait: a calculation waiting for
+    // nothing else may end only when neither holds.
+    bool values_to_come() const;
 
     // Waits until a value arrives (true) or `stop` holds (false), asking `stop` every `poll`.
     bool wait_for_answer(const std::function<bool()>& stop, std::chrono::milliseconds poll);

@@ -9,6 +9,8 @@
 //                                  when asked to; the others are answered late, after
 //                                  CalculationEnded, from a thread, and tRefused() counts the
 //                                  answers the host refused
+//   tAsyncRelease(value)           answers every held call with "released", then itself with its
+//                                  value, all within the call
 //   tAsyncBatch(value, count)      holds calls until `count` are held, then a thread answers them
 //                                  all with one xlAsyncReturn of arrays
 //   tEvents()                      the events seen, as "canceled ended ended ..."
@@ -150,6 +152,7 @@ extern "C" int XLL_CALL xlAutoOpen()
         register_one(module, u"tAsyncAfter", u">BBX", u"seconds,value", 1);
         register_one(module, u"tAsyncNow", u">QX", u"value", 1);
         register_one(module, u"tAsyncHold", u">AX", u"answer_on_cancel", 1);
+        register_one(module, u"tAsyncRelease", u">QX", u"value", 1);
         register_one(module, u"tAsyncBatch", u">BBX", u"value,count", 1);
         register_one(module, u"tOnCanceled", u"J", u"", 2);
         register_one(module, u"tOnEnded", u"J", u"", 2);
@@ -217,6 +220,19 @@ extern "C" void XLL_CALL tAsyncHold(short answer_on_cancel, XLOPER12* handle)
 {
     std::lock_guard lock(mutex);
     held.push_back({*handle, answer_on_cancel != 0});
+}
+
+extern "C" void XLL_CALL tAsyncRelease(XLOPER12* value, XLOPER12* handle)
+{
+    std::vector<Held> releasing;
+    {
+        std::lock_guard lock(mutex);
+        releasing.swap(held);
+    }
+    Text released(u"released");
+    for (const Held& h : releasing)
+        async_return(h.handle, released.x);
+    async_return(*handle, *value);
 }
 
 extern "C" void XLL_CALL tAsyncBatch(double value, double count, XLOPER12* handle)

@@ -54,7 +54,13 @@ inline std::vector<AsyncSheet> async_sheets()
                                "esc after 0.2\n"
                                "print A2:A3\n"
                                "print =tEvents()\n";
+    // A value given back while the pass runs, after its cell was calculated, with nothing left
+    // pending: the calculation takes it instead of ending with the cell still waiting.
+    const std::string during_pass = "A1: =tAsyncHold(FALSE)\n"
+                                    "A2: =tAsyncRelease(\"in \")&A1\n"
+                                    "print A1:A2\n";
     return {{"Concurrent", concurrent, values},
+            {"AnsweredDuringThePass", during_pass, "released\nin released\n"},
             {"Escape", escape,
              "cancelled\n#N/A\ncancelled!\n3\n#N/A\ncanceled ended\n1\n#N/A\ncancelled!\n"
              "canceled ended ended ended canceled ended\n"}};
