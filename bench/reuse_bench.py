@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """200 different small queries (SELECT name FROM t WHERE id=N) on a local PostgreSQL through
-psqlODBC, in one host process, measured in the same run against:
+psqlODBC, in one host process, by zStatement (one after another) and by zQuery (asynchronous, a
+few at once), measured in the same run against:
 - the same 200 queries with a connection string of their own each, so that every query opens and
   closes its connection, as every query did before connections were kept;
 - python3-pyodbc running them on one persistent connection;
@@ -8,6 +9,8 @@ psqlODBC, in one host process, measured in the same run against:
 Process view: wall time of each process less that of a process doing no query (the host running a
 sheet of 200 constant cells, Python importing pyodbc). The host and pyodbc run in turn, REPEAT
 times, and the ratio is the median of the pairs'; the other figures are the best of REPEAT runs.
+The whole-run ratios compare the processes start to exit, the host's start and the interpreter's
+included.
 
   bench/reuse_bench.py [BUILD_DIR] [--before OTHER_BUILD_DIR]
 
@@ -110,7 +113,8 @@ def write_sheet(path, cells):
         f.write("print A%d\n" % len(cells))
 
 
-def main():
+def command_line():
+    """The host of BUILD_DIR (default build/) and the other build of --before, or None."""
     args = sys.argv[1:]
     before = None
     if "--before" in args:
@@ -123,6 +127,11 @@ def main():
         sys.exit("no host at %s: build first" % host)
     if not os.path.exists(PG_BIN + "/initdb"):
         sys.exit("PostgreSQL 15 server binaries are missing (%s)" % PG_BIN)
+    return host, before
+
+
+def main():
+    host, before = command_line()
     folder = tempfile.mkdtemp(prefix="zorvane-reuse-bench-")
     cluster = None
     try:
@@ -137,6 +146,8 @@ def main():
         own = os.path.join(folder, "own.sheet")
         write_sheet(own, ['=zStatement("%s","SELECT name FROM t WHERE id=%d")' % (cluster.connection_string(
             "Bench=%d;" % i), i) for i in range(1, QUERIES + 1)])
+        bound = os.path.join(folder, "bound.sheet")
+        write_sheet(bound, ['=zQuery("%s","SELECT name FROM t WHERE id=?",%d)' % (cs, i) for i in range(1, QUERIES + 1)])
         constants = os.path.join(folder, "constants.sheet")
         write_sheet(constants, ["=%d" % i for i in range(1, QUERIES + 1)])
         peer = os.path.join(folder, "peer.py")
@@ -146,19 +157,22 @@ def main():
         host_base, _ = best_wall([host, "run", constants])
         py_base, _ = best_wall([PYODBC_PYTHON, peer, "-"])
         # The two in turn, a ratio per pair: the machine's drift during the run falls out.
-        kept_q, py_q, ratios = [], [], []
+        kept_q, py_q, ratios, whole, whole_bound = [], [], [], [], []
         for r in range(REPEAT + 1):
-            order = [("kept", [host, "run", kept]), ("py", [PYODBC_PYTHON, peer, cs, str(QUERIES)])]
+            order = [("kept", [host, "run", kept]), ("py", [PYODBC_PYTHON, peer, cs, str(QUERIES)]),
+                     ("bound", [host, "run", bound])]
             times = {}
             for name, cmd in (order if r % 2 else order[::-1]):
                 times[name], out = timed(cmd)
-                if name == "kept" and not out.startswith("name %d" % QUERIES):
+                if name != "py" and not out.startswith("name %d" % QUERIES):
                     sys.exit("unexpected result: %r" % out[:80])
             if r == 0:
                 continue  # warm-up
             kept_q.append(times["kept"] - host_base)
             py_q.append(times["py"] - py_base)
             ratios.append(kept_q[-1] / py_q[-1])
+            whole.append(times["kept"] / times["py"])
+            whole_bound.append(times["bound"] / times["py"])
         own_wall, _ = best_wall([host, "run", own])
         own_q = own_wall - host_base
 
@@ -180,7 +194,9 @@ def main():
                                                                        before_q * 1e3 / QUERIES))
             print("older build / kept:                        %.1f" % (before_q / median(kept_q)))
         print("a connection each / kept:                  %.1f  (at least 10 wanted)" % (own_q / median(kept_q)))
-        print("kept / pyodbc, median of the pairs:        %.2f (at most 2.5 wanted)" % median(ratios))
+        print("kept / pyodbc, median of the pairs:        %.2f" % median(ratios))
+        print("whole runs, zStatement / pyodbc, median:   %.2f (at most 1.5 wanted)" % median(whole))
+        print("whole runs, zQuery / pyodbc, median:       %.2f (at most 1.5 wanted)" % median(whole_bound))
     finally:
         if cluster:
             cluster.stop()

@@ -2,6 +2,8 @@
 #include "db/cache_listing.h"
 #include "db/connection_pool.h"
 #include "db/run_registry.h"
+#include "db/statement_call.h"
+#include "db/waiting_cells.h"
 #include "xll/load_message.h"
 #include "xll/xll.h"
 
@@ -19,6 +21,8 @@ OPER12& clear_result()
 // runs left by Esc are forgotten, so that a statement they sent may now be sent again.
 void clear_cache()
 {
+    // Runs that ended and were not yet kept go in first, so that the clearing takes them too.
+    db::WaitingCells::instance().settle(db::ResultCache::instance(), db::time_stamp_now);
     db::ResultCache::instance().clear();
     db::RunRegistry::instance().clear();
     db::ConnectionPool::instance()->clear();

@@ -28,10 +28,12 @@ bool run_own(OdbcConnection& connection, OdbcStatement& check, const XCHAR* stat
 
 } // namespace
 
-bool still_alive(OdbcConnection& connection, OdbcStatement& check)
+bool still_alive(OdbcConnection& connection, OdbcStatement& check, bool recently_used)
 {
     if (!connection.connected() || !connection.same_file())
         return false;
+    if (recently_used)
+        return true;
     const Answer answer = driver_says(connection.handle());
     if (answer == Answer::dead)
         return false;

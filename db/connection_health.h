@@ -12,7 +12,9 @@ namespace db {
 // for servers whose drivers learn of a lost session only by using it (psqlODBC among them), a
 // statement that changes nothing, run on `check` so that it can be cancelled like any other.
 // False also for a driver that has no way to tell: such a connection cannot safely be reused.
-bool still_alive(OdbcConnection& connection, OdbcStatement& check);
+// A connection used moments ago (`recently_used`, see db::trusted_idle) is asked nothing that
+// reaches the server: only whether it is connected and its file is still the same.
+bool still_alive(OdbcConnection& connection, OdbcStatement& check, bool recently_used = false);
 
 // Readies a connection for keeping after a query: anything the statement left open (a BEGIN
 // without COMMIT) is rolled back, as closing the connection would have done. False when the

@@ -6,8 +6,9 @@
 
 namespace db {
 
-ConnectionPool::ConnectionPool(size_t capacity, std::chrono::steady_clock::duration idle_limit, Clock clock)
-    : capacity_(capacity), idle_limit_(idle_limit), clock_(std::move(clock))
+ConnectionPool::ConnectionPool(size_t capacity, std::chrono::steady_clock::duration idle_limit, Clock clock,
+                               std::chrono::steady_clock::duration trusted)
+    : capacity_(capacity), idle_limit_(idle_limit), clock_(std::move(clock)), trusted_(trusted)
 {
 }
 
@@ -17,11 +18,11 @@ const std::shared_ptr<ConnectionPool>& ConnectionPool::instance()
     return pool.value;
 }
 
-std::unique_ptr<OdbcConnection> ConnectionPool::take(xll::xstring_view connection_string)
+ConnectionPool::Lent ConnectionPool::lend(xll::xstring_view connection_string)
 {
     // Closed outside the lock, after it: a disconnect may wait for the server.
     std::vector<Kept> expired;
-    std::unique_ptr<OdbcConnection> found;
+    Lent found;
     {
         std::lock_guard<std::mutex> hold(lock_);
         const auto now = clock_();
@@ -29,11 +30,12 @@ std::unique_ptr<OdbcConnection> ConnectionPool::take(xll::xstring_view connectio
                                           [&](const Kept& k) { return now - k.last_used <= idle_limit_; });
         std::move(idle, kept_.end(), std::back_inserter(expired));
         kept_.erase(idle, kept_.end());
-        auto match = std::find_if(kept_.begin(), kept_.end(),
+        auto match = std::find_if(kept_.rbegin(), kept_.rend(),
                                   [&](const Kept& k) { return k.connection_string == connection_string; });
-        if (match != kept_.end()) {
-            found = std::move(match->connection);
-            kept_.erase(match);
+        if (match != kept_.rend()) {
+            found.connection = std::move(match->connection);
+            found.trusted = now - match->last_used <= trusted_;
+            kept_.erase(std::next(match).base());
         }
     }
     return found;
@@ -46,13 +48,6 @@ void ConnectionPool::keep(xll::xstring_view connection_string, std::unique_ptr<O
     std::vector<Kept> evicted;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        // A second connection for the same string (two queries that overlapped) replaces the first.
-        auto same = std::find_if(kept_.begin(), kept_.end(),
-                                 [&](const Kept& k) { return k.connection_string == connection_string; });
-        if (same != kept_.end()) {
-            evicted.push_back(std::move(*same));
-            kept_.erase(same);
-        }
         kept_.push_back(Kept{xll::xstring(connection_string), std::move(connection), clock_()});
         while (kept_.size() > capacity_) {
             evicted.push_back(std::move(kept_.front()));

@@ -23,11 +23,26 @@ inline constexpr std::chrono::milliseconds status_every{250};
 // not come back within this time (the driver waiting for the server's next rows) is cancelled.
 inline constexpr std::chrono::milliseconds fetch_cancel_grace{300};
 
-// A sheet rarely talks to more than a few data sources; each kept connection holds a server
-// session, so the least recently used goes when a new one would pass this.
-inline constexpr size_t kept_connections = 4;
+// How many queries of one data source (one connection string) run at once unless its MaxQueries
+// attribute says otherwise: enough for a sheet of queries to overlap their waits on the server,
+// few enough that a sheet does not take a shared server's sessions from everyone else.
+inline constexpr size_t queries_per_source = 4;
+// How many queries run at once in all, whatever the sources and their MaxQueries: each holds a
+// thread, a connection and a server session, and a sheet of many sources should not open dozens
+// of each on the user's machine. The others wait their turn, first come first served.
+inline constexpr size_t running_queries = 16;
+
+// Each kept connection holds a server session; the least recently used goes when a new one would
+// pass this. As many as can run at once, so that a sheet's queries find their connections again
+// at the next calculation.
+inline constexpr size_t kept_connections = running_queries;
 // A connection left alone this long is closed at the next query: the server's session should not
 // outlive the user's interest by much.
 inline constexpr std::chrono::minutes kept_idle_limit{5};
+// A kept connection used this recently is trusted without the check that costs a round trip: a
+// sheet's queries come within moments of each other, and a session lost in those seconds costs
+// one cell a failure that is not kept (a transient one: the next calculation runs it afresh),
+// where the check would cost every small query a second round trip. Longer idle, it is checked.
+inline constexpr std::chrono::seconds trusted_idle{3};
 
 } // namespace db

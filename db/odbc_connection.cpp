@@ -9,9 +9,7 @@ namespace db {
 
 namespace {
 
-constexpr std::string_view login_timeout_keyword = "LoginTimeout";
-
-bool is_login_timeout(xll::xstring_view attribute)
+bool is_attribute(xll::xstring_view attribute, std::string_view keyword)
 {
     const size_t equals = attribute.find(XCHAR('='));
     xll::xstring_view key = attribute.substr(0, equals);
@@ -19,11 +17,11 @@ bool is_login_timeout(xll::xstring_view attribute)
         key.remove_prefix(1);
     while (!key.empty() && key.back() == ' ')
         key.remove_suffix(1);
-    if (key.size() != login_timeout_keyword.size())
+    if (key.size() != keyword.size())
         return false;
     for (size_t i = 0; i < key.size(); ++i) {
         XCHAR c = key[i] >= 'a' && key[i] <= 'z' ? static_cast<XCHAR>(key[i] - 32) : key[i];
-        XCHAR k = static_cast<XCHAR>(login_timeout_keyword[i]);
+        XCHAR k = static_cast<XCHAR>(keyword[i]);
         if (c != (k >= 'a' && k <= 'z' ? static_cast<XCHAR>(k - 32) : k))
             return false;
     }
@@ -32,21 +30,27 @@ bool is_login_timeout(xll::xstring_view attribute)
 
 } // namespace
 
-std::chrono::seconds login_timeout_of(xll::xstring_view connection_string)
+long whole_attribute(xll::xstring_view connection_string, std::string_view keyword)
 {
-    const xll::xstring value = DriverText::attribute(connection_string, login_timeout_keyword);
+    const xll::xstring value = DriverText::attribute(connection_string, keyword);
     if (value.empty() || value.size() > 6)
-        return login_timeout;
-    long seconds = 0;
+        return -1;
+    long number = 0;
     for (XCHAR c : value) {
         if (c < '0' || c > '9')
-            return login_timeout;
-        seconds = seconds * 10 + (c - '0');
+            return -1;
+        number = number * 10 + (c - '0');
     }
+    return number;
+}
+
+std::chrono::seconds login_timeout_of(xll::xstring_view connection_string)
+{
+    const long seconds = whole_attribute(connection_string, login_timeout_keyword);
     return seconds > 0 ? std::chrono::seconds(seconds) : login_timeout;
 }
 
-xll::xstring without_login_timeout(xll::xstring_view connection_string)
+xll::xstring without_own_attributes(xll::xstring_view connection_string)
 {
     xll::xstring out;
     size_t start = 0;
@@ -63,7 +67,7 @@ xll::xstring without_login_timeout(xll::xstring_view connection_string)
                 break;
         }
         const xll::xstring_view attribute = connection_string.substr(start, end - start);
-        if (!is_login_timeout(attribute)) {
+        if (!is_attribute(attribute, login_timeout_keyword) && !is_attribute(attribute, max_queries_keyword)) {
             out += attribute;
             if (end < connection_string.size())
                 out += XCHAR(';');
@@ -98,7 +102,7 @@ SQLRETURN OdbcConnection::connect()
     // driver that has no such timeout (SQLite's, with nothing to reach) refuses it harmlessly.
     const auto seconds = static_cast<SQLULEN>(login_timeout_of(connection_string_).count());
     SQLSetConnectAttrW(connection_.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(seconds), 0);
-    const xll::xstring given = without_login_timeout(connection_string_);
+    const xll::xstring given = without_own_attributes(connection_string_);
     // The connection string takes the road its driver reads: sent through the manager's Latin-1
     // narrowing first, a non-ASCII file name would have opened (and created) another file.
     text_ = DriverText::before_connecting(environment_.get(), given);

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string_view>
 
 #include "db/driver_family.h"
 #include "db/driver_text.h"
@@ -67,10 +68,17 @@ private:
     std::optional<FileIdentity> file_identity_;
 };
 
+// The add-in's own attributes of a connection string, which drivers never see: the seconds a
+// connect may take, and how many queries of the source run at once (db/query_scheduler.h).
+inline constexpr std::string_view login_timeout_keyword = "LoginTimeout";
+inline constexpr std::string_view max_queries_keyword = "MaxQueries";
+
+// The whole number (at most six digits) an attribute gives, or -1 for none.
+long whole_attribute(xll::xstring_view connection_string, std::string_view keyword);
 // The seconds a connect may take: the connection string's LoginTimeout when it gives a whole
-// number of seconds, else the default. The add-in's own attribute: drivers never see it.
+// number of seconds, else the default.
 std::chrono::seconds login_timeout_of(xll::xstring_view connection_string);
-// The connection string without its LoginTimeout attribute, as the driver is given it.
-xll::xstring without_login_timeout(xll::xstring_view connection_string);
+// The connection string without the add-in's own attributes, as the driver is given it.
+xll::xstring without_own_attributes(xll::xstring_view connection_string);
 
 } // namespace db

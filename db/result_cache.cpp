@@ -68,6 +68,15 @@ void ResultCache::store(const QueryResult& run, xll::xstring_view connection_str
         append(run, run.value, connection_string, statement, headers, time_stamp, parameters);
 }
 
+void ResultCache::store(QueryResult&& run, xll::xstring_view connection_string, xll::xstring_view statement,
+                        int headers, double time_stamp, const QueryParameters* parameters)
+{
+    if (!admits(run))
+        return;
+    xll::OPER12 result = std::move(run.value);
+    append(run, std::move(result), connection_string, statement, headers, time_stamp, parameters);
+}
+
 LPXLOPER12 ResultCache::answer(xll::OPER12 value) noexcept
 {
     settle();

@@ -44,6 +44,9 @@ public:
     // Appends a deep copy of the run when it is admitted.
     void store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
                double time_stamp, const QueryParameters* parameters = nullptr);
+    // Appends the run itself when it is admitted: a result nobody else holds is never copied.
+    void store(QueryResult&& run, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
+               double time_stamp, const QueryParameters* parameters = nullptr);
 
     // The query road's answer to the host, held here until the next answer (the host copies it as
     // soon as the function returns).

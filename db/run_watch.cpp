@@ -117,22 +117,30 @@ QueryResult answer_request(const Request& request, RunPlace& place)
         if (!w.ended)
             return left(request, w, place.registry, run);
         place.registry.remove(run);
-        QueryResult q = run->take_outcome();
-        // Complete before any stop was seen, or failed on its own (a server's statement timeout
-        // included): the answer as it stands.
-        if (!q.stopped() || !run->was_stopped())
-            return q;
-        if (q.executed && request.changes_data())
-            return failure(changes_kept_text(run->rows()), FailureKind::statement);
-        // An earlier Esc stopped it before it could change anything (never sent, cancelled by the
-        // server, or a read): this calculation runs it, once. Stopped by this call's Esc, it is
-        // what the user stopped.
+        switch (after_run(*run)) {
+        case AfterRun::outcome: return run->take_outcome();
+        case AfterRun::changes_kept: return failure(changes_kept_text(run->rows()), FailureKind::statement);
+        case AfterRun::run_again: break;
+        }
+        // Stopped by this call's Esc, it is what the user stopped.
         if (w.escaped)
             return left(request, w, place.registry, run);
         if (joined)
             continue;
         return failure(cancelled_text(run->rows()), FailureKind::cancelled);
     }
+}
+
+AfterRun after_run(const WorkerRun& run)
+{
+    // Complete before any stop was seen, or failed on its own (a server's statement timeout
+    // included): the answer as it stands.
+    const QueryResult& q = run.outcome();
+    if (!q.stopped() || !run.was_stopped())
+        return AfterRun::outcome;
+    if (q.executed && run.request().changes_data())
+        return AfterRun::changes_kept;
+    return AfterRun::run_again;
 }
 
 xll::xstring progress_text(xll::xstring_view label, Phase phase, size_t rows)

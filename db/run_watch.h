@@ -57,6 +57,14 @@ struct RunPlace {
 // (kept in the cache like any result, so the statement is not sent again on its own).
 QueryResult answer_request(const Request& request, RunPlace& place);
 
+// What an ended run gives the caller who waits for it now.
+enum class AfterRun {
+    outcome,      // its outcome, as it stands: complete, or failed on its own
+    changes_kept, // an earlier Esc stopped a statement that may have changed data: never sent again
+    run_again,    // an earlier Esc stopped it before it could change anything: it runs afresh, once
+};
+AfterRun after_run(const WorkerRun& run);
+
 // "zStatement: 120,000 rows (Esc to cancel)", and the texts of the phases before the first row.
 xll::xstring progress_text(xll::xstring_view label, Phase phase, size_t rows);
 // "#Cancelled after 120,000 rows"

@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "db/query_parameters.h"
 #include "xll/oper.h"
 
 namespace db {
@@ -17,6 +18,14 @@ LPXLOPER12 statement_call(xll::xstring_view connection_string, xll::xstring_view
 // that cannot be bound is the result's text, and nothing runs.
 LPXLOPER12 query_call(xll::xstring_view connection_string, xll::xstring_view statement, const XLOPER12& parameters,
                       int headers) noexcept;
+
+// Reads zQuery's parameters into `values`: null when all are bound, else the answer that tells
+// why not (nothing is then sent, nothing kept).
+LPXLOPER12 unbound_parameters(const XLOPER12& parameters, QueryParameters& values) noexcept;
+
+// The local date-time number the cache stamps an entry with; 0 where the host cannot tell it (an
+// entry without its time is better than no entry).
+double time_stamp_now() noexcept;
 
 // The road's answer to a failure, for the guard at its edge: the failure's text where the cell
 // may show it, else #VALUE!.

@@ -30,9 +30,6 @@ LPXLOPER12 FailureAnswer::operator()(const std::exception* failure) const noexce
     return cache.answer(OPER12(xlerr::Value));
 }
 
-namespace {
-
-// An entry without its time is better than no entry.
 double time_stamp_now() noexcept
 {
     return guarded(answer(0.0), [] {
@@ -40,6 +37,8 @@ double time_stamp_now() noexcept
         return current_time_stamp(host);
     });
 }
+
+namespace {
 
 // The road itself; with parameters, the statement is prepared and they are bound.
 LPXLOPER12 run_call(xstring_view connection_string, xstring_view statement, const QueryParameters* parameters,
@@ -67,15 +66,20 @@ LPXLOPER12 statement_call(xstring_view connection_string, xstring_view statement
                    [&] { return run_call(connection_string, statement, nullptr, headers); });
 }
 
+LPXLOPER12 unbound_parameters(const XLOPER12& parameters, QueryParameters& values) noexcept
+{
+    // A value that cannot be bound is told in the cell. Null: all bound.
+    return guarded(FailureAnswer{FailureAnswer::sql_only}, [&]() -> LPXLOPER12 {
+        values = read_parameters(parameters);
+        return nullptr;
+    });
+}
+
 LPXLOPER12 query_call(xstring_view connection_string, xstring_view statement, const XLOPER12& parameters,
                       int headers) noexcept
 {
     QueryParameters values;
-    // A value that cannot be bound is told in the cell: nothing sent, nothing kept. Null: all bound.
-    if (LPXLOPER12 unbound = guarded(FailureAnswer{FailureAnswer::sql_only}, [&]() -> LPXLOPER12 {
-            values = read_parameters(parameters);
-            return nullptr;
-        }))
+    if (LPXLOPER12 unbound = unbound_parameters(parameters, values))
         return unbound;
     return guarded(FailureAnswer{FailureAnswer::any},
                    [&] { return run_call(connection_string, statement, &values, headers); });

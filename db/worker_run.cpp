@@ -2,6 +2,7 @@
 
 #include "db/connection_health.h"
 #include "db/limits.h"
+#include "db/query_scheduler.h"
 #include "xll/platform.h"
 #include "xll/text.h"
 
@@ -31,18 +32,25 @@ void kill_query(const xll::xstring& connection_string, long long session) noexce
 
 } // namespace
 
-WorkerRun::WorkerRun(Request request, std::shared_ptr<ConnectionPool> pool, std::unique_ptr<Calendar> calendar)
-    : request_(std::move(request)), pool_(std::move(pool)), calendar_(std::move(calendar))
+WorkerRun::WorkerRun(Request request, std::shared_ptr<ConnectionPool> pool, std::unique_ptr<Calendar> calendar,
+                     Ended ended)
+    : request_(std::move(request)), pool_(std::move(pool)), calendar_(std::move(calendar)),
+      ended_hook_(std::move(ended))
 {
 }
 
 std::shared_ptr<WorkerRun> WorkerRun::start(Request request, std::shared_ptr<ConnectionPool> pool,
-                                            std::unique_ptr<Calendar> calendar)
+                                            std::unique_ptr<Calendar> calendar, Ended ended)
 {
-    auto run = std::make_shared<WorkerRun>(std::move(request), std::move(pool), std::move(calendar));
-    if (!xll::platform::start_detached_thread([run] { run->work(); }))
-        run->work();
+    auto run = std::make_shared<WorkerRun>(std::move(request), std::move(pool), std::move(calendar), std::move(ended));
+    run->launch();
     return run;
+}
+
+void WorkerRun::launch()
+{
+    const xll::xstring& source = request_.connection_string;
+    QueryScheduler::instance().submit(source, queries_per_source_of(source), [self = shared_from_this()] { self->work(); });
 }
 
 void WorkerRun::enter(Phase phase)
@@ -58,11 +66,20 @@ QueryResult WorkerRun::run()
 {
     const auto start = std::chrono::steady_clock::now();
     enter(Phase::connecting);
+    // Stopped while it waited its turn: nothing was sent, and no connection is taken for it.
+    if (stop_.load()) {
+        QueryResult stopped;
+        stopped.status = QueryStatus::failed;
+        stopped.kind = FailureKind::cancelled;
+        return stopped;
+    }
     // A kept connection that no longer reaches its server (or whose file was replaced) is found
-    // out here, before the user's statement is sent, and replaced. A statement is never sent
-    // twice, so a session lost after sending shows its failure as any failure does.
-    connection_ = pool_->take(request_.connection_string);
-    if (connection_ && !still_alive(*connection_, statement_))
+    // out here, before the user's statement is sent, and replaced; one used moments ago is
+    // trusted (db/limits.h). A statement is never sent twice, so a session lost after sending
+    // shows its failure as any failure does.
+    auto kept = pool_->lend(request_.connection_string);
+    connection_ = std::move(kept.connection);
+    if (connection_ && !still_alive(*connection_, statement_, kept.trusted))
         connection_.reset();
     if (!connection_) {
         connection_ = std::make_unique<OdbcConnection>();
@@ -120,6 +137,13 @@ void WorkerRun::work() noexcept
     }
     ended_.notify_all();
     connection_.reset();
+    if (ended_hook_) {
+        try {
+            ended_hook_(shared_from_this());
+        }
+        catch (...) { // the hook answers its own failures; the worker only ends
+        }
+    }
 }
 
 bool WorkerRun::wait_for(std::chrono::milliseconds time)

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -21,12 +22,20 @@ namespace db {
 
 class WorkerRun : public RunProgress, public std::enable_shared_from_this<WorkerRun> {
 public:
-    // Starts the request on a worker thread, with a connection kept in the pool for its string
-    // (checked first) or a new one. Where no thread can be had, it runs here, to its end.
-    static std::shared_ptr<WorkerRun> start(Request request, std::shared_ptr<ConnectionPool> pool,
-                                            std::unique_ptr<Calendar> calendar);
+    // Told on the worker once the run has ended and its waiters were woken.
+    using Ended = std::function<void(const std::shared_ptr<WorkerRun>&)>;
 
-    WorkerRun(Request request, std::shared_ptr<ConnectionPool> pool, std::unique_ptr<Calendar> calendar);
+    // Starts the request on a worker thread once the scheduler gives it its turn
+    // (db/query_scheduler.h), with a connection kept in the pool for its string (checked first
+    // unless it was used moments ago) or a new one. Where no thread can be had, it runs here, to
+    // its end.
+    static std::shared_ptr<WorkerRun> start(Request request, std::shared_ptr<ConnectionPool> pool,
+                                            std::unique_ptr<Calendar> calendar, Ended ended = {});
+
+    WorkerRun(Request request, std::shared_ptr<ConnectionPool> pool, std::unique_ptr<Calendar> calendar,
+              Ended ended = {});
+    // Hands a run made here to the scheduler: start() made and launched at once.
+    void launch();
     WorkerRun(const WorkerRun&) = delete;
     WorkerRun& operator=(const WorkerRun&) = delete;
 
@@ -39,6 +48,8 @@ public:
     bool finished() const;
     // The outcome of an ended run, moved to the caller: taken once.
     QueryResult take_outcome();
+    // The outcome of an ended run, to read where nothing takes it meanwhile.
+    const QueryResult& outcome() const { return outcome_; }
 
     // The waiting side gives the run up. The worker stops where it looks (before the statement is
     // sent, between rows); a statement inside the driver is cancelled once, on a helper thread,
@@ -67,6 +78,7 @@ private:
     const Request request_;
     const std::shared_ptr<ConnectionPool> pool_;
     const std::unique_ptr<Calendar> calendar_;
+    const Ended ended_hook_;
 
     std::atomic<Phase> phase_{Phase::connecting};
     std::atomic<size_t> rows_{0};

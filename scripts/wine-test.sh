@@ -40,7 +40,7 @@ skip=$(sed -n 's/^| `\([^`]*\)` |.*/\1/p' "$root/tests/e2e/windows-differences.m
 status=0
 for build in "$@"; do
   build=$(cd "$build" && pwd)
-  for file in zorvane.exe Zorvane.xll XLCall32.dll tests/host_dyncall_tests.exe; do
+  for file in zorvane.exe Zorvane.xll XLCall32.dll tests/host_dyncall_tests.exe tests/zorvane_async_addin.xll; do
     [ -f "$build/$file" ] || { echo "$build/$file is missing: build it first (scripts/build.sh --windows)" >&2; exit 1; }
   done
   # A 32-bit build reaches the i386 drivers; the i386 MariaDB driver cannot be installed beside
@@ -64,6 +64,9 @@ WRAPPER
   chmod +x "$wrapper"
   wine winepath -w "$build/Zorvane.xll" >"$logs/winepath.out" 2>/dev/null
   addin=$(tr -d '\r\n' <"$logs/winepath.out")
+  # The asynchronous test add-in's Windows build, for the tests of asynchronous calculation.
+  wine winepath -w "$build/tests/zorvane_async_addin.xll" >"$logs/winepath.out" 2>/dev/null
+  async_addin=$(tr -d '\r\n' <"$logs/winepath.out")
 
   # The calling conventions of the host, which only a Windows program can check.
   echo "== host dynamic calls of $(basename "$build") under Wine"
@@ -75,7 +78,7 @@ WRAPPER
 
   echo "== end-to-end suite with $build/zorvane.exe under Wine"
   t0=$(date +%s)
-  ZORVANE_TEST_HOST="$wrapper" ZORVANE_TEST_ADDIN="$addin" ZORVANE_TEST_WINDOWS_BUILD="$build" \
+  ZORVANE_TEST_HOST="$wrapper" ZORVANE_TEST_ADDIN="$addin" ZORVANE_TEST_ASYNC_ADDIN="$async_addin" ZORVANE_TEST_WINDOWS_BUILD="$build" \
     ctest --test-dir "$linux" -L e2e ${skip:+-E "$skip"} --output-on-failure -j2 --timeout 600 || status=1
   echo "== $(basename "$build") under Wine: $(( $(date +%s) - t0 ))s"
 done

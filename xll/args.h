@@ -116,6 +116,28 @@ public:
         aliases_.emplace_back(function_text);
         return *this;
     }
+    // The function is asynchronous where the host runs such functions: there it is registered
+    // with this procedure, returning nothing, with the call's handle after its arguments. The
+    // handle has no name, help or descriptor: the function wizard and the paste macros never see
+    // it. Elsewhere the record registers as written.
+    XArgs& asynchronous(const xchar* procedure)
+    {
+        asynchronous_procedure_ = procedure;
+        return *this;
+    }
+    bool has_asynchronous_form() const { return asynchronous_procedure_.is(xltypeStr); }
+    // The record as a host that runs asynchronous functions takes it.
+    XArgs asynchronous_form() const
+    {
+        XArgs form = *this;
+        const auto types = args_[slot_type_text].text();
+        std::basic_string<xchar> text(1, xchar('>'));
+        text.append(types.substr(desc_.front().type.text().size()));
+        text += xchar('X');
+        form.args_[slot_procedure] = asynchronous_procedure_;
+        form.args_[slot_type_text] = value(std::basic_string_view<xchar>(text));
+        return form;
+    }
 
     // Descriptor i: 0 is the result, 1.. the arguments.
     const Descriptor& Arg(size_t i) const
@@ -163,6 +185,7 @@ private:
     std::vector<Descriptor> desc_;
     uint32_t help_context_ = 0;
     std::vector<value> aliases_;
+    value asynchronous_procedure_;
     std::vector<X*> pointers_;
 };
 

@@ -260,7 +260,8 @@ AddIn12 xai_zClearMsg(Args12(XLL_PROCEDURE("?xll_ClearMsg", xll_ClearMsg), XLL_T
 AddIn12 xai_zShowLoadMsg(Args12(XLL_PROCEDURE("?xll_macro", xll_macro), XLL_T("zShowLoadMsg")));
 
 // 42 zQuery (database): after every other registration, which it leaves as they are. Its argument
-// names hold no blanks, so XLL.PASTE.CREATE can name the cells it lays out.
+// names hold no blanks, so XLL.PASTE.CREATE can name the cells it lays out. Asynchronous where the
+// host runs such functions, with a procedure of its own.
 
 AddIn12 xai_zQuery(
     Args12(XLL_T("Q"), XLL_PROCEDURE("?zQuery", xll_zQuery), XLL_T("zQuery"))
@@ -270,7 +271,15 @@ AddIn12 xai_zQuery(
              XLL_T("The values for the markers: a value, or a range or array read row by row. An empty cell is NULL. "))
         .Arg(XLL_T("A"), XLL_T("Headers"), XLL_T("Optional. By default is FALSE. "))
         .Category(zorvane)
-        .FunctionHelp(XLL_T("Runs a SQL statement with cell values bound to its ? markers; no value becomes part of the SQL text.")));
+        .FunctionHelp(XLL_T("Runs a SQL statement with cell values bound to its ? markers; no value becomes part of the SQL text."))
+        .asynchronous(XLL_PROCEDURE("?zQueryAsync", xll_zQueryAsync)));
+
+// 43, 44 the commands that hear the calculation's events for zQuery's waiting cells (database)
+
+AddIn12 xai_zQuery_canceled(Args12(XLL_PROCEDURE("?zQueryCalculationCanceled", xll_zQueryCalculationCanceled),
+                                   XLL_T("zQuery.CalculationCanceled")));
+AddIn12 xai_zQuery_ended(Args12(XLL_PROCEDURE("?zQueryCalculationEnded", xll_zQueryCalculationEnded),
+                                XLL_T("zQuery.CalculationEnded")));
 
 // ---- callbacks and host-event bindings --------------------------------------------------------
 // Auto<OpenAfter12>: the load message (load messages)

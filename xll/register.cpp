@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "xll/host_version.h"
 #include "xll/platform.h"
 #include "xll/text.h"
 
@@ -31,6 +32,14 @@ template <class X> void alert_procedure(const XOPER<X>& procedure, const char* s
     }
     catch (...) {
     }
+}
+
+// The record as this host registers it: its asynchronous form where the host runs such functions.
+template <class X> XArgs<X> form_for_host(const XArgs<X>& args)
+{
+    if (args.has_asynchronous_form() && host_runs_asynchronous_functions())
+        return args.asynchronous_form();
+    return args;
 }
 
 } // namespace
@@ -85,7 +94,7 @@ template <class X> XOPER<X> Register(const XArgs<X>& args, size_t i)
     XOPER<X> result(true);
     if (!args.registrable())
         return result;
-    XArgs<X> copy = args;
+    XArgs<X> copy = form_for_host(args);
     if (i > 0)
         copy[slot_function_text] = args.aliases().at(i - 1);
     X** opers = copy.pointers();
@@ -116,7 +125,7 @@ template <class X> XOPER<X> Unregister(const XArgs<X>& args)
     XOPER<X> result;
     try {
         auto path = Excel<X>(xlGetName);
-        auto id = Excel<X>(xlfRegisterId, path, args[slot_procedure]);
+        auto id = Excel<X>(xlfRegisterId, path, form_for_host(args)[slot_procedure]);
         result = Excel<X>(xlfUnregister, id).copy();
     }
     catch (...) {
@@ -143,7 +152,7 @@ template <class X> XOPER<X> XAddIn<X>::Register()
     if (args_.registrable()) {
         procedure_ = platform::library_export(narrow<X>(std::basic_string_view<typename traits<X>::xchar>(
                                                   library_path<X>().val.str + 1, string_length(library_path<X>()))),
-                                              narrow<X>(args_[slot_procedure].text()));
+                                              narrow<X>(form_for_host(args_)[slot_procedure].text()));
         if (result.is(xltypeNum))
             register_id_ = result.val.num;
     }

@@ -204,6 +204,14 @@ enum : int {
     xlGetInst = 7 | xlSpecial,
     xlGetHwnd = 8 | xlSpecial,
     xlGetName = 9 | xlSpecial,
+    xlAsyncReturn = 16 | xlSpecial,
+    xlEventRegister = 17 | xlSpecial,
+};
+
+// Events a command can be registered for with xlEventRegister.
+enum : int {
+    xleventCalculationEnded = 1,
+    xleventCalculationCanceled = 2,
 };
 
 // Worksheet and macro-sheet functions.
@@ -258,6 +266,7 @@ enum : int {
     xlfRegister = 149,
     xlfDialogBox = 161,
     xlfGetCell = 185,
+    xlfGetWorkspace = 186,
     xlfUnregister = 201,
     xlfEvaluate = 257,
     xlfRegisterId = 267,

@@ -165,6 +165,10 @@ Value convert_result(ArgType type, const DynResult& r, const AddinFree& free, Re
     case ArgType::oper8:
     case ArgType::ref8:
         return pointer ? take_returned_record(*static_cast<XLOPER*>(pointer), free, store) : Value(ErrorCode::num);
+    case ArgType::nothing:
+        return Missing{};
+    case ArgType::async_handle:
+        break;
     }
     return ErrorCode::value;
 }
@@ -201,22 +205,26 @@ Value take_returned_record(XLOPER& record, const AddinFree& free, ResultStore& s
 }
 
 Value call_registration(const Registration& registration, std::vector<Value> args, EvalContext& ctx, const AddinFree& free,
-                        ResultStore& store)
+                        ResultStore& store, XLOPER12* async_handle)
 {
     const auto& types = registration.types.args;
-    if (args.size() > types.size())
-        throw UsageError(registration.function_text + " takes at most " + std::to_string(types.size()) + " argument" +
-                         (types.size() == 1 ? "" : "s") + ", not " + std::to_string(args.size()));
-    args.resize(types.size(), Missing{});
+    const std::size_t given = registration.types.formula_arguments();
+    if (args.size() > given)
+        throw UsageError(registration.function_text + " takes at most " + std::to_string(given) + " argument" + (given == 1 ? "" : "s") +
+                         ", not " + std::to_string(args.size()));
+    args.resize(given, Missing{});
     if (registration.address == nullptr)
         return ErrorCode::name;
+    if (registration.types.is_async() && async_handle == nullptr)
+        return ErrorCode::na;
 
     ArgumentStorage storage;
     std::vector<DynArg> call_args;
     call_args.reserve(types.size());
     try {
-        for (std::size_t i = 0; i < types.size(); ++i)
-            call_args.push_back(convert(types[i], args[i], ctx, storage));
+        std::size_t next = 0; // the next of the formula's arguments; the handle is none of them
+        for (const ArgType type : types)
+            call_args.push_back(type == ArgType::async_handle ? DynArg::pointer(async_handle) : convert(type, args[next++], ctx, storage));
     } catch (const ErrorResult& e) {
         return e.code;
     }

@@ -29,8 +29,9 @@ Value take_returned_record(XLOPER& record, const AddinFree& free, ResultStore& s
 // Rules for values that do not fit a code: a scalar code given an array takes its top-left
 // element; an error value given to a non-record code is the result, without calling; a null
 // record or pointer returned shows as #NUM!. Throws UsageError for more arguments than
-// registered.
+// registered. An asynchronous function gets `async_handle` where it takes its handle (#N/A
+// without one, not called) and gives Missing when it was called: its value comes later.
 Value call_registration(const Registration& registration, std::vector<Value> args, EvalContext& ctx, const AddinFree& free,
-                        ResultStore& store);
+                        ResultStore& store, XLOPER12* async_handle = nullptr);
 
 } // namespace zorvane::host

@@ -8,13 +8,16 @@
 #include "host/engine/utf.h"
 #include "host/engine/utf8_path.h"
 
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <ostream>
 
 namespace zorvane::host {
 
 namespace {
-Host* active_host = nullptr;
+// Read by the callbacks on any thread (an add-in's worker gives its values back through them).
+std::atomic<Host*> active_host{nullptr};
 
 // An add-in function that evaluates a formula calling itself would otherwise recurse until the
 // stack runs out; past this depth the inner call shows #VALUE!.
@@ -138,7 +141,8 @@ void Host::close_addins()
             }
         }
     }
-    // Registrations point into the libraries; they go first.
+    // Registrations point into the libraries; they go first, and the events they were for.
+    event_commands_.clear();
     while (!registry_.all().empty())
         registry_.remove(registry_.all().front().id);
     modules_.clear();
@@ -184,7 +188,7 @@ Value Host::evaluate_text(std::u16string_view formula)
 std::optional<int> Host::registered_arity(std::string_view name)
 {
     if (const Registration* r = registry_.find_name(name))
-        return static_cast<int>(r->types.args.size());
+        return static_cast<int>(r->types.formula_arguments());
     return std::nullopt;
 }
 
@@ -198,6 +202,12 @@ Value Host::call_registered(std::string_view name, std::vector<Value> args)
     CallDepth depth(call_depth_);
     if (depth.too_deep())
         return ErrorCode::value;
+    if (registration.types.is_async())
+        return call_async(registration, std::move(args));
+    // A formula waiting for an asynchronous value calls nothing more of the add-in until the
+    // value is there and the formula is calculated again.
+    if (caller_waits())
+        return ErrorCode::getting_data;
     return call_registration(registration, std::move(args), *this, free_for(registration), results_);
 }
 
@@ -215,7 +225,18 @@ Value Host::evaluate_formula(std::string_view text)
 {
     const NodePtr ast = parse_formula(text);
     check_calls(*ast, *this);
-    return resolve_result(evaluate(*ast, *this), *this);
+    Value value;
+    evaluate_formulas({ast.get()}, [&](std::size_t, const Value& v) { value = v; });
+    return value;
+}
+
+std::string Host::version_text() const
+{
+    if (!options_.version12) // the last version before the wide interface
+        return "11.0";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", options_.excel_version);
+    return text;
 }
 
 Value Host::run_macro(const std::string& name)

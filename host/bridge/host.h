@@ -3,21 +3,25 @@
 #pragma once
 
 #include "host/bridge/addin_call.h"
+#include "host/bridge/async_calls.h"
 #include "host/bridge/dynamic_library.h"
 #include "host/bridge/registry.h"
 #include "host/bridge/result_store.h"
 #include "host/engine/eval_context.h"
+#include "host/engine/formula_ast.h"
 #include "host/sheet/on_time_schedule.h"
 #include "host/sheet/sheet.h"
 #include "host/sheet/ui_script.h"
 #include "xll/xlcall.h"
 
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <memory>
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zorvane::host {
@@ -27,6 +31,7 @@ struct HostOptions {
     AlertAnswer default_alert = AlertAnswer::ok;
     bool version12 = true;          // report the wide interface; off plays an older host
     bool show_status = false;       // tell every change of the status bar on the alert stream
+    double excel_version = 14;      // the version played: asynchronous functions from 14 on
 };
 
 class Host final : public EvalContext {
@@ -48,11 +53,27 @@ public:
     int callback12(int xlfn, int count, XLOPER12** args, XLOPER12* result);
     int callback8(int xlfn, XLOPER* result, int count, XLOPER** args);
     int message_box(const char* text, const char* caption, unsigned type);
-    int callback_version() const { return options_.version12 ? 0x0C00 : 0x0B00; }
+    int callback_version() const { return wide_interface() ? 0x0C00 : 0x0B00; }
+    // Whether the version played offers asynchronous functions and their events.
+    bool async_functions() const { return wide_interface() && options_.excel_version >= 14; }
+    // The version as GET.WORKSPACE(2) tells it, such as "14.0".
+    std::string version_text() const;
 
     // Parses, checks and evaluates formula text; the result is what a cell would show.
     // Throws UsageError (parse error, unknown function, argument count).
     Value evaluate_formula(std::string_view text);
+
+    // A calculation: every cell that needs it (or, recalculating, every formula), the sheet going
+    // on while asynchronous calls are pending and calculating what waits for them as their values
+    // come back, until none waits or Esc stops it. Esc raises CalculationCanceled, and the cells
+    // still waiting then show #N/A until the next calculation. Either way CalculationEnded follows.
+    void calculate();
+    void recalculate();
+    // Formulas outside cells (eval, print =FORMULA) calculated the same way, after the sheet's own
+    // calculation: `ready` gets each value, in order, as soon as it and those before it are known.
+    using FormulaReady = std::function<void(std::size_t index, const Value& value)>;
+    void evaluate_formulas(const std::vector<const Node*>& formulas, const FormulaReady& ready);
+    std::size_t pending_async_calls() const { return async_.pending(); }
     // Runs a registered command (or function) by name. Throws UsageError for an unknown name.
     Value run_macro(const std::string& name);
     // Moves the clock forward, running the timed macros that fall due.
@@ -85,6 +106,7 @@ public:
 
 private:
     template <class X> int callback(int xlfn, int count, X** args, X* result);
+    bool wide_interface() const { return options_.version12 && options_.excel_version >= 12; }
     struct Module {
         std::string path; // absolute
         DynamicLibrary library;
@@ -118,6 +140,25 @@ private:
     int apply_style(const std::vector<Value>& args, Value& result);
     AddinFree free_for(const Registration& registration);
 
+    // Asynchronous functions and their events (async_calculation.cpp).
+    // One calculation's passes over what it calculates: cells or formulas outside them.
+    struct CalculationPass {
+        std::function<Sheet::Progress()> calculate;
+        std::function<void(const std::function<bool(const AsyncCaller&)>& ready)> resume;
+        std::function<void()> interrupt;
+    };
+    void run_calculation(const CalculationPass& pass);
+    // The sheet's calculation, starting with `first_pass` (everything marked, or every formula).
+    void calculate_sheet(const std::function<Sheet::Progress()>& first_pass);
+    Value call_async(const Registration& registration, std::vector<Value> args);
+    std::optional<AsyncCaller> async_caller() const;
+    bool caller_waits() const;
+    void caller_waits_for_result();
+    void show_pending(std::size_t count);
+    int async_return(int count, XLOPER12** args, XLOPER12* result);
+    Value register_event(const std::vector<Value>& args);
+    void raise_event(int event);
+
     HostOptions options_;
     std::ostream& messages_; // the host's own word to the user, beside the alerts
     UiScript ui_;
@@ -131,6 +172,14 @@ private:
     bool screen_updating_ = true;
     double now_ = 0;
     int call_depth_ = 0; // registered functions running inside one another
+    AsyncCalls async_;
+    std::map<int, std::vector<std::string>> event_commands_; // event → commands, in registration order
+    bool calculating_ = false;     // a calculation is under way
+    bool cancelled_ = false;       // Esc stopped it: no asynchronous call starts any more
+    std::size_t formula_ = 0;      // the formula outside cells being calculated (from 1), or 0
+    bool formula_waits_ = false;   // it waits for an asynchronous result
+    std::size_t shown_pending_ = 0; // the count of pending calls last told (--status)
+    std::thread::id thread_ = std::this_thread::get_id(); // the spreadsheet's thread: the callbacks' own
     std::mt19937_64 random_;
     Host* previous_active_ = nullptr;
 };

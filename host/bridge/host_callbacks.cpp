@@ -40,6 +40,10 @@ bool is_text_arg(const std::vector<Value>& args, std::size_t i)
 // hand the answer out as a record the add-in gives back with xlFree.
 template <class X> int Host::callback(int xlfn, int count, X** args, X* result)
 {
+    // The session is the spreadsheet's thread's alone; other threads may only give asynchronous
+    // values back (callback12).
+    if (std::this_thread::get_id() != thread_)
+        return xlretNotThreadSafe;
     try {
         if (count < 0 || count > max_arguments)
             return xlretInvCount;
@@ -73,6 +77,8 @@ template <class X> int Host::callback(int xlfn, int count, X** args, X* result)
 
 int Host::callback12(int xlfn, int count, XLOPER12** args, XLOPER12* result)
 {
+    if ((xlfn & ~(xlIntl | xlPrompt)) == xlAsyncReturn)
+        return async_return(count, args, result);
     return callback<XLOPER12>(xlfn, count, args, result);
 }
 
@@ -160,6 +166,23 @@ int Host::dispatch(int xlfn, std::vector<Value>& args, Value& result)
         result = escape_pressed(let_go);
         return xlretSuccess;
     }
+    case xlEventRegister:
+        if (!async_functions())
+            return xlretInvXlfn;
+        if (!count_in(args, 2, 2))
+            return xlretInvCount;
+        result = register_event(args);
+        return xlretSuccess;
+    case xlfGetWorkspace: {
+        // Of the workspace only the version is known here, which tells an add-in what it may use.
+        if (!count_in(args, 1, 1))
+            return xlretInvCount;
+        const Value& type = first_element(args[0]);
+        if (!type.is_number() || type.number() != 2)
+            return xlretFailed;
+        result = utf8_to_utf16(version_text());
+        return xlretSuccess;
+    }
     case xlStack:
         if (!args.empty())
             return xlretInvCount;
@@ -233,8 +256,9 @@ Value Host::register_function(std::vector<Value>& args)
     if (type_text.empty() && macro_type != MacroType::command)
         return ErrorCode::value;
     auto types = type_text.empty() ? std::optional<TypeText>(TypeText{}) : parse_type_text(type_text);
-    if (!types)
-        return ErrorCode::value;
+    if (!types || (types->is_async() && !async_functions()))
+        return ErrorCode::value; // an older spreadsheet knows no asynchronous function
+
     void* address = module->library.symbol(xll::export_symbol_name(procedure));
     if (address == nullptr)
         return ErrorCode::value; // the add-in does not export this procedure

@@ -1,6 +1,8 @@
 #include "host/bridge/type_text.h"
 #include "host/engine/sheet_limits.h"
 
+#include <algorithm>
+
 namespace zorvane::host {
 
 namespace {
@@ -41,6 +43,10 @@ std::optional<ArgType> read_code(std::string_view text, std::size_t& i)
         return ArgType::ref8;
     case 'U':
         return ArgType::ref12;
+    case '>':
+        return ArgType::nothing;
+    case 'X':
+        return ArgType::async_handle;
     default:
         return std::nullopt;
     }
@@ -74,6 +80,12 @@ std::optional<TypeText> parse_type_text(std::string_view text)
         out.args.push_back(*arg);
     }
     if (out.args.size() > static_cast<std::size_t>(max_arguments))
+        return std::nullopt;
+    // Nothing to return is only the mark of an asynchronous function, whose one handle is where
+    // its value comes back to; the handle means nothing without it.
+    const auto handles = std::count(out.args.begin(), out.args.end(), ArgType::async_handle);
+    if (out.result == ArgType::async_handle || std::count(out.args.begin(), out.args.end(), ArgType::nothing) > 0 ||
+        handles != (out.is_async() ? 1 : 0))
         return std::nullopt;
     return out;
 }
@@ -109,6 +121,10 @@ std::string type_code(ArgType type)
         return "R";
     case ArgType::ref12:
         return "U";
+    case ArgType::nothing:
+        return ">";
+    case ArgType::async_handle:
+        return "X";
     }
     return "?";
 }

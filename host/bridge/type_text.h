@@ -2,7 +2,9 @@
 // Codes understood: A (short boolean), B (double), C / C% (null-terminated 8-bit / wide text),
 // D / D% (counted text), E (pointer to double), H (unsigned short), I (short), J (int),
 // P / Q (8-bit / wide value record), R / U (the same, references allowed). Flags: '!' volatile,
-// '#' macro-sheet equivalent, '$' thread-safe, '&' cluster-safe.
+// '#' macro-sheet equivalent, '$' thread-safe, '&' cluster-safe. An asynchronous function returns
+// nothing ('>') and takes one argument X, the handle of its call, which formulas do not give:
+// its value comes back later through xlAsyncReturn.
 #pragma once
 
 #include <optional>
@@ -27,6 +29,8 @@ enum class ArgType {
     oper12,        // Q
     ref8,          // R
     ref12,         // U
+    nothing,       // > (a result only)
+    async_handle,  // X (an argument only)
 };
 
 struct TypeText {
@@ -36,9 +40,13 @@ struct TypeText {
     bool macro_equivalent = false;
     bool thread_safe = false;
     bool cluster_safe = false;
+
+    bool is_async() const { return result == ArgType::nothing; }
+    // The arguments a formula gives: all but the asynchronous handle.
+    std::size_t formula_arguments() const { return is_async() ? args.size() - 1 : args.size(); }
 };
 
-// nullopt for an empty text or an unknown code. An empty type text, which a command may have, is
+// nullopt for an empty text or an unknown code, and for '>' without exactly one X or X without '>'. An empty type text, which a command may have, is
 // handled by the caller.
 std::optional<TypeText> parse_type_text(std::string_view text);
 

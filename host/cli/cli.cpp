@@ -16,6 +16,8 @@
 #include "host/sheet/local_time.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -73,7 +75,17 @@ const Option options[] = {
              throw UsageError("--version-12 takes on or off");
          cl.host.version12 = on == "ON";
      }},
-    {"--status", Option::Takes::nothing, "--status", "show every change of the status bar on standard error",
+    {"--excel-version", Option::Takes::value, "--excel-version VERSION",
+     "the version played, as GET.WORKSPACE(2) tells it (default 14.0; below 14 no asynchronous functions)",
+     [](CommandLine& cl, const std::string& text) {
+         char* end = nullptr;
+         const double version = std::strtod(text.c_str(), &end);
+         if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0])) || *end != '\0' || !(version >= 1 && version < 100))
+             throw UsageError("--excel-version takes a version number such as 12.0, not '" + text + "'");
+         cl.host.excel_version = version;
+     }},
+    {"--status", Option::Takes::nothing, "--status",
+     "show every change of the status bar, and of the asynchronous calls pending, on standard error",
      [](CommandLine& cl, const std::string&) { cl.host.show_status = true; }},
     {"--csv", Option::Takes::nothing, "--csv", "CSV (the default for run; eval prints an aligned grid)",
      [](CommandLine& cl, const std::string&) { cl.format = OutputFormat::csv; }},
@@ -188,8 +200,10 @@ int eval_command(Host& host, const CommandLine& cl, std::ostream& out)
     const bool several = formulas.size() > 1;
     const NumberFormatAt number_format = [&](int, int) { return cl.number_format; };
     bool failed = false;
-    for (std::size_t i = 0; i < formulas.size(); ++i) {
-        const Value value = resolve_result(evaluate(*formulas[i], host), host);
+    std::vector<const Node*> nodes;
+    for (const auto& f : formulas)
+        nodes.push_back(f.get());
+    host.evaluate_formulas(nodes, [&](std::size_t i, const Value& value) {
         if (json && several) {
             out << "{\"formula\":" << json_string(cl.operands[i]) << ",\"value\":"
                 << json_value(value, format == OutputFormat::json_records, number_format) << "}\n";
@@ -200,7 +214,7 @@ int eval_command(Host& host, const CommandLine& cl, std::ostream& out)
         }
         failed = is_printed_failure(value) || failed;
         out.flush();
-    }
+    });
     return failed ? exit_failures_printed : exit_success;
 }
 
@@ -266,7 +280,7 @@ int functions_command(Host& host, const CommandLine& cl, std::ostream& out)
         if (!trim_right(r.function_help).empty())
             out << "  " << trim_right(r.function_help) << '\n';
         // Help beyond the arguments (some add-ins pad it) is not shown, as in a function wizard.
-        const std::size_t shown = std::min(r.argument_help.size(), std::max(names.size(), r.types.args.size()));
+        const std::size_t shown = std::min(r.argument_help.size(), std::max(names.size(), r.types.formula_arguments()));
         for (std::size_t i = 0; i < shown; ++i) {
             const std::string name = i < names.size() ? names[i] : "argument " + std::to_string(i + 1);
             const std::string help = trim_right(r.argument_help[i]);

@@ -134,7 +134,7 @@ public:
         else if (verb == "NOW")
             now(rest);
         else if (verb == "RECALC")
-            host_.sheet().recalculate(host_);
+            host_.recalculate();
         else if (verb == "KEY")
             key(rest);
         else if (verb == "SELECT")
@@ -234,12 +234,13 @@ private:
         }
         if (print_sheet_detail(what))
             return;
-        host_.sheet().calculate(host_);
+        host_.calculate();
         if (what[0] == '=') {
             const std::string text = substitute(what, folder_);
             auto ast = formula(text);
-            const Value value = resolve_result(evaluate(*ast, host_), host_);
-            emit_values(value, std::nullopt, is_printed_failure(value));
+            host_.evaluate_formulas({ast.get()}, [&](std::size_t, const Value& value) {
+                emit_values(value, std::nullopt, is_printed_failure(value));
+            });
             return;
         }
         auto ref = parse_range(what);
@@ -282,7 +283,7 @@ private:
         } else if (kind == "ALIGNMENT") {
             emit(Value(utf8_to_utf16(alignments[sheet.alignment(*at) - 1])));
         } else {
-            host_.sheet().calculate(host_);
+            host_.calculate();
             const auto formula = sheet.formula(*at);
             emit(formula ? Value(utf8_to_utf16(*formula)) : Value(display_text(sheet.value(*at, host_))));
         }
@@ -301,7 +302,7 @@ private:
     {
         if (macro.empty())
             fail("run needs a macro name");
-        host_.sheet().calculate(host_);
+        host_.calculate();
         try {
             host_.run_macro(macro);
         } catch (const UsageError& e) {
@@ -315,7 +316,7 @@ private:
         const double seconds = std::strtod(seconds_text.c_str(), &end);
         if (seconds_text.empty() || *end != '\0' || !(seconds >= 0))
             fail("advance needs a number of seconds, not '" + seconds_text + "'");
-        host_.sheet().calculate(host_);
+        host_.calculate();
         host_.advance(seconds);
     }
 
@@ -366,7 +367,7 @@ private:
     {
         if (which.empty())
             fail("key needs the key text, such as ^{F5}");
-        host_.sheet().calculate(host_);
+        host_.calculate();
         bool ran = false;
         try {
             ran = host_.press_key(which);

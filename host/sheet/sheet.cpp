@@ -54,6 +54,7 @@ void Sheet::set_constant(CellAddress at, Value value)
     cell.formula.reset();
     cell.precedents.clear();
     cell.dirty = false;
+    cell.waiting = cell.interrupted = false;
     mark_dependents(at);
 }
 
@@ -66,6 +67,7 @@ void Sheet::set_formula(CellAddress at, std::string text, std::shared_ptr<const 
     cell.formula = std::move(formula);
     find_precedents(cell);
     cell.dirty = true;
+    cell.waiting = cell.interrupted = false;
     mark_dependents(at);
 }
 
@@ -122,19 +124,22 @@ Value Sheet::value(CellAddress at, EvalContext& ctx)
         found_circle(at);
         return ErrorCode::ref;
     }
-    if (cell.dirty && cell.formula) {
+    if (cell.dirty && cell.formula && !cell.waiting) {
         if (calculating_.size() >= max_calculation_depth)
             return ErrorCode::ref;
         calculate_from(at, ctx);
     }
-    // The map does not move its elements, so `cell` is still this cell.
+    // The map does not move its elements, so `cell` is still this cell. Whoever reads a cell that
+    // waits waits too.
+    if (cell.waiting)
+        wait_for_result();
     return cell.value;
 }
 
 void Sheet::calculate_one(CellAddress at, EvalContext& ctx)
 {
     Cell& cell = cells_.at(at);
-    if (!cell.dirty || !cell.formula || cell.in_progress)
+    if (!due(cell))
         return;
     cell.in_progress = true;
     calculating_.push_back(at);
@@ -143,14 +148,20 @@ void Sheet::calculate_one(CellAddress at, EvalContext& ctx)
         result = resolve_result(evaluate(*cell.formula, ctx), ctx);
     } catch (...) {
         calculating_.pop_back();
-        cell.in_progress = false;
+        cell.in_progress = cell.waiting = false;
         throw;
     }
     calculating_.pop_back();
     cell.in_progress = false;
+    if (cell.waiting) {
+        // Its value is still to come; until then it stays to be calculated.
+        cell.value = ErrorCode::getting_data;
+        return;
+    }
     cell.value = std::move(result);
     cell.dirty = false;
     ++clean_formulas_;
+    ++progress_.completed;
 }
 
 Value Sheet::range_value(const Ref& ref, EvalContext& ctx)
@@ -166,15 +177,69 @@ Value Sheet::range_value(const Ref& ref, EvalContext& ctx)
     return array;
 }
 
-void Sheet::calculate(EvalContext& ctx)
+Sheet::Progress Sheet::calculate(EvalContext& ctx)
 {
-    std::vector<std::pair<std::size_t, CellAddress>> order;
-    for (const auto& [address, cell] : cells_)
-        if (cell.dirty)
-            order.emplace_back(cell.order, address);
+    progress_ = {};
+    auto due_cells = [&] {
+        std::vector<std::pair<std::size_t, CellAddress>> order;
+        for (const auto& [address, cell] : cells_)
+            if (due(cell))
+                order.emplace_back(cell.order, address);
+        return order;
+    };
+    auto order = due_cells();
+    if (!order.empty() && retry_interrupted())
+        order = due_cells();
     std::sort(order.begin(), order.end());
     for (const auto& [index, address] : order)
         calculate_from(address, ctx);
+    for (const auto& [address, cell] : cells_)
+        progress_.waiting += cell.waiting ? 1 : 0;
+    return progress_;
+}
+
+bool Sheet::retry_interrupted()
+{
+    bool any = false;
+    for (auto& [address, cell] : cells_) {
+        if (!cell.interrupted)
+            continue;
+        cell.interrupted = false;
+        mark_dirty(address, cell);
+        any = true;
+    }
+    return any;
+}
+
+void Sheet::wait_for_result()
+{
+    if (!calculating_.empty())
+        cells_.at(calculating_.back()).waiting = true;
+}
+
+bool Sheet::calculating_cell_waits() const
+{
+    return !calculating_.empty() && cells_.at(calculating_.back()).waiting;
+}
+
+void Sheet::resume(const std::function<bool(CellAddress)>& ready)
+{
+    for (auto& [address, cell] : cells_)
+        if (cell.waiting && ready(address))
+            cell.waiting = false;
+}
+
+void Sheet::interrupt_waiting()
+{
+    for (auto& [address, cell] : cells_) {
+        if (!cell.waiting)
+            continue;
+        cell.waiting = false;
+        cell.interrupted = true;
+        cell.value = ErrorCode::na;
+        cell.dirty = false;
+        ++clean_formulas_;
+    }
 }
 
 void Sheet::calculate_from(CellAddress root, EvalContext& ctx)
@@ -190,7 +255,7 @@ void Sheet::calculate_from(CellAddress root, EvalContext& ctx)
     while (!stack.empty()) {
         Visit& top = stack.back();
         auto it = cells_.find(top.at);
-        if (it == cells_.end() || !it->second.dirty || !it->second.formula || it->second.in_progress) {
+        if (it == cells_.end() || !due(it->second)) {
             stack.pop_back();
             continue;
         }
@@ -206,7 +271,7 @@ void Sheet::calculate_from(CellAddress root, EvalContext& ctx)
         const std::vector<Ref> precedents = it->second.precedents;
         for (const Ref& r : precedents) {
             for_each_formula_in(r, [&](CellAddress address, const Cell& cell) {
-                if (cell.dirty && !cell.in_progress && !on_stack.count(address))
+                if (due(cell) && !on_stack.count(address))
                     stack.push_back({address, false});
             });
         }
@@ -267,14 +332,16 @@ void Sheet::found_circle(CellAddress at)
         tell_circle_(circle);
 }
 
-void Sheet::recalculate(EvalContext& ctx)
+Sheet::Progress Sheet::recalculate(EvalContext& ctx)
 {
-    for (auto& [address, cell] : cells_)
+    for (auto& [address, cell] : cells_) {
+        cell.interrupted = false;
         if (cell.formula && !cell.dirty) {
             cell.dirty = true;
             --clean_formulas_;
         }
-    calculate(ctx);
+    }
+    return calculate(ctx);
 }
 
 std::optional<std::string> Sheet::formula(CellAddress at) const

@@ -4,6 +4,9 @@
 // cells that depend on it for recalculation; a cell that depends on itself shows #REF!, and the
 // sheet tells the cells of each such circle once. A range of more than max_range_cells cells
 // cannot be taken as values (#NUM!).
+// A cell whose formula waits for an asynchronous result (see wait_for_result) shows #GETTING_DATA
+// and stays to be calculated; so does a cell that reads a waiting cell. The host resumes such cells
+// once what they wait for arrived, and calculates again.
 // Beside values the sheet keeps what macros change: the selection with its active cell, defined
 // names (a formula using a name depends on what the name refers to), cell styles and horizontal
 // alignment.
@@ -40,15 +43,30 @@ public:
     // (top-left) values.
     Value range_value(const Ref& ref, EvalContext& ctx);
 
-    // Calculates every cell that needs it, in entry order.
-    void calculate(EvalContext& ctx);
+    // What one pass of calculation did: cells calculated to their value, cells left waiting.
+    struct Progress {
+        std::size_t completed = 0;
+        std::size_t waiting = 0;
+    };
+    // Calculates every cell that needs it, in entry order, but the waiting ones. Cells that Esc
+    // left without a value are calculated again along with anything else.
+    Progress calculate(EvalContext& ctx);
     // Called once for each circle of cells that refer to each other, the first time calculation
     // meets it: its cells from the first (in row order) on, each referring to the next and the
     // last to the first.
     using CircleSeen = std::function<void(const std::vector<CellAddress>& circle)>;
     void on_circular_reference(CircleSeen tell) { tell_circle_ = std::move(tell); }
     // Marks every formula for recalculation and calculates.
-    void recalculate(EvalContext& ctx);
+    Progress recalculate(EvalContext& ctx);
+
+    // The cell being calculated waits for an asynchronous result.
+    void wait_for_result();
+    // Whether the cell being calculated waits.
+    bool calculating_cell_waits() const;
+    // The waiting cells that `ready` accepts are calculated at the next pass.
+    void resume(const std::function<bool(CellAddress)>& ready);
+    // Esc: the waiting cells show #N/A until the next calculation.
+    void interrupt_waiting();
 
     // The formula text of a cell, if it holds one.
     std::optional<std::string> formula(CellAddress at) const;
@@ -88,7 +106,11 @@ private:
         std::size_t order = 0;
         bool dirty = false;
         bool in_progress = false;
+        bool waiting = false;     // dirty, waits for an asynchronous result
+        bool interrupted = false; // Esc took its result: calculated again with the next change
     };
+    // Whether the cell is a formula to calculate in this pass.
+    static bool due(const Cell& cell) { return cell.dirty && cell.formula && !cell.waiting && !cell.in_progress; }
     void mark_dependents(CellAddress changed);
     // The references the cell's formula uses, directly and through names.
     void find_precedents(Cell& cell) const;
@@ -101,6 +123,9 @@ private:
     // Calls `visit` with the address and cell of each formula cell inside the range.
     template <class Visit>
     void for_each_formula_in(const Ref& range, Visit visit);
+    // Esc left these cells without a value: they are calculated along with the next change. Whether
+    // there were any.
+    bool retry_interrupted();
     // Tells the circle that calculating `at` again, while it is being calculated, closes.
     void found_circle(CellAddress at);
     // The cells of a shortest path of references from `start` back to itself; empty when the
@@ -111,6 +136,7 @@ private:
     std::vector<CellAddress> calculating_;
     std::size_t next_order_ = 0;
     std::size_t clean_formulas_ = 0; // while none, nothing can need marking
+    Progress progress_;              // of the pass under way
     Ref selection_{};
     CellAddress active_{};
     std::map<std::string, std::pair<std::string, Value>> names_;  // by upper-case name

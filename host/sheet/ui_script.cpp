@@ -16,6 +16,12 @@ void UiScript::show_status(const std::string& text)
     out_.flush();
 }
 
+void UiScript::show_pending(std::size_t calls)
+{
+    out_ << "Pending: " << calls << " asynchronous call" << (calls == 1 ? "" : "s") << '\n';
+    out_.flush();
+}
+
 AlertAnswer UiScript::next_alert_answer()
 {
     if (alert_answers_.empty())

@@ -36,6 +36,8 @@ public:
     // Shows the status bar's new text as "Status: text" on the error stream ("Status:" when the
     // host's own, empty bar is back).
     void show_status(const std::string& text);
+    // Shows how many asynchronous calls a calculation waits for: "Pending: 3 asynchronous calls".
+    void show_pending(std::size_t calls);
     // The next queued answer, or the default.
     AlertAnswer next_alert_answer();
     std::optional<DialogAnswer> next_dialog_answer();

@@ -112,7 +112,9 @@ TEST(SqliteRoad, AResultCompleteBeforeEscWasSeenIsShownComplete)
     TestRoad road;
     road.place.times.poll = 0ms;
     const db::Request request{u(SqliteDb::fresh_connection_string()),
-                              u("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 20000) "
+                              // Long enough (a tenth of a second) that the calling thread reads
+                              // Esc before the run ends, even on a loaded machine.
+                              u("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 500000) "
                                 "SELECT count(*) FROM c"),
                               std::nullopt, false};
     road.host.escape = [&] { // the query ends while the user reaches for the key
@@ -122,7 +124,7 @@ TEST(SqliteRoad, AResultCompleteBeforeEscWasSeenIsShownComplete)
     auto q = db::answer_request(request, road.place);
     ASSERT_GE(road.host.asks, 1);
     ASSERT_EQ(q.status, db::QueryStatus::ok) << show(q.value);
-    EXPECT_EQ(show(q.value(0, 0)), "<num 20000.000000>");
+    EXPECT_EQ(show(q.value(0, 0)), "<num 500000.000000>");
     EXPECT_TRUE(db::ResultCache::admits(q));
 }
 

@@ -42,7 +42,10 @@ inline const db::WatchTimes fast_watch{std::chrono::milliseconds(10), std::chron
 // spreadsheet of the test's own.
 struct TestRoad {
     db::RunRegistry registry;
-    std::shared_ptr<db::ConnectionPool> pool = std::make_shared<db::ConnectionPool>();
+    // Every kept connection is checked before it serves, however recently it was used: the tests
+    // of the check end sessions between two statements.
+    std::shared_ptr<db::ConnectionPool> pool = std::make_shared<db::ConnectionPool>(
+        db::kept_connections, db::kept_idle_limit, std::chrono::steady_clock::now, std::chrono::steady_clock::duration::zero());
     FakeWatchHost host;
     db::RunPlace place{registry, pool, [] { return std::make_unique<StubCalendar>(); }, host, fast_watch};
 

@@ -156,6 +156,24 @@ TEST_F(KeptPostgres, ServerRestartedBetweenTwoCalls)
     EXPECT_EQ(elsewhere("SELECT count(*) FROM t"), "<num 1.000000>");
 }
 
+// A connection used moments ago is trusted without the check's round trip: a session ended in
+// those seconds fails the next statement as the connection's failure (not kept, never sent again)
+// and the one after it runs on a new session. Idle longer, it is checked as before.
+TEST_F(KeptPostgres, RecentlyUsedSessionIsTrustedAndItsLossIsNeverRetried)
+{
+    road.place.pool = std::make_shared<db::ConnectionPool>(db::kept_connections, db::kept_idle_limit,
+                                                           std::chrono::steady_clock::now, 1h);
+    ASSERT_TRUE(executed(cs, "CREATE TABLE t (n INTEGER)"));
+    const std::string victim = pid();
+    ASSERT_EQ(elsewhere("SELECT pg_terminate_backend(" + victim + ")::int"), "<num 1.000000>");
+    auto insert = query("INSERT INTO t VALUES (1)");
+    EXPECT_EQ(insert.status, db::QueryStatus::failed) << show(insert.value);
+    EXPECT_EQ(insert.kind, db::FailureKind::transient);
+    EXPECT_NE(pid(), victim);
+    EXPECT_EQ(elsewhere("SELECT count(*) FROM t"), "<num 0.000000>");
+    road.place.pool = road.pool;
+}
+
 // A session that ends while its statement runs fails that statement as any failure does; the
 // statement is not sent again and the broken connection is not kept.
 TEST_F(KeptPostgres, SessionEndedWhileItsStatementRuns)

@@ -118,5 +118,19 @@ TEST(DynCall, IntegerClassesAndReturns)
     EXPECT_EQ(reinterpret_cast<const char16_t*>(dyn_call(reinterpret_cast<void*>(&second_char), p, DynReturn::integer).integer), text + 1);
 }
 
+// The shape of an asynchronous function: nothing returned, its handle a pointer among the others.
+void XLL_CALL async_shaped(double value, XLOPER12* handle, short times) { handle->val.num = value * times; }
+
+TEST(DynCall, NothingReturnedAndAHandleAmongTheArguments)
+{
+    XLOPER12 handle{};
+    handle.xltype = xltypeBigData;
+    for (short times : {2, 3}) { // twice: the stack is as it was after the first
+        const DynArg args[] = {DynArg::real(1.5), DynArg::pointer(&handle), DynArg::signed_integer(times)};
+        dyn_call(reinterpret_cast<void*>(&async_shaped), args, DynReturn::integer);
+        EXPECT_EQ(handle.val.num, 1.5 * times);
+    }
+}
+
 } // namespace
 } // namespace zorvane::host::test

@@ -26,7 +26,15 @@ TEST(TypeText, CodesAndFlags)
     EXPECT_TRUE(t->macro_equivalent && t->thread_safe && t->cluster_safe);
     EXPECT_FALSE(t->is_volatile);
 
-    for (const char* bad : {"", "Z", "QZ", "%Q", "Q%"})
+    // An asynchronous function returns nothing and takes its handle, anywhere among its arguments.
+    t = parse_type_text(">QXB");
+    ASSERT_TRUE(t.has_value());
+    EXPECT_TRUE(t->is_async());
+    EXPECT_EQ(t->args, (std::vector<ArgType>{ArgType::oper12, ArgType::async_handle, ArgType::real}));
+    EXPECT_EQ(t->formula_arguments(), 2u);
+    EXPECT_EQ(parse_type_text("QBJ")->formula_arguments(), 2u);
+
+    for (const char* bad : {"", "Z", "QZ", "%Q", "Q%", ">", ">Q", "QX", ">XX", "X", "XQ", ">Q>X"})
         EXPECT_FALSE(parse_type_text(bad).has_value()) << bad;
     EXPECT_TRUE(parse_type_text("Q" + std::string(255, 'Q')).has_value());
     EXPECT_FALSE(parse_type_text("Q" + std::string(256, 'Q')).has_value());

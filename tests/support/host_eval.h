@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/process.h"
 
@@ -18,6 +20,16 @@ inline std::string eval(const std::string& formula)
     EXPECT_TRUE(ran(r)) << formula << "\nexit status " << r.status << "\n" << r.err;
     EXPECT_EQ(r.err, "") << formula;
     return r.out;
+}
+
+// The lines the host printed, without their line ends.
+inline std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
 }
 
 // A text as a formula's string argument: quoted, with its quotes doubled.

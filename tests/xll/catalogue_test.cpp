@@ -153,6 +153,8 @@ std::vector<Record> wide_list()
           {"Statement", "A SQL statement with a ? marker where each value goes. "},
           {"Parameters", "The values for the markers: a value, or a range or array read row by row. An empty cell is NULL. "},
           {"Headers", headers}}},
+        {"zQuery.CalculationCanceled", "?zQueryCalculationCanceled"},
+        {"zQuery.CalculationEnded", "?zQueryCalculationEnded"},
     };
     return list;
 }
@@ -300,4 +302,40 @@ TEST(Catalogue, EveryRegistrationAsTheHostReceivesIt)
     EXPECT_EQ(unregistered, procedures);
     EXPECT_EQ(mock::host().count(xlfUnregister), procedures.size());
     EXPECT_EQ(keys, (std::vector<std::vector<std::string>>{{"^+B/1"}, {"^+C/1"}}));
+}
+
+// From version 14 the host runs asynchronous functions: zQuery is then registered with its
+// asynchronous procedure, returning nothing and taking the call's handle last, and keeps its
+// names, helps, place and the descriptors the paste macros read; an older host gets it as ever.
+TEST(Catalogue, ZQueryIsAsynchronousWhereTheHostRunsSuchFunctions)
+{
+    const struct {
+        const char* version;
+        const char* procedure;
+        const char* type_text;
+    } cases[] = {{"14.0", "?zQueryAsync", ">C%C%QAX"}, {"16.0", "?zQueryAsync", ">C%C%QAX"},
+                 {"12.0", "?zQuery", "QC%C%QA"}, {"", "?zQuery", "QC%C%QA"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        mock::host().reset();
+        mock::host().workspace_version = c.version;
+        ASSERT_EQ(xlAutoOpen(), 1);
+        const auto& calls = mock::host().register_calls;
+        ASSERT_GE(calls.size(), 3u);
+        const auto& zquery = calls[calls.size() - 3];
+        EXPECT_EQ(zquery.at(3).text, "zQuery");
+        EXPECT_EQ(zquery.at(1).text, c.procedure);
+        EXPECT_EQ(zquery.at(2).text, c.type_text);
+        EXPECT_EQ(zquery.at(4).text, "Connection, Statement, Parameters, Headers");
+        EXPECT_EQ(zquery.size(), 14u) << "one help per named argument, none for the handle";
+        EXPECT_EQ(AddIn12::List()[AddIn12::List().size() - 3]->args().ArgCount(), 5u);
+
+        mock::host().calls.clear();
+        ASSERT_EQ(xlAutoRemove(), 1);
+        size_t unregistered = 0;
+        for (const auto& call : mock::host().calls)
+            if (call.xlfn == xlfRegisterId && call.args.at(1).text == c.procedure)
+                ++unregistered;
+        EXPECT_EQ(unregistered, 1u);
+    }
 }

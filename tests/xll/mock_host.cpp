@@ -268,6 +268,11 @@ template <class X> int dispatch(int xlfn, int count, X** opers, X* result)
     case xlcMessage:
     case xlcOnTime: write(result, boolean(true)); return xlretSuccess;
     case xlfNow: write(result, num(41790.5)); return xlretSuccess;
+    case xlfGetWorkspace:
+        if (h.workspace_version.empty())
+            return xlretInvXlfn;
+        write(result, str(h.workspace_version));
+        return xlretSuccess;
     default: return xlretInvXlfn;
     }
 }

@@ -30,6 +30,7 @@ struct Call {
 
 struct Host {
     int version = 0x0C00;
+    std::string workspace_version;           // GET.WORKSPACE(2); empty: an unknown function
     std::vector<Call> calls;                 // every callback, both widths
     std::vector<Value> registered;           // arguments of successful register calls, flattened per call
     std::vector<std::vector<Value>> register_calls;
