@@ -45,4 +45,13 @@ inline constexpr std::chrono::minutes kept_idle_limit{5};
 // where the check would cost every small query a second round trip. Longer idle, it is checked.
 inline constexpr std::chrono::seconds trusted_idle{3};
 
+// Room left free for the driver while rows arrive. PostgreSQL's driver writes through the pointer
+// of a failed allocation inside SQLGetData, so a fetch that let the driver meet exhausted memory
+// first would end the spreadsheet: the fetch stops with "not enough memory" while this much can
+// still be had. A 32-bit spreadsheet's address space is where this is met in earnest.
+inline constexpr size_t driver_memory_headroom = size_t{32} << 20;
+// Rows between two asks for that room: an ask costs one mapping of address space never touched,
+// and rows of ordinary width take far less than the room between two asks.
+inline constexpr size_t rows_between_headroom_checks = 256;
+
 } // namespace db

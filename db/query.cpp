@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "db/bound_columns.h"
 #include "db/column_label.h"
 #include "db/column_reader.h"
 #include "db/driver_family.h"
+#include "db/limits.h"
 #include "db/odbc_connection.h"
 #include "db/row_count_text.h"
 #include "db/sql_diagnostics.h"
@@ -74,6 +77,18 @@ void out_of_memory(QueryResult& q, size_t fetched) noexcept
     catch (...) { // not even room for the text
         q.value = xll::xlerr::Value;
     }
+}
+
+// Throws bad_alloc while the driver still has its room: see driver_memory_headroom. Asked of
+// malloc, not new: the room is address space, mapped and given back without being touched. Called
+// through a volatile pointer, so that no optimizer takes the unused block for one it may drop.
+void ensure_driver_headroom()
+{
+    static void* (*volatile allocate)(size_t) = std::malloc;
+    void* room = allocate(driver_memory_headroom);
+    if (room == nullptr)
+        throw std::bad_alloc();
+    std::free(room);
 }
 
 double milliseconds_since(std::chrono::steady_clock::time_point start)
@@ -183,7 +198,8 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                         else
                             reader.read(stmt.get(), column, shapes[j].kind, cells[j]);
                     }
-                    ++fetched;
+                    if (++fetched % rows_between_headroom_checks == 0)
+                        ensure_driver_headroom();
                 }
                 if (run)
                     run->rows(fetched);

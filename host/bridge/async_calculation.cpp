@@ -169,7 +169,7 @@ void Host::evaluate_formulas(const std::vector<const Node*>& formulas, const For
             formula_waits_ = false;
             Value value;
             try {
-                value = resolve_result(evaluate(*formulas[i], *this), *this);
+                value = host::evaluate_formula(*formulas[i], *this);
             } catch (...) {
                 formula_ = 0;
                 throw;

@@ -182,7 +182,7 @@ Value Host::evaluate_text(std::u16string_view formula)
     } catch (const UsageError&) {
         return ErrorCode::value; // EVALUATE of text that is no valid formula
     }
-    return resolve_result(evaluate(*ast, *this), *this);
+    return host::evaluate_formula(*ast, *this);
 }
 
 std::optional<int> Host::registered_arity(std::string_view name)

@@ -203,16 +203,24 @@ int eval_command(Host& host, const CommandLine& cl, std::ostream& out)
     std::vector<const Node*> nodes;
     for (const auto& f : formulas)
         nodes.push_back(f.get());
+    auto shown = [&](std::size_t i, const Value& value) {
+        if (json && several)
+            return "{\"formula\":" + json_string(cl.operands[i]) + ",\"value\":" +
+                   json_value(value, format == OutputFormat::json_records, number_format) + "}\n";
+        return (several ? cl.operands[i] + '\n' : std::string()) + format_value(value, format, number_format);
+    };
     host.evaluate_formulas(nodes, [&](std::size_t i, const Value& value) {
-        if (json && several) {
-            out << "{\"formula\":" << json_string(cl.operands[i]) << ",\"value\":"
-                << json_value(value, format == OutputFormat::json_records, number_format) << "}\n";
-        } else {
-            if (several)
-                out << cl.operands[i] << '\n';
-            out << format_value(value, format, number_format);
+        bool printed_failure = is_printed_failure(value);
+        std::string text;
+        try {
+            text = shown(i, value);
+        } catch (const std::bad_alloc&) {
+            // No memory for the value's text: it is shown as a value too large to hold, a failure.
+            text = shown(i, ErrorCode::num);
+            printed_failure = true;
         }
-        failed = is_printed_failure(value) || failed;
+        out << text;
+        failed = printed_failure || failed;
         out.flush();
     });
     return failed ? exit_failures_printed : exit_success;

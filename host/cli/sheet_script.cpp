@@ -180,9 +180,7 @@ private:
     // `failed`: the value, or a cell printed in it, tells of a failure (for the exit status).
     void emit_values(const Value& value, std::optional<CellAddress> anchor, bool failed)
     {
-        if (failed)
-            ++failures_;
-        out_ << format_value(value, options_.format, [&](int row, int column) {
+        const NumberFormatAt number_format = [&](int row, int column) {
             if (anchor) {
                 const CellAddress at{anchor->row + row, anchor->column + column};
                 for (auto rule = number_formats_.rbegin(); rule != number_formats_.rend(); ++rule)
@@ -191,7 +189,18 @@ private:
                         return rule->second;
             }
             return options_.number_format;
-        });
+        };
+        std::string text;
+        try {
+            text = format_value(value, options_.format, number_format);
+        } catch (const std::bad_alloc&) {
+            // No memory for the value's text: it is shown as a value too large to hold, a failure.
+            text = format_value(ErrorCode::num, options_.format, number_format);
+            failed = true;
+        }
+        if (failed)
+            ++failures_;
+        out_ << text;
     }
 
     // A range shows the top-left value of each cell; each cell's whole value tells whether it

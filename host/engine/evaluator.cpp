@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace zorvane::host {
 
@@ -304,6 +305,15 @@ Value resolve_result(Value value, EvalContext& ctx)
     if (value.is_ref())
         value = ctx.dereference(value.ref());
     return plain(std::move(value));
+}
+
+Value evaluate_formula(const Node& node, EvalContext& ctx)
+{
+    try {
+        return resolve_result(evaluate(node, ctx), ctx);
+    } catch (const std::bad_alloc&) {
+        return ErrorCode::num;
+    }
 }
 
 namespace {

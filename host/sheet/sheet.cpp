@@ -145,7 +145,7 @@ void Sheet::calculate_one(CellAddress at, EvalContext& ctx)
     calculating_.push_back(at);
     Value result;
     try {
-        result = resolve_result(evaluate(*cell.formula, ctx), ctx);
+        result = evaluate_formula(*cell.formula, ctx);
     } catch (...) {
         calculating_.pop_back();
         cell.in_progress = cell.waiting = false;

@@ -32,11 +32,18 @@ std::string formula(const std::string& cs, const std::string& sql)
 }
 
 // A generated result of 50,000 rows of 2,000 characters: the driver holds it in 100 MB or so, the
-// cells need twice that as UTF-16. The limit leaves the driver its part and the cells too little.
+// cells need twice that as UTF-16. The limit leaves the driver its part and the cells too little,
+// which must end in the cell's failure and never in the driver's (PostgreSQL's crashes on it).
 template <class Db> struct Generated;
 template <> struct Generated<SqliteDb> {
     static constexpr const char* rows = "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 50000) "
                                         "SELECT i, printf('%.2000c', 'x') FROM s";
+    static constexpr long limit_mb = 250;
+};
+// PostgreSQL's driver holds the whole result before the first row is fetched (about 100 MB here):
+// the limit leaves it that and its room, and the cells too little.
+template <> struct Generated<PostgresDb> {
+    static constexpr const char* rows = "SELECT i, repeat('x', 2000) FROM generate_series(1, 50000) i";
     static constexpr long limit_mb = 250;
 };
 
@@ -52,7 +59,7 @@ protected:
     }
 };
 
-using Drivers = ::testing::Types<SqliteDb>;
+using Drivers = ::testing::Types<SqliteDb, PostgresDb>;
 TYPED_TEST_SUITE(LargeResults, Drivers, DatabaseNames);
 
 } // namespace
@@ -83,4 +90,21 @@ TEST(RowLimit, AResultPastTheSheetStopsAtTheFirstRowBeyondWithTheCheckText)
                      "ensure: \"\"r <= xll::limits<X>::maxrows\"\" failed\"\n"
                      "=INDEX(zCache_List(FALSE),1,3)\n"
                      "1048575\n");
+}
+
+// The host's own copies (a formula's array, the text it prints) meet the limit the same way: the
+// cell shows #NUM!, counted as a failure, and the next formula runs. A column of 1,048,576 texts
+// of 200 characters takes about 450 MB to hold and as much again to print: the first limit stops
+// the evaluation, the second the printing.
+TEST(HostMemory, RunningOutWhileHoldingOrPrintingIsTheCellsFailure)
+{
+    if (sanitized)
+        GTEST_SKIP() << "a sanitizer's shadow memory cannot run under an address-space limit";
+    if (std::getenv("ZORVANE_TEST_HOST"))
+        GTEST_SKIP() << "the limit is set on the Linux host's own process";
+    for (long limit_mb : {300L, 750L}) {
+        auto r = eval_csv({"=A1:A1048576&REPT(\"x\",200)", "=1+1"}, "prlimit --as=" + std::to_string(limit_mb << 20));
+        EXPECT_EQ(r.status, printed_failure_status) << limit_mb << " MB: " << r.err;
+        EXPECT_EQ(r.out, "=A1:A1048576&REPT(\"x\",200)\n#NUM!\n=1+1\n2\n") << limit_mb << " MB";
+    }
 }
