@@ -53,5 +53,9 @@ inline constexpr size_t driver_memory_headroom = size_t{32} << 20;
 // Rows between two asks for that room: an ask costs one mapping of address space never touched,
 // and rows of ordinary width take far less than the room between two asks.
 inline constexpr size_t rows_between_headroom_checks = 256;
+// Rows from which the heap's free pages are handed back once the statement is gone: the driver's
+// copy of a result this large takes tens of megabytes, a smaller one is not worth the walk
+// through the heap.
+inline constexpr size_t rows_worth_giving_back = 10000;
 
 } // namespace db

@@ -14,6 +14,7 @@
 #include "db/odbc_connection.h"
 #include "db/row_count_text.h"
 #include "db/sql_diagnostics.h"
+#include "xll/platform.h"
 #include "xll/text.h"
 
 namespace db {
@@ -166,7 +167,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             }
 
             GrowingArray array(q.value, n);
-            // Drivers that hold the whole result (SQLite's, PostgreSQL's) know its size: one
+            // Drivers that hold the whole result (PostgreSQL's) know its size: one
             // allocation instead of doublings that touch up to twice the memory, and a result
             // past the worksheet's rows fails before a row is fetched.
             SQLLEN expected = -1;
@@ -232,6 +233,8 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
         q.value = xll::xstring_view(xll::widen_text(e.what()));
     }
     stmt.release();
+    if (fetched >= rows_worth_giving_back)
+        xll::platform::give_back_free_memory();
     q.elapsed_ms = milliseconds_since(start);
     q.last_row = static_cast<int>(offset + fetched) - 1;
     q.last_column = static_cast<int>(count) - 1;

@@ -29,6 +29,11 @@ void* library_export(const std::string& library_path, const std::string& name);
 // throws leaves it. False, and the work not run, when no thread can be had.
 bool start_detached_thread(std::function<void()> work) noexcept;
 
+// Hands the heap's free pages back to the system. A driver frees its copy of a large result when
+// the statement goes, but the allocator keeps those pages for later use, and the cells' copy in
+// the spreadsheet would then come on top of them.
+void give_back_free_memory() noexcept;
+
 // Modal OK/Cancel box; returns IDOK (1) or IDCANCEL (2), or what the platform's box answers.
 int message_box(const char* text, const char* caption, unsigned style);
 

@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,11 @@ template <class F> F process_symbol(const char* name)
 }
 
 } // namespace
+
+void give_back_free_memory() noexcept
+{
+    malloc_trim(0);
+}
 
 bool start_detached_thread(std::function<void()> work) noexcept
 {

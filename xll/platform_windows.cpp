@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <malloc.h>
+
 #include <memory>
 
 extern "C" {
@@ -38,6 +40,11 @@ DWORD WINAPI run_detached(LPVOID parameter)
 }
 
 } // namespace
+
+void give_back_free_memory() noexcept
+{
+    _heapmin();
+}
 
 bool start_detached_thread(std::function<void()> work) noexcept
 {
