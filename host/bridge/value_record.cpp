@@ -111,9 +111,14 @@ template <class X> Value value_from_record(const X& x)
     if (rows <= 0 || columns <= 0 || rows > width<X>::sheet_rows || columns > width<X>::sheet_columns ||
         x.val.array.lparray == nullptr)
         throw InvalidValueRecord("malformed array");
-    Array array(static_cast<int>(rows), static_cast<int>(columns));
-    for (std::size_t i = 0; i < array.cells.size(); ++i)
-        array.cells[i] = scalar_from_record(x.val.array.lparray[i], true);
+    // Each cell made in its place: a large result is copied once, not made blank and then moved over.
+    Array array;
+    array.rows = static_cast<int>(rows);
+    array.columns = static_cast<int>(columns);
+    const auto count = static_cast<std::size_t>(rows * columns);
+    array.cells.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        array.cells.push_back(scalar_from_record(x.val.array.lparray[i], true));
     return array;
 }
 
