@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "db/databases.h"
+#include "support/address_sanitizer.h"
 #include "support/host_eval.h"
 #include "support/process.h"
 
@@ -14,17 +15,7 @@ using namespace test;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
-#else
-constexpr bool sanitized = false;
-#endif
+constexpr bool sanitized = address_sanitized;
 
 std::string formula(const std::string& cs, const std::string& sql)
 {

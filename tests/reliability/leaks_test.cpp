@@ -18,6 +18,7 @@
 #include "db/db_test.h"
 #include "db/query.h"
 #include "mock_host.h"
+#include "support/address_sanitizer.h"
 #include "xll/oper.h"
 #include "xll/text.h"
 
@@ -31,17 +32,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool quarantined_frees = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool quarantined_frees = true;
-#else
-constexpr bool quarantined_frees = false;
-#endif
-#else
-constexpr bool quarantined_frees = false;
-#endif
+// Freed memory is held back under the sanitizer: the measures cannot come down.
+constexpr bool quarantined_frees = test::address_sanitized;
 
 constexpr int warm_up = 300;
 constexpr int rounds = 10000;
