@@ -33,9 +33,6 @@ public:
     }
 
     bool transcoded() const { return bytes_as_units_; }
-    // SQLite keeps any value in any column, and its driver describes a column without a declared
-    // type, or a computed one, by the first row's value.
-    bool values_typed_each() const { return engine_ == DatabaseEngine::sqlite; }
     DatabaseEngine engine() const { return engine_; }
 
     // The text to hand the wide entry points, always well-formed and without a NUL (each

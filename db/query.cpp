@@ -90,15 +90,6 @@ StatementExecution direct_execution(xll::xstring_view statement)
     };
 }
 
-QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers, Calendar& calendar)
-{
-    // Declared before the statement: the statement handle must go before its connection.
-    OdbcConnection connection;
-    OdbcStatement stmt;
-    connection.set_connection_string(connection_string);
-    return run_statement(connection, stmt, direct_execution(statement), headers, calendar);
-}
-
 QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const StatementExecution& execute,
                           bool headers, Calendar& calendar, RunProgress* run)
 {

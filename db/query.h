@@ -52,8 +52,4 @@ StatementExecution direct_execution(xll::xstring_view statement);
 QueryResult run_statement(OdbcConnection& connection, OdbcStatement& statement, const StatementExecution& execute,
                           bool headers, Calendar& calendar, RunProgress* run = nullptr);
 
-// A run on a connection of its own, closed when it is over.
-QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers,
-                      Calendar& calendar);
-
 } // namespace db

@@ -160,7 +160,7 @@ TEST(SqliteRoad, AnInsertAbandonedOnALockedFileCompletesOnceAndIsTakenOver)
     EXPECT_EQ(taken.status, db::QueryStatus::ok) << show(taken.value);
     EXPECT_EQ(road.registry.size(), 0u);
     StubCalendar calendar;
-    EXPECT_EQ(show(db::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)),
+    EXPECT_EQ(show(test::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)),
               "<num 1.000000>");
     std::remove(locked.c_str());
 }
@@ -207,7 +207,7 @@ TEST(SqliteRoad, AConnectionDroppedInATransactionLeavesNothingLocked)
     // A writer that waits a tenth of a second at most for a lock.
     EXPECT_TRUE(executed(cs + ";Timeout=100", "INSERT INTO t VALUES (2)"));
     StubCalendar calendar;
-    EXPECT_EQ(show(db::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)), "<num 1.000000>");
+    EXPECT_EQ(show(test::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)), "<num 1.000000>");
 }
 
 // A statement that sleeps on the server, per server.
@@ -240,7 +240,7 @@ protected:
     std::string elsewhere(const std::string& sql)
     {
         StubCalendar calendar;
-        auto v = db::run_query(u(cs), u(sql), false, calendar).value;
+        auto v = test::run_query(u(cs), u(sql), false, calendar).value;
         return show(v.is(xltypeMulti) ? v(0, 0) : v);
     }
     // Whether the server runs the statement now, seen from a session of its own.

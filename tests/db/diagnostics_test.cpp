@@ -156,7 +156,7 @@ TEST(Diagnostics, FailureWithoutRecordsIsTheBareText)
 std::string query_text(const std::string& cs, const std::string& sql)
 {
     StubCalendar calendar;
-    return show(db::run_query(u(cs), u(sql), false, calendar).value);
+    return show(test::run_query(u(cs), u(sql), false, calendar).value);
 }
 
 TEST(Diagnostics, ConnectionFailuresCarryTheConnectionsRecords)
