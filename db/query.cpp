@@ -8,6 +8,7 @@
 #include "db/column_label.h"
 #include "db/column_reader.h"
 #include "db/driver_family.h"
+#include "db/limits.h"
 #include "db/odbc_connection.h"
 #include "db/row_count_text.h"
 #include "db/sql_diagnostics.h"

@@ -15,9 +15,6 @@ namespace db {
 class OdbcConnection;
 class OdbcStatement;
 
-// The fewest rows a successful result with columns has; rows not fetched hold #N/A.
-inline constexpr size_t minimum_result_rows = 5;
-
 // How a run ended. The cell sees only the value; what the add-in does with a run (keep it, keep
 // its connection) asks this and the failure's kind, never the value's text.
 enum class QueryStatus {
