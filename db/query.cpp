@@ -10,7 +10,7 @@
 #include "db/driver_family.h"
 #include "db/limits.h"
 #include "db/odbc_connection.h"
-#include "db/row_count_text.h"
+#include "db/run_text.h"
 #include "db/sql_diagnostics.h"
 #include "xll/text.h"
 
@@ -68,9 +68,7 @@ void out_of_memory(QueryResult& q, size_t fetched) noexcept
     q.status = QueryStatus::failed;
     q.kind = FailureKind::transient; // memory may be there at the next try
     try {
-        xll::xstring text(XLL_T("#SQL Error: not enough memory after "));
-        append_row_count(text, fetched);
-        q.value = xll::xstring_view(text);
+        q.value = xll::xstring_view(not_enough_memory_text(fetched));
     }
     catch (...) { // not even room for the text
         q.value = xll::xlerr::Value;

@@ -22,26 +22,9 @@
 
 using namespace test;
 using namespace std::chrono_literals;
-using db::Phase;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-TEST(QueryTexts, RowsAreCountedWithThousandsSetApart)
-{
-    const auto label = u("zStatement");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 120000)), "zStatement: 120,000 rows (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 1)), "zStatement: 1 row (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 1048575)), "zStatement: 1,048,575 rows (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::executing, 0)), "zStatement: executing (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::connecting, 0)), "Connecting to the database... (Esc to cancel)");
-    EXPECT_EQ(s(db::cancelled_text(0)), "#Cancelled after 0 rows");
-    EXPECT_EQ(s(db::cancelled_text(1)), "#Cancelled after 1 row");
-    EXPECT_EQ(s(db::cancelled_text(12345678)), "#Cancelled after 12,345,678 rows");
-    EXPECT_EQ(s(db::changes_kept_text(380223)),
-              "#Cancelled after 380,223 rows: the statement's changes are kept; clear the cache to run it again");
-    EXPECT_EQ(s(db::cancelled_while_connecting_text()), "#Cancelled while connecting");
-}
 
 // What Esc may throw away: only a statement that plainly reads runs again.
 TEST(StatementKind, OnlyPlainReadsAreReads)
