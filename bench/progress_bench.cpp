@@ -119,16 +119,23 @@ int main(int argc, char** argv)
     const std::string file =
         (fs::temp_directory_path() / ("zorvane-progress-bench-" + std::to_string(::getpid()) + ".sqlite")).string();
     db::SerialCalendar calendar;
-    auto made = db::run_query(connection_string(file),
-                              xll::utf8_to_xstring("CREATE TABLE big AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
-                                                   "SELECT x + 1 FROM c WHERE x < " + std::to_string(rows) +
-                                                   ") SELECT x, 'customer ' || (x % 1000) AS name, x * 0.25 AS "
-                                                   "amount, date('2014-01-01', '+' || (x % 3650) || ' days') AS day "
-                                                   "FROM c"),
-                              false, calendar);
-    if (made.status != db::QueryStatus::ok) {
-        std::fprintf(stderr, "cannot make the table: %s\n", xll::xstring_to_utf8(made.value.text()).c_str());
-        return 1;
+    {
+        // On a connection of its own, closed before the runs read the file.
+        db::OdbcConnection connection;
+        connection.set_connection_string(connection_string(file));
+        db::OdbcStatement statement;
+        auto made = db::run_statement(
+            connection, statement,
+            db::direct_execution(xll::utf8_to_xstring("CREATE TABLE big AS WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL "
+                                                      "SELECT x + 1 FROM c WHERE x < " + std::to_string(rows) +
+                                                      ") SELECT x, 'customer ' || (x % 1000) AS name, x * 0.25 AS "
+                                                      "amount, date('2014-01-01', '+' || (x % 3650) || ' days') AS day "
+                                                      "FROM c")),
+            false, calendar);
+        if (made.status != db::QueryStatus::ok) {
+            std::fprintf(stderr, "cannot make the table: %s\n", xll::xstring_to_utf8(made.value.text()).c_str());
+            return 1;
+        }
     }
     const std::string self = fs::canonical("/proc/self/exe").string();
     std::vector<double> off_wall, on_wall, wall_ratio, cpu_ratio;

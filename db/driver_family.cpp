@@ -13,7 +13,7 @@ namespace {
 DriverFamily sqlite()
 {
     DriverFamily f;
-    f.engine = Engine::sqlite;
+    f.engine = DatabaseEngine::sqlite;
     f.rollback = XLL_T("ROLLBACK");
     f.cancel = CancelWay::abandon;
     f.file_database = true;
@@ -23,7 +23,7 @@ DriverFamily sqlite()
 DriverFamily postgresql()
 {
     DriverFamily f;
-    f.engine = Engine::postgresql;
+    f.engine = DatabaseEngine::postgresql;
     f.check = XLL_T("SELECT 1");
     return f;
 }
@@ -31,7 +31,7 @@ DriverFamily postgresql()
 DriverFamily mariadb()
 {
     DriverFamily f;
-    f.engine = Engine::mariadb;
+    f.engine = DatabaseEngine::mariadb;
     f.cancel = CancelWay::kill_query;
     f.session_query = XLL_T("SELECT CONNECTION_ID()");
     return f;
@@ -112,13 +112,13 @@ FailureKind failure_kind(const DriverFamily& family, const std::vector<Diagnosti
         if ((s.size() == 5 && s[0] == '0' && s[1] == '8') || state_is(s, "HYT00") || state_is(s, "HYT01") ||
             state_is(s, "57P01") || state_is(s, "57P02") || state_is(s, "57P03"))
             return FailureKind::transient;
-        if (family.engine == Engine::mariadb && mariadb_lost(r.native))
+        if (family.engine == DatabaseEngine::mariadb && mariadb_lost(r.native))
             return FailureKind::transient;
         // SQLITE_BUSY and SQLITE_LOCKED: another connection holds the file or the table.
-        if (family.engine == Engine::sqlite && (r.native == 5 || r.native == 6))
+        if (family.engine == DatabaseEngine::sqlite && (r.native == 5 || r.native == 6))
             return FailureKind::transient;
         // The driver's cancel (HY008), PostgreSQL's query_canceled, MariaDB's interrupted query.
-        if (state_is(s, "HY008") || state_is(s, "57014") || (family.engine == Engine::mariadb && r.native == 1317))
+        if (state_is(s, "HY008") || state_is(s, "57014") || (family.engine == DatabaseEngine::mariadb && r.native == 1317))
             cancelled = true;
     }
     return cancelled ? FailureKind::cancelled : FailureKind::statement;

@@ -1,7 +1,10 @@
 // What differs between the engines behind the drivers, in one place that the rest of the query
-// road asks: how a kept session is checked and tidied, how a running statement is stopped, and
-// which failures are the connection's rather than the statement's. SQLite, PostgreSQL (psqlODBC)
-// and MariaDB (its connector) are known; any other driver gets the plain ODBC ways.
+// road asks: how a kept session is checked and tidied, how a running statement is stopped, which
+// failures are the connection's rather than the statement's, and the engine whose values the
+// column reader reads its own way (SQLite keeps any value in any column and has date forms of its
+// own, psqlODBC rewrites the dates it cannot show, MariaDB pads numbers with zeros and sends a BIT
+// as its bytes). SQLite, PostgreSQL (psqlODBC) and MariaDB (its connector) are known; any other
+// driver gets the plain ODBC ways.
 #pragma once
 
 #include <vector>
@@ -12,7 +15,12 @@
 
 namespace db {
 
-enum class Engine { sqlite, postgresql, mariadb, other };
+enum class DatabaseEngine {
+    other,
+    sqlite,
+    postgresql,
+    mariadb, // and MySQL, whose servers write the same texts
+};
 
 // How a statement is stopped while the worker is inside the driver.
 enum class CancelWay {
@@ -22,7 +30,7 @@ enum class CancelWay {
 };
 
 struct DriverFamily {
-    Engine engine = Engine::other;
+    DatabaseEngine engine = DatabaseEngine::other;
     // A statement that tries the session and changes nothing, for servers whose drivers learn of
     // a lost session only by using it; null where the dead-connection attribute answers truly
     // (MariaDB's connector asks the server) or there is no server to lose (SQLite).
@@ -40,7 +48,7 @@ struct DriverFamily {
 };
 
 // The family of the driver a connection string names, before connecting (for the failures of the
-// connect itself); Engine::other when it does not say.
+// connect itself); DatabaseEngine::other when it does not say.
 DriverFamily family_of_driver(xll::xstring_view connection_string);
 // The family of a connected connection, from the server's own name.
 DriverFamily family_of_server(SQLHDBC connection);

@@ -50,11 +50,11 @@ void DriverText::decode_bytes(std::string_view bytes, xll::xstring& out, bool cu
         out[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
 }
 
-DriverText DriverText::probe(SQLHDBC connection)
+DriverText DriverText::probe(SQLHDBC connection, DatabaseEngine engine)
 {
     DriverText t;
     t.bytes_as_units_ = manager_narrows(connection);
-    t.engine_ = database_engine(connection);
+    t.engine_ = engine;
     return t;
 }
 

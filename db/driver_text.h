@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-#include "db/database_engine.h"
+#include "db/driver_family.h"
 #include "db/odbc_api.h"
 #include "xll/traits.h"
 
@@ -22,8 +22,9 @@ public:
     // connecting so that the connection string itself goes the right way: through the manager's
     // narrowing, a non-ASCII file name would open (and create) another file (platform file).
     static DriverText before_connecting(SQLHENV environment, xll::xstring_view connection_string);
-    // Asks a connected connection how the manager carries its text, and which engine it reaches.
-    static DriverText probe(SQLHDBC connection);
+    // Asks a connected connection how the manager carries its text; the engine it reaches is its
+    // family's.
+    static DriverText probe(SQLHDBC connection, DatabaseEngine engine);
     // A connection whose text travels as UTF-8 bytes in Latin-1 units.
     static DriverText bytes_as_units()
     {
@@ -33,9 +34,6 @@ public:
     }
 
     bool transcoded() const { return bytes_as_units_; }
-    // SQLite keeps any value in any column, and its driver describes a column without a declared
-    // type, or a computed one, by the first row's value.
-    bool values_typed_each() const { return engine_ == DatabaseEngine::sqlite; }
     DatabaseEngine engine() const { return engine_; }
 
     // The text to hand the wide entry points, always well-formed and without a NUL (each

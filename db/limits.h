@@ -4,6 +4,9 @@
 #include <chrono>
 #include <cstddef>
 
+#include "db/odbc_api.h"
+#include "xll/limits.h"
+
 namespace db {
 
 // How long a connect may take unless the connection string's LoginTimeout says otherwise: long
@@ -57,5 +60,18 @@ inline constexpr size_t rows_between_headroom_checks = 256;
 // copy of a result this large takes tens of megabytes, a smaller one is not worth the walk
 // through the heap.
 inline constexpr size_t rows_worth_giving_back = 10000;
+
+// The fewest rows a successful result with columns has; rows not fetched hold #N/A. Sheets laid
+// out around a query's array were built for this shape, so it stays.
+inline constexpr size_t minimum_result_rows = 5;
+// The longest text a parameter takes: what a cell holds, since every value comes from a cell.
+inline constexpr size_t max_parameter_text = xll::max_cell_text;
+
+// A failure's text stays within a 4000-unit buffer with its terminator: the length the cells and
+// macros that read it were written against.
+inline constexpr size_t max_error_text = 3999;
+// A driver's message is read into 256 characters, at most 255 and the terminator, and a longer one
+// is cut there: the records of one failure, several lines each, must share max_error_text.
+inline constexpr SQLSMALLINT diag_message_buffer = 256;
 
 } // namespace db

@@ -110,8 +110,8 @@ SQLRETURN OdbcConnection::connect()
     connected_ = sql_succeeded(rc);
     connection_.set_connected(connected_);
     if (connected_) {
-        text_ = DriverText::probe(connection_.get());
         family_ = family_of_server(connection_.get());
+        text_ = DriverText::probe(connection_.get(), family_.engine);
         if (family_.file_database) {
             file_ = DriverText::attribute(given, "DATABASE");
             file_identity_ = file_identity(file_);

@@ -12,7 +12,7 @@
 #include "db/driver_family.h"
 #include "db/limits.h"
 #include "db/odbc_connection.h"
-#include "db/row_count_text.h"
+#include "db/run_text.h"
 #include "db/sql_diagnostics.h"
 #include "xll/platform.h"
 #include "xll/text.h"
@@ -71,9 +71,7 @@ void out_of_memory(QueryResult& q, size_t fetched) noexcept
     q.status = QueryStatus::failed;
     q.kind = FailureKind::transient; // memory may be there at the next try
     try {
-        xll::xstring text(XLL_T("#SQL Error: not enough memory after "));
-        append_row_count(text, fetched);
-        q.value = xll::xstring_view(text);
+        q.value = xll::xstring_view(not_enough_memory_text(fetched));
     }
     catch (...) { // not even room for the text
         q.value = xll::xlerr::Value;
@@ -104,15 +102,6 @@ StatementExecution direct_execution(xll::xstring_view statement)
     return [text = xll::xstring(statement)](OdbcConnection& connection, OdbcStatement& stmt) {
         connection.execute_direct(text, stmt);
     };
-}
-
-QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers, Calendar& calendar)
-{
-    // Declared before the statement: the statement handle must go before its connection.
-    OdbcConnection connection;
-    OdbcStatement stmt;
-    connection.set_connection_string(connection_string);
-    return run_statement(connection, stmt, direct_execution(statement), headers, calendar);
 }
 
 QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const StatementExecution& execute,

@@ -15,9 +15,6 @@ namespace db {
 class OdbcConnection;
 class OdbcStatement;
 
-// The fewest rows a successful result with columns has; rows not fetched hold #N/A.
-inline constexpr size_t minimum_result_rows = 5;
-
 // How a run ended. The cell sees only the value; what the add-in does with a run (keep it, keep
 // its connection) asks this and the failure's kind, never the value's text.
 enum class QueryStatus {
@@ -51,9 +48,5 @@ StatementExecution direct_execution(xll::xstring_view statement);
 // happens, before anything can close its connection.
 QueryResult run_statement(OdbcConnection& connection, OdbcStatement& statement, const StatementExecution& execute,
                           bool headers, Calendar& calendar, RunProgress* run = nullptr);
-
-// A run on a connection of its own, closed when it is over.
-QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers,
-                      Calendar& calendar);
 
 } // namespace db

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "db/limits.h"
 #include "db/sql_error.h"
 #include "xll/text.h"
 

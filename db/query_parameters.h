@@ -31,9 +31,6 @@ struct QueryParameter {
 
 using QueryParameters = std::vector<QueryParameter>;
 
-// The longest text a parameter takes: what a cell holds.
-inline constexpr size_t max_parameter_text = xll::max_cell_text;
-
 // The cells of a value, a range or an array, read row by row; an omitted argument is no cell at
 // all. An error value among them, or a text longer than a cell holds, throws SqlError with the
 // text the worksheet shows.

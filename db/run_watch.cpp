@@ -2,31 +2,11 @@
 
 #include <string>
 
-#include "xll/failure_texts.h"
+#include "db/run_text.h"
 
 namespace db {
 
 namespace {
-
-void append_ascii(xll::xstring& out, std::string_view ascii)
-{
-    for (char c : ascii)
-        out += static_cast<XCHAR>(c);
-}
-
-// The count as the status text shows it: thousands set apart by commas, "1 row", "2 rows".
-void append_rows(xll::xstring& out, size_t rows)
-{
-    const std::string digits = std::to_string(rows);
-    std::string grouped;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            grouped += ',';
-        grouped += digits[i];
-    }
-    append_ascii(out, grouped);
-    append_ascii(out, rows == 1 ? " row" : " rows");
-}
 
 struct Watched {
     bool escaped = false; // the user pressed Esc, and the run was told to stop
@@ -141,44 +121,6 @@ AfterRun after_run(const WorkerRun& run)
     if (q.executed && run.request().changes_data())
         return AfterRun::changes_kept;
     return AfterRun::run_again;
-}
-
-xll::xstring progress_text(xll::xstring_view label, Phase phase, size_t rows)
-{
-    if (phase == Phase::connecting)
-        return XLL_T("Connecting to the database... (Esc to cancel)");
-    xll::xstring text(label);
-    append_ascii(text, ": ");
-    if (phase == Phase::executing)
-        append_ascii(text, "executing");
-    else
-        append_rows(text, rows);
-    append_ascii(text, " (Esc to cancel)");
-    return text;
-}
-
-xll::xstring cancelled_text(size_t rows)
-{
-    xll::xstring text;
-    append_ascii(text, xll::failure_texts::cancelled);
-    append_ascii(text, " after ");
-    append_rows(text, rows);
-    return text;
-}
-
-xll::xstring changes_kept_text(size_t rows)
-{
-    xll::xstring text = cancelled_text(rows);
-    append_ascii(text, ": the statement's changes are kept; clear the cache to run it again");
-    return text;
-}
-
-xll::xstring cancelled_while_connecting_text()
-{
-    xll::xstring text;
-    append_ascii(text, xll::failure_texts::cancelled);
-    append_ascii(text, " while connecting");
-    return text;
 }
 
 } // namespace db

@@ -65,13 +65,4 @@ enum class AfterRun {
 };
 AfterRun after_run(const WorkerRun& run);
 
-// "zStatement: 120,000 rows (Esc to cancel)", and the texts of the phases before the first row.
-xll::xstring progress_text(xll::xstring_view label, Phase phase, size_t rows);
-// "#Cancelled after 120,000 rows"
-xll::xstring cancelled_text(size_t rows);
-// "#Cancelled after 380,223 rows: the statement's changes are kept; clear the cache to run it again"
-xll::xstring changes_kept_text(size_t rows);
-// "#Cancelled while connecting"
-xll::xstring cancelled_while_connecting_text();
-
 } // namespace db

@@ -8,15 +8,11 @@
 
 #include "db/driver_family.h"
 #include "db/driver_text.h"
+#include "db/limits.h"
 #include "db/odbc_handles.h"
 #include "db/sql_error.h"
 
 namespace db {
-
-// The whole text stays within a 4000-byte buffer with its terminator.
-inline constexpr size_t max_error_text = 3999;
-// A message is read into 256 characters: at most 255 and the terminator.
-inline constexpr SQLSMALLINT diag_message_buffer = 256;
 
 // "#SQL Error" for SQL_ERROR, "#SQL Invalid Handle" for SQL_INVALID_HANDLE, "#SQL Unknown Error"
 // for anything else that is not a success. Reads no diagnostics, so the bare "#SQL Error" is

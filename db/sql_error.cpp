@@ -2,12 +2,11 @@
 
 #include <string>
 
+#include "db/limits.h"
+
 namespace db {
 
 namespace {
-
-// The cell's text of a failure stays within a 4000-byte buffer with its terminator.
-constexpr size_t max_text = 3999; // as max_error_text of db/sql_diagnostics.h
 
 void append_ascii(xll::xstring& text, const std::string& s)
 {
@@ -19,14 +18,14 @@ xll::xstring failure_text(const xll::xstring& head, const std::vector<Diagnostic
 {
     xll::xstring text = head;
     for (const auto& r : records) {
-        if (text.size() >= max_text)
+        if (text.size() >= max_error_text)
             break;
         text += r.state;
         append_ascii(text, ":" + std::to_string(r.number) + ":" + std::to_string(r.native) + ":");
         text += r.message;
         text += XCHAR('\n');
         // Never half of a surrogate pair at the end.
-        text.resize(xll::cut_units(text, max_text).size());
+        text.resize(xll::cut_units(text, max_error_text).size());
     }
     return text;
 }

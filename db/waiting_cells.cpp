@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/run_text.h"
 #include "db/run_watch.h"
 #include "xll/async_return.h"
 #include "xll/immortal.h"

@@ -2,8 +2,8 @@
 // registration stops at the first refused record, so it decides what exists after a failure.
 // It is the export list too: the build reads each procedure, written as
 // XLL_PROCEDURE("export name", exported_function), into the module-definition file and the ELF
-// export labels (cmake/Exports.cmake). A new worksheet function is a record here and its
-// XLL_EXPORT in its folder, nothing else.
+// export labels (cmake/Exports.cmake). A new worksheet function is a record here, its XLL_EXPORT
+// in its folder, its tests and its line in README (ARCHITECTURE.md, "How to add").
 #include "xll/load_message.h"
 #include "xll/paste.h"
 #include "xll/xll.h"

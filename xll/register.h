@@ -17,9 +17,8 @@ public:
 
     const XArgs<X>& args() const { return args_; }
     double register_id() const { return register_id_; }
-    void* procedure_address() const { return procedure_; }
 
-    // Registers the record; for functions and commands also finds its export in the library.
+    // Registers the record and keeps the register id the host gave it.
     XOPER<X> Register();
     XOPER<X> Unregister();
 
@@ -30,7 +29,6 @@ public:
 private:
     XArgs<X> args_;
     double register_id_ = 0;
-    void* procedure_ = nullptr;
 };
 
 using AddIn = XAddIn<XLOPER>;

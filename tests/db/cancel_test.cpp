@@ -22,26 +22,9 @@
 
 using namespace test;
 using namespace std::chrono_literals;
-using db::Phase;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-TEST(QueryTexts, RowsAreCountedWithThousandsSetApart)
-{
-    const auto label = u("zStatement");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 120000)), "zStatement: 120,000 rows (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 1)), "zStatement: 1 row (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::fetching, 1048575)), "zStatement: 1,048,575 rows (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::executing, 0)), "zStatement: executing (Esc to cancel)");
-    EXPECT_EQ(s(db::progress_text(label, Phase::connecting, 0)), "Connecting to the database... (Esc to cancel)");
-    EXPECT_EQ(s(db::cancelled_text(0)), "#Cancelled after 0 rows");
-    EXPECT_EQ(s(db::cancelled_text(1)), "#Cancelled after 1 row");
-    EXPECT_EQ(s(db::cancelled_text(12345678)), "#Cancelled after 12,345,678 rows");
-    EXPECT_EQ(s(db::changes_kept_text(380223)),
-              "#Cancelled after 380,223 rows: the statement's changes are kept; clear the cache to run it again");
-    EXPECT_EQ(s(db::cancelled_while_connecting_text()), "#Cancelled while connecting");
-}
 
 // What Esc may throw away: only a statement that plainly reads runs again.
 TEST(StatementKind, OnlyPlainReadsAreReads)
@@ -160,7 +143,7 @@ TEST(SqliteRoad, AnInsertAbandonedOnALockedFileCompletesOnceAndIsTakenOver)
     EXPECT_EQ(taken.status, db::QueryStatus::ok) << show(taken.value);
     EXPECT_EQ(road.registry.size(), 0u);
     StubCalendar calendar;
-    EXPECT_EQ(show(db::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)),
+    EXPECT_EQ(show(test::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)),
               "<num 1.000000>");
     std::remove(locked.c_str());
 }
@@ -207,7 +190,7 @@ TEST(SqliteRoad, AConnectionDroppedInATransactionLeavesNothingLocked)
     // A writer that waits a tenth of a second at most for a lock.
     EXPECT_TRUE(executed(cs + ";Timeout=100", "INSERT INTO t VALUES (2)"));
     StubCalendar calendar;
-    EXPECT_EQ(show(db::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)), "<num 1.000000>");
+    EXPECT_EQ(show(test::run_query(u(cs), u("SELECT count(*) FROM t"), false, calendar).value(0, 0)), "<num 1.000000>");
 }
 
 // A statement that sleeps on the server, per server.
@@ -240,7 +223,7 @@ protected:
     std::string elsewhere(const std::string& sql)
     {
         StubCalendar calendar;
-        auto v = db::run_query(u(cs), u(sql), false, calendar).value;
+        auto v = test::run_query(u(cs), u(sql), false, calendar).value;
         return show(v.is(xltypeMulti) ? v(0, 0) : v);
     }
     // Whether the server runs the statement now, seen from a session of its own.

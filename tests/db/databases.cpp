@@ -282,7 +282,7 @@ TempFolder& sqlite_folder()
 void create_database(const std::string& existing, const std::string& statement)
 {
     StubCalendar calendar;
-    db::QueryResult q = db::run_query(xll::utf8_to_xstring(existing), u(statement), false, calendar);
+    db::QueryResult q = test::run_query(xll::utf8_to_xstring(existing), u(statement), false, calendar);
     if (q.value.is(xltypeStr))
         throw std::runtime_error("CREATE DATABASE failed: " + xll::xstring_to_utf8(q.value.text()));
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "db/calendar.h"
+#include "db/odbc_connection.h"
 #include "db/query.h"
 #include "xll/oper.h"
 #include "xll/text.h"
@@ -41,13 +42,25 @@ struct StubCalendar : db::Calendar {
     double time(double h, double m, double sec) override { return (h * 3600 + m * 60 + sec) / 86400; }
 };
 
+// A run on a connection of its own, closed when it is over: the query road without the worksheet
+// function, the cache or the worker.
+inline db::QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers,
+                                 db::Calendar& calendar)
+{
+    // Declared before the statement: the statement handle must go before its connection.
+    db::OdbcConnection connection;
+    db::OdbcStatement stmt;
+    connection.set_connection_string(connection_string);
+    return db::run_statement(connection, stmt, db::direct_execution(statement), headers, calendar);
+}
+
 // Runs a statement straight through the driver, past the worksheet functions, to set up or change
 // a database; it has worked when the driver gives the empty value, and a failure shows what came
 // back instead.
 inline ::testing::AssertionResult executed(const xll::xstring& connection_string, const std::string& sql)
 {
     StubCalendar calendar;
-    xll::OPER12 v = db::run_query(connection_string, u(sql), false, calendar).value;
+    xll::OPER12 v = run_query(connection_string, u(sql), false, calendar).value;
     if (v.is(xltypeMissing))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << sql << " -> " << show(v);

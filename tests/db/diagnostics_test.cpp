@@ -80,9 +80,9 @@ TEST(Diagnostics, TheKindOfAFailureComesFromItsRecords)
 {
     using db::FailureKind;
     db::DriverFamily sqlite, postgres, mariadb, other;
-    sqlite.engine = db::Engine::sqlite;
-    postgres.engine = db::Engine::postgresql;
-    mariadb.engine = db::Engine::mariadb;
+    sqlite.engine = db::DatabaseEngine::sqlite;
+    postgres.engine = db::DatabaseEngine::postgresql;
+    mariadb.engine = db::DatabaseEngine::mariadb;
     struct Case {
         const db::DriverFamily& family;
         const char* state;
@@ -156,7 +156,7 @@ TEST(Diagnostics, FailureWithoutRecordsIsTheBareText)
 std::string query_text(const std::string& cs, const std::string& sql)
 {
     StubCalendar calendar;
-    return show(db::run_query(u(cs), u(sql), false, calendar).value);
+    return show(test::run_query(u(cs), u(sql), false, calendar).value);
 }
 
 TEST(Diagnostics, ConnectionFailuresCarryTheConnectionsRecords)

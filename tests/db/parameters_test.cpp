@@ -186,7 +186,7 @@ TYPED_TEST(Parameters, UnpairedSurrogatesReachTheDriverAsReplacementCharacters)
     lone += static_cast<XCHAR>(0xD83D);
     const std::string injected = "' OR 1=1 -- ";
     const xll::xstring built = u("SELECT k, s FROM t WHERE s = '") + lone + u("' AND s <> ''' OR 1=1 -- ' ORDER BY k");
-    OPER12 direct = db::run_query(this->cs, built, false, this->calendar).value;
+    OPER12 direct = test::run_query(this->cs, built, false, this->calendar).value;
     OPER12 bound = this->query("SELECT k, s FROM t WHERE s = ? AND s <> ? ORDER BY k",
                                this->row({OPER12(lone), OPER12(u(injected))}));
     for (const OPER12* v : {&direct, &bound}) {
@@ -196,7 +196,7 @@ TYPED_TEST(Parameters, UnpairedSurrogatesReachTheDriverAsReplacementCharacters)
     }
     const std::string pair = "\xF0\x9F\x98\x80";
     const xll::xstring literal = u("SELECT s FROM t WHERE s = '" + pair + "'");
-    EXPECT_EQ(show(db::run_query(this->cs, literal, false, this->calendar).value(0, 0)), pair);
+    EXPECT_EQ(show(test::run_query(this->cs, literal, false, this->calendar).value(0, 0)), pair);
     EXPECT_EQ(show(this->query("SELECT s FROM t WHERE s = ?", OPER12(u(pair)))(0, 0)), pair);
 }
 

@@ -17,7 +17,7 @@ protected:
     }
     std::string run_text(const std::string& cs, const std::string& sql)
     {
-        return show(db::run_query(u(cs), u(sql), false, calendar).value);
+        return show(test::run_query(u(cs), u(sql), false, calendar).value);
     }
     static std::string server(int port, const std::string& password)
     {
@@ -46,10 +46,10 @@ TEST_F(Postgres, WrongPasswordIsReportedByTheServer)
 TEST_F(Postgres, GuidIsTextAndTimestampKeepsItsFraction)
 {
     auto cs = u(PostgresDb::fresh_connection_string());
-    auto v = db::run_query(cs,
-                           u("SELECT CAST('123e4567-e89b-12d3-a456-426614174000' AS uuid), "
-                             "CAST('2014-03-05 13:45:10.5' AS timestamp), CAST(NULL AS uuid)"),
-                           false, calendar)
+    auto v = test::run_query(cs,
+                             u("SELECT CAST('123e4567-e89b-12d3-a456-426614174000' AS uuid), "
+                               "CAST('2014-03-05 13:45:10.5' AS timestamp), CAST(NULL AS uuid)"),
+                             false, calendar)
                  .value;
     EXPECT_EQ(show(v(0, 0)), "123E4567-E89B-12D3-A456-426614174000"); // the driver's text form
     EXPECT_DOUBLE_EQ(v(0, 1).val.num, 20140305.0 + (13 * 3600 + 45 * 60 + 10.5) / 86400.0);
@@ -60,10 +60,10 @@ TEST_F(Postgres, GuidIsTextAndTimestampKeepsItsFraction)
 TEST_F(Postgres, NonFiniteNumbersAreNumErrorsInTheirOwnCells)
 {
     auto cs = u(PostgresDb::fresh_connection_string());
-    auto v = db::run_query(cs,
-                           u("SELECT CAST('NaN' AS numeric), CAST('Infinity' AS double precision), "
-                             "CAST('-Infinity' AS real), CAST('NaN' AS double precision), 1.5"),
-                           false, calendar)
+    auto v = test::run_query(cs,
+                             u("SELECT CAST('NaN' AS numeric), CAST('Infinity' AS double precision), "
+                               "CAST('-Infinity' AS real), CAST('NaN' AS double precision), 1.5"),
+                             false, calendar)
                  .value;
     for (size_t c : {0, 1, 2, 3})
         EXPECT_EQ(show(v(0, c)), "<err 36>") << c;
@@ -75,7 +75,7 @@ TEST_F(Postgres, NonFiniteNumbersAreNumErrorsInTheirOwnCells)
 TEST_F(Postgres, FetchFailingMidResultShowsItsDiagnosticsNotTheRowsSoFar)
 {
     std::string cs = PostgresDb::fresh_connection_string() + "UseDeclareFetch=1;Fetch=100;";
-    auto q = db::run_query(u(cs), u("SELECT 1 / (250 - g) FROM generate_series(1, 400) AS g"), true, calendar);
+    auto q = test::run_query(u(cs), u("SELECT 1 / (250 - g) FROM generate_series(1, 400) AS g"), true, calendar);
     std::string text = show(q.value);
     EXPECT_EQ(text.rfind("#SQL Error 22012:1:", 0), 0u) << text;
     EXPECT_NE(text.find("division by zero"), std::string::npos) << text;
@@ -84,7 +84,7 @@ TEST_F(Postgres, FetchFailingMidResultShowsItsDiagnosticsNotTheRowsSoFar)
     EXPECT_LT(q.last_row, 250);
 
     // The end of the data is still the normal end.
-    auto whole = db::run_query(u(cs), u("SELECT g FROM generate_series(1, 250) AS g"), false, calendar);
+    auto whole = test::run_query(u(cs), u("SELECT g FROM generate_series(1, 250) AS g"), false, calendar);
     ASSERT_EQ(whole.value.rows(), 250u) << show(whole.value);
     EXPECT_EQ(whole.value(249, 0), 250.0);
 }

@@ -27,7 +27,7 @@ protected:
 
     db::QueryResult full(const std::string& sql, bool headers = false)
     {
-        return db::run_query(cs, u(sql), headers, calendar);
+        return test::run_query(cs, u(sql), headers, calendar);
     }
     OPER12 run(const std::string& sql, bool headers = false) { return full(sql, headers).value; }
     static std::string type(const char* t) { return t; }
@@ -288,10 +288,10 @@ TEST(SqliteQuery, ResultFillsTheWorksheetsRowsAndNotOneMore)
     StubCalendar calendar;
     const std::string rows = std::to_string(xll::limits<XLOPER12>::maxrows);
     const auto sql = u("WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " + rows + ") SELECT x FROM c");
-    auto fits = db::run_query(cs, sql, false, calendar);
+    auto fits = test::run_query(cs, sql, false, calendar);
     ASSERT_EQ(fits.value.rows(), static_cast<size_t>(xll::limits<XLOPER12>::maxrows));
     EXPECT_EQ(fits.value(xll::limits<XLOPER12>::maxrows - 1, 0), static_cast<double>(xll::limits<XLOPER12>::maxrows));
-    auto over = db::run_query(cs, sql, true, calendar);
+    auto over = test::run_query(cs, sql, true, calendar);
     EXPECT_EQ(show(over.value), "file: oper\nline: 439\nfunction: XOPER<struct xloper12>::realloc\n"
                                 "ensure: \"r <= xll::limits<X>::maxrows\" failed");
 }
@@ -311,7 +311,7 @@ TEST(SqliteQuery, NonAsciiDatabaseNameOpensThatFileAlone)
         auto cs = u(driver + "Database=" + file);
         ASSERT_TRUE(executed(cs, "CREATE TABLE t (a INTEGER)")) << driver;
         ASSERT_TRUE(executed(cs, "INSERT INTO t VALUES (7)")) << driver;
-        EXPECT_EQ(db::run_query(cs, u("SELECT a FROM t"), false, calendar).value(0, 0), 7.0) << driver;
+        EXPECT_EQ(test::run_query(cs, u("SELECT a FROM t"), false, calendar).value(0, 0), 7.0) << driver;
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(folder))
             names.push_back(entry.path().filename().string());

@@ -75,7 +75,7 @@ protected:
     // The one value of a one-row result, read on a session of its own.
     std::string elsewhere(const std::string& sql)
     {
-        auto v = db::run_query(u(cs), u(sql), false, calendar).value;
+        auto v = test::run_query(u(cs), u(sql), false, calendar).value;
         return show(v.is(xltypeMulti) ? v(0, 0) : v);
     }
 
@@ -182,7 +182,7 @@ TEST_F(KeptPostgres, SessionEndedWhileItsStatementRuns)
     std::thread killer([&] {
         std::this_thread::sleep_for(300ms);
         StubCalendar own;
-        db::run_query(u(cs), u("SELECT pg_terminate_backend(" + victim + ")"), false, own);
+        test::run_query(u(cs), u("SELECT pg_terminate_backend(" + victim + ")"), false, own);
     });
     auto slept = query("SELECT pg_sleep(3)");
     killer.join();

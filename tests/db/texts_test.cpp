@@ -9,6 +9,7 @@
 
 #include "db/column_reader.h"
 #include "db/driver_text.h"
+#include "db/run_text.h"
 #include "db/statement_builders.h"
 #include "db/sqlite_time_text.h"
 #include "db/timestamp_text.h"
@@ -24,6 +25,23 @@ std::string select(const std::string& sel, const std::string& from, const std::s
                    const std::string& group = "", const std::string& order = "")
 {
     return s(db::select_statement(u(sel), u(from), u(where), u(group), u(order)));
+}
+
+TEST(QueryTexts, RowsAreCountedWithThousandsSetApart)
+{
+    const auto label = u("zStatement");
+    EXPECT_EQ(s(db::progress_text(label, db::Phase::fetching, 120000)), "zStatement: 120,000 rows (Esc to cancel)");
+    EXPECT_EQ(s(db::progress_text(label, db::Phase::fetching, 1)), "zStatement: 1 row (Esc to cancel)");
+    EXPECT_EQ(s(db::progress_text(label, db::Phase::fetching, 1048575)), "zStatement: 1,048,575 rows (Esc to cancel)");
+    EXPECT_EQ(s(db::progress_text(label, db::Phase::executing, 0)), "zStatement: executing (Esc to cancel)");
+    EXPECT_EQ(s(db::progress_text(label, db::Phase::connecting, 0)), "Connecting to the database... (Esc to cancel)");
+    EXPECT_EQ(s(db::cancelled_text(0)), "#Cancelled after 0 rows");
+    EXPECT_EQ(s(db::cancelled_text(1)), "#Cancelled after 1 row");
+    EXPECT_EQ(s(db::cancelled_text(12345678)), "#Cancelled after 12,345,678 rows");
+    EXPECT_EQ(s(db::changes_kept_text(380223)),
+              "#Cancelled after 380,223 rows: the statement's changes are kept; clear the cache to run it again");
+    EXPECT_EQ(s(db::cancelled_while_connecting_text()), "#Cancelled while connecting");
+    EXPECT_EQ(s(db::not_enough_memory_text(1234)), "#SQL Error: not enough memory after 1,234 rows");
 }
 
 TEST(Select, KeywordsAreAddedUnlessTheClauseHasThem)

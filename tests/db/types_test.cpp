@@ -498,7 +498,7 @@ void check_matrix(const char* engine, const std::string& cs, const std::vector<C
     }
     const std::string select = "SELECT " + selected + " FROM matrix ORDER BY id";
     db::SerialCalendar calendar; // the calendar zStatement reads values with
-    OPER12 cells = db::run_query(u(cs), u(select), false, calendar).value;
+    OPER12 cells = test::run_query(u(cs), u(select), false, calendar).value;
     ASSERT_TRUE(cells.is(xltypeMulti)) << show(cells);
     ASSERT_EQ(cells.rows(), std::max<size_t>(rows, 5));
     ReferenceRows reference = reader(select);
@@ -736,7 +736,7 @@ void check_headings(const std::string& cs, const std::vector<std::string>& clien
                     const std::string& environment = "")
 {
     db::SerialCalendar calendar;
-    OPER12 cells = db::run_query(u(cs), u(labelled), true, calendar).value;
+    OPER12 cells = test::run_query(u(cs), u(labelled), true, calendar).value;
     ASSERT_TRUE(cells.is(xltypeMulti)) << show(cells);
     std::vector<std::string> headings;
     for (size_t c = 0; c < cells.columns(); ++c)

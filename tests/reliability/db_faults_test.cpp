@@ -44,10 +44,10 @@ std::vector<std::string> lines(const std::string& text)
 bool cursor_fetch_running()
 {
     StubCalendar calendar;
-    auto v = db::run_query(u(PostgresDb::connection_string("postgres", PostgresDb::port(), PostgresDb::password())),
-                           u("SELECT count(*) FROM pg_stat_activity WHERE pid <> pg_backend_pid() "
-                             "AND query ILIKE 'fetch%'"),
-                           false, calendar)
+    auto v = test::run_query(u(PostgresDb::connection_string("postgres", PostgresDb::port(), PostgresDb::password())),
+                             u("SELECT count(*) FROM pg_stat_activity WHERE pid <> pg_backend_pid() "
+                               "AND query ILIKE 'fetch%'"),
+                             false, calendar)
                  .value;
     return v.is(xltypeMulti) && v(0, 0).is(xltypeNum) && v(0, 0).val.num > 0;
 }

@@ -107,7 +107,7 @@ TEST_F(Leaks, FailingQueriesLeaveDescriptorsAndMemoryFlat)
     test::StubCalendar calendar;
     expect_flat([&](int i) {
         const xll::xstring& cs = i % 3 == 0 ? no_driver : i % 3 == 1 ? not_db : memory;
-        auto q = db::run_query(cs, select, false, calendar);
+        auto q = test::run_query(cs, select, false, calendar);
         ASSERT_TRUE(q.value.is(xltypeStr));
         ASSERT_EQ(xll::xstring_to_utf8(q.value.text()).rfind("#SQL Error", 0), 0u);
     });
