@@ -18,6 +18,9 @@ EXCEL12PROC find_host_callback();
 int host_excel4v(int xlfn, LPXLOPER result, int count, LPXLOPER opers[]);
 int host_xlcallver();
 
+// Address of an export of the library at path, looked up by its registered name.
+void* library_export(const std::string& library_path, const std::string& name);
+
 // Runs work on a thread of its own that nobody waits for, with the add-in's module held loaded
 // until the work is over: a library unloaded under a running thread would leave it executing
 // code that is gone. On Windows the module is pinned per thread and released as the thread ends

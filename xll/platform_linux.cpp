@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "xll/export_name.h"
 #include "xll/text.h"
 
 namespace fs = std::filesystem;
@@ -75,6 +76,16 @@ int host_xlcallver()
 {
     auto entry = process_symbol<XLCALLVERPROC>("XLCallVer");
     return entry ? entry() : 0;
+}
+
+void* library_export(const std::string& library_path, const std::string& name)
+{
+    void* module = dlopen(library_path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!module)
+        return nullptr;
+    void* p = dlsym(module, export_symbol_name(name).c_str());
+    dlclose(module);
+    return p;
 }
 
 int message_box(const char* text, const char* caption, unsigned style)

@@ -79,6 +79,12 @@ int host_excel4v(int xlfn, LPXLOPER result, int count, LPXLOPER opers[]) { retur
 
 int host_xlcallver() { return ::XLCallVer(); }
 
+void* library_export(const std::string& library_path, const std::string& name)
+{
+    static HMODULE module = GetModuleHandleA(library_path.c_str());
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name.c_str())) : nullptr;
+}
+
 int message_box(const char* text, const char* caption, unsigned style)
 {
     return MessageBoxA(GetActiveWindow(), text, caption, style);

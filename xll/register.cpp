@@ -11,6 +11,14 @@ namespace xll {
 
 namespace {
 
+template <class X> std::string narrow(std::basic_string_view<typename traits<X>::xchar> s)
+{
+    std::string out;
+    for (auto c : s)
+        out += static_cast<char>(c);
+    return out;
+}
+
 // The host's raw entry for a width.
 inline int raw(int xlfn, XLOPER12* result, int count, XLOPER12** opers) { return Excel12v(xlfn, result, count, opers); }
 inline int raw(int xlfn, XLOPER* result, int count, XLOPER** opers) { return Excel4v(xlfn, result, count, opers); }
@@ -141,8 +149,13 @@ template <class X> std::vector<XAddIn<X>*>& XAddIn<X>::List()
 template <class X> XOPER<X> XAddIn<X>::Register()
 {
     XOPER<X> result = xll::Register(args_, 0);
-    if (args_.registrable() && result.is(xltypeNum))
-        register_id_ = result.val.num;
+    if (args_.registrable()) {
+        procedure_ = platform::library_export(narrow<X>(std::basic_string_view<typename traits<X>::xchar>(
+                                                  library_path<X>().val.str + 1, string_length(library_path<X>()))),
+                                              narrow<X>(form_for_host(args_)[slot_procedure].text()));
+        if (result.is(xltypeNum))
+            register_id_ = result.val.num;
+    }
     return result;
 }
 

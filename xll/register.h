@@ -17,8 +17,9 @@ public:
 
     const XArgs<X>& args() const { return args_; }
     double register_id() const { return register_id_; }
+    void* procedure_address() const { return procedure_; }
 
-    // Registers the record and keeps the register id the host gave it.
+    // Registers the record; for functions and commands also finds its export in the library.
     XOPER<X> Register();
     XOPER<X> Unregister();
 
@@ -29,6 +30,7 @@ public:
 private:
     XArgs<X> args_;
     double register_id_ = 0;
+    void* procedure_ = nullptr;
 };
 
 using AddIn = XAddIn<XLOPER>;
