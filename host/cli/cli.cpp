@@ -203,23 +203,27 @@ int eval_command(Host& host, const CommandLine& cl, std::ostream& out)
     std::vector<const Node*> nodes;
     for (const auto& f : formulas)
         nodes.push_back(f.get());
-    auto shown = [&](std::size_t i, const Value& value) {
+    // The value's text is made whole before anything of the formula is written, and written
+    // between its head and tail without being copied again.
+    auto shown = [&](const Value& value) {
         if (json && several)
-            return "{\"formula\":" + json_string(cl.operands[i]) + ",\"value\":" +
-                   json_value(value, format == OutputFormat::json_records, number_format) + "}\n";
-        return (several ? cl.operands[i] + '\n' : std::string()) + format_value(value, format, number_format);
+            return json_value(value, format == OutputFormat::json_records, number_format);
+        return format_value(value, format, number_format);
     };
     host.evaluate_formulas(nodes, [&](std::size_t i, const Value& value) {
         bool printed_failure = is_printed_failure(value);
         std::string text;
         try {
-            text = shown(i, value);
+            text = shown(value);
         } catch (const std::bad_alloc&) {
             // No memory for the value's text: it is shown as a value too large to hold, a failure.
-            text = shown(i, ErrorCode::num);
+            text = shown(ErrorCode::num);
             printed_failure = true;
         }
-        out << text;
+        if (json && several)
+            out << "{\"formula\":" << json_string(cl.operands[i]) << ",\"value\":" << text << "}\n";
+        else
+            out << (several ? cl.operands[i] + '\n' : std::string()) << text;
         failed = printed_failure || failed;
         out.flush();
     });
