@@ -5,7 +5,8 @@ namespace db {
 namespace {
 
 // The longest character column bound: its buffer holds this many UTF-16 units and a terminator.
-// Longer ones, and those of no known size, are read value by value in pieces.
+// Longer ones, and those of no known size, are read value by value in pieces, or, where a value
+// past its buffer is fetched back from memory (SQLite's), bound at this size.
 constexpr SQLULEN bound_text_units = 255;
 // The room of an 8-bit value: the digits of any double, a time stamp with its fraction and zone;
 // a longer one (SQLite keeps any text in any column) is read again whole.
@@ -18,12 +19,38 @@ bool character_type(SQLSMALLINT t)
 
 } // namespace
 
-bool BoundColumns::bind(SQLHSTMT statement, const std::vector<ColumnShape>& columns, const DriverText& text)
+void BoundColumns::prepare(SQLHSTMT statement, const DriverFamily& family)
 {
-    // SQLite keeps any value in any column, so its values outgrow their buffers often, and its
-    // driver cannot position on a row of a block shorter than the array (the last one), where
-    // such a value would have to be read again: its results are read value by value.
-    if (text.engine() == DatabaseEngine::sqlite)
+    // A driver that refuses keeps its forward-only cursor, and bind() sees that.
+    if (!family.positions_in_blocks)
+        SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+}
+
+namespace {
+
+bool static_cursor(SQLHSTMT statement)
+{
+    SQLULEN type = SQL_CURSOR_FORWARD_ONLY;
+    return SQL_SUCCEEDED(SQLGetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, &type, 0, nullptr)) &&
+           type == SQL_CURSOR_STATIC;
+}
+
+} // namespace
+
+SQLLEN BoundColumns::static_rows(SQLHSTMT statement)
+{
+    SQLLEN rows = -1;
+    if (!static_cursor(statement) ||
+        !SQL_SUCCEEDED(SQLGetDiagField(SQL_HANDLE_STMT, statement, 0, SQL_DIAG_CURSOR_ROW_COUNT, &rows, 0, nullptr)))
+        return -1;
+    return rows;
+}
+
+bool BoundColumns::bind(SQLHSTMT statement, const std::vector<ColumnShape>& columns, const DriverText& text,
+                        const DriverFamily& family)
+{
+    positions_ = family.positions_in_blocks;
+    if (!positions_ && !static_cursor(statement))
         return false;
     const bool transcoded = text.transcoded();
     std::vector<Buffer> buffers(columns.size());
@@ -36,17 +63,23 @@ bool BoundColumns::bind(SQLHSTMT statement, const std::vector<ColumnShape>& colu
             return false;
         if (c.kind == ColumnKind::text) {
             // Character columns have a size; intervals, GUIDs and the like take narrow text.
-            if (character_type(c.sql_type)) {
-                if (c.size == 0 || c.size > bound_text_units)
-                    return false;
+            const bool long_text = c.sql_type == SQL_LONGVARCHAR || c.sql_type == SQL_WLONGVARCHAR;
+            if (character_type(c.sql_type) || long_text) {
+                SQLULEN size = c.size;
+                if (size == 0 || size > bound_text_units || long_text) {
+                    // A value past its buffer costs a second read: worth it where that read is a
+                    // row fetched back from memory, as SQLite's TEXT columns mostly hold short
+                    // values; on a server, long columns are read value by value.
+                    if (positions_)
+                        return false;
+                    size = bound_text_units;
+                }
                 b.c_type = transcoded ? SQL_C_CHAR : SQL_C_WCHAR;
                 // A character may take four bytes of an 8-bit driver's text, or a surrogate pair
                 // of UTF-16 units: MariaDB's driver cuts a pair in a buffer counted in characters
                 // and says nothing.
-                b.width = static_cast<SQLLEN>((c.size * (transcoded ? 4 : 2) + 1) * (transcoded ? 1 : sizeof(SQLWCHAR)));
+                b.width = static_cast<SQLLEN>((size * (transcoded ? 4 : 2) + 1) * (transcoded ? 1 : sizeof(SQLWCHAR)));
             }
-            else if (c.sql_type == SQL_LONGVARCHAR || c.sql_type == SQL_WLONGVARCHAR)
-                return false;
         }
         if (b.width == 0) {
             b.c_type = SQL_C_CHAR;
@@ -87,6 +120,15 @@ bool BoundColumns::unbind(SQLHSTMT statement)
     SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(1)), 0);
     buffers_.clear();
     return false;
+}
+
+SQLRETURN BoundColumns::fetch_alone(SQLHSTMT statement, size_t row)
+{
+    if (!alone_) {
+        unbind(statement);
+        alone_ = true;
+    }
+    return SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, static_cast<SQLLEN>(row + 1));
 }
 
 BoundValue BoundColumns::value(size_t column, size_t row) const

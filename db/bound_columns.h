@@ -2,14 +2,16 @@
 // block of bound values faster than the same values asked for one by one, most of all MariaDB's.
 // Character columns are bound as UTF-16 text (as the driver's bytes for an 8-bit driver), every
 // other column as 8-bit text: the digits of a number or a date need no wide characters. A value
-// longer than its buffer is never taken cut: the reader positions on its row and reads it again
-// whole, and a driver that cannot do that fails the result rather than cut it.
+// longer than its buffer is never taken cut: it is read again whole, positioned on its row, or,
+// where the driver cannot position within a block (SQLite's), fetched back alone on a static
+// cursor once the blocks are read. A driver that can do neither fails the result rather than cut it.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
 #include "db/column_reader.h"
+#include "db/driver_family.h"
 #include "db/odbc_api.h"
 
 namespace db {
@@ -27,10 +29,27 @@ public:
     // stay in the processor's caches.
     static constexpr size_t block_rows = 256;
 
+    // Before the statement is executed: a driver that cannot position within a block is asked
+    // for a static cursor, which can fetch a row back alone.
+    static void prepare(SQLHSTMT statement, const DriverFamily& family);
+    // How many rows a static cursor holds (SQLRowCount counts only changed rows there); -1 when
+    // the cursor is no static one or the driver does not tell.
+    static SQLLEN static_rows(SQLHSTMT statement);
+
     // Binds the columns when each can be read from a bound buffer and the driver takes blocks of
     // rows; false leaves the statement as it was, to be read value by value. Columns of long
-    // values (no size, or one past a buffer's room) and MariaDB's bits are read value by value.
-    bool bind(SQLHSTMT statement, const std::vector<ColumnShape>& columns, const DriverText& text);
+    // values (no size, or one past a buffer's room) and MariaDB's bits are read value by value,
+    // and so is every column where the driver can neither position within a block nor got its
+    // static cursor.
+    bool bind(SQLHSTMT statement, const std::vector<ColumnShape>& columns, const DriverText& text,
+              const DriverFamily& family);
+
+    // Whether a value its buffer cut is read again at once, positioned on its row; else it is read
+    // once the blocks are done, its row fetched back alone with fetch_alone().
+    bool positions() const { return positions_; }
+    // Leaves blocks for single rows (the first time) and fetches row (from 0 of the result) alone,
+    // for SQLGetData to read its values; SQLFetchScroll's code.
+    SQLRETURN fetch_alone(SQLHSTMT statement, size_t row);
 
     // The rows the last SQLFetch gave, and where each row stood (SQL_ROW_ERROR for a failed one).
     size_t rows() const { return fetched_; }
@@ -52,6 +71,8 @@ private:
     std::vector<Buffer> buffers_; // one per column; an unread column (binary) has none
     std::vector<SQLUSMALLINT> statuses_;
     SQLULEN fetched_ = 0;
+    bool positions_ = true;
+    bool alone_ = false;
 };
 
 } // namespace db

@@ -364,27 +364,30 @@ void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind
     convert(statement, column, kind, cell);
 }
 
-void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value,
-                        ColumnKind kind, OPER12& cell)
+bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value,
+                        ColumnKind kind, OPER12& cell, bool positions)
 {
     position_ = static_cast<SQLSETPOSIROW>(row + 1);
     if (kind == ColumnKind::binary) {
         cell = true;
-        return;
+        return true;
     }
     if (value.indicator == SQL_NULL_DATA) {
         null_cell(kind, cell);
-        return;
+        return true;
     }
     if (!take(value)) {
+        if (!positions)
+            return false;
         // Positioned on its row, the value can be read once more, whole and in UTF-16.
         check_sql_result(SQLSetPos(statement, position_, SQL_POSITION, SQL_LOCK_NO_CHANGE));
         if (!fetch(statement, column)) {
             null_cell(kind, cell);
-            return;
+            return true;
         }
     }
     convert(statement, column, kind, cell);
+    return true;
 }
 
 void ColumnReader::null_cell(ColumnKind kind, OPER12& cell)

@@ -71,9 +71,11 @@ public:
     void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
 
     // The same for a value of row (from 0) of a fetched block. A value its buffer cut, or 8-bit
-    // text that is no ASCII, is read again whole, as UTF-16, at that row.
-    void read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
-              xll::OPER12& cell);
+    // text that is no ASCII, is read again whole, as UTF-16, positioned on that row; where the
+    // driver cannot position there, the cell is left alone and false says that the value is still
+    // to be read, by read() once its row is fetched alone.
+    bool read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
+              xll::OPER12& cell, bool positions);
 
 private:
     // Reads the whole value as the driver's text, at most what a cell can show of it; false for

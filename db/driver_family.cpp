@@ -17,6 +17,7 @@ DriverFamily sqlite()
     f.rollback = XLL_T("ROLLBACK");
     f.cancel = CancelWay::abandon;
     f.file_database = true;
+    f.positions_in_blocks = false;
     return f;
 }
 

@@ -45,6 +45,10 @@ struct DriverFamily {
     const XCHAR* session_query = nullptr;
     // The database is a file the connection string names (its "Database" attribute).
     bool file_database = false;
+    // How a value that a block's bound buffer cut is read again whole: positioned on its row of the
+    // block, or, where the driver cannot position within a block (SQLite's reads another row's
+    // value there), fetched back alone on a static cursor once the blocks are read.
+    bool positions_in_blocks = true;
 };
 
 // The family of the driver a connection string names, before connecting (for the failures of the

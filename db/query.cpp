@@ -115,6 +115,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
     auto start = std::chrono::steady_clock::now();
     try {
         connection.allocate_statement(stmt);
+        BoundColumns::prepare(stmt.get(), connection.family());
         if (run) {
             // Told before looking: a stop asked from now on reaches the statement's cancel, and
             // one asked before is seen here, so the statement is never sent.
@@ -160,11 +161,16 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             // allocation instead of doublings that touch up to twice the memory, and a result
             // past the worksheet's rows fails before a row is fetched.
             SQLLEN expected = -1;
-            if (SQL_SUCCEEDED(SQLRowCount(stmt.get(), &expected)) && expected > 0)
+            if (!SQL_SUCCEEDED(SQLRowCount(stmt.get(), &expected)) || expected <= 0)
+                expected = BoundColumns::static_rows(stmt.get());
+            if (expected > 0)
                 array.reserve(offset + static_cast<size_t>(expected));
             ColumnReader reader(calendar, connection.text());
             BoundColumns bound;
-            const bool blocks = bound.bind(stmt.get(), shapes, connection.text());
+            const bool blocks = bound.bind(stmt.get(), shapes, connection.text(), connection.family());
+            // Values a block cut where the driver cannot position on their rows: read once the
+            // blocks are done, each row fetched back alone. Row (from 0 of the result), column.
+            std::vector<std::pair<size_t, SQLUSMALLINT>> later;
             for (;;) {
                 if (run)
                     run->throw_if_stopped();
@@ -183,8 +189,11 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                     OPER12* cells = array.row(fetched + offset);
                     for (size_t j = 0; j < n; ++j) {
                         const auto column = static_cast<SQLUSMALLINT>(j + 1);
-                        if (blocks)
-                            reader.read(stmt.get(), column, r, bound.value(j, r), shapes[j].kind, cells[j]);
+                        if (blocks) {
+                            if (!reader.read(stmt.get(), column, r, bound.value(j, r), shapes[j].kind, cells[j],
+                                             bound.positions()))
+                                later.emplace_back(fetched, column);
+                        }
                         else
                             reader.read(stmt.get(), column, shapes[j].kind, cells[j]);
                     }
@@ -193,6 +202,18 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                 }
                 if (run)
                     run->rows(fetched);
+            }
+            for (size_t i = 0; i < later.size(); ++i) {
+                const auto [row, column] = later[i];
+                if (run)
+                    run->throw_if_stopped();
+                if (i == 0 || later[i - 1].first != row) {
+                    rc = bound.fetch_alone(stmt.get(), row);
+                    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) // a row gone from a static cursor
+                        check_sql_diagnostics(rc == SQL_NO_DATA ? SQL_ERROR : rc, stmt, SQL_NULL_HDBC,
+                                              connection.text());
+                }
+                reader.read(stmt.get(), column, shapes[column - 1].kind, q.value(offset + row, column - 1));
             }
             array.finish();
         }

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,7 +32,9 @@ struct FakeWatchHost : db::WatchHost {
     // Esc once the status bar shows rows being fetched.
     void escape_while_fetching()
     {
-        escape = [this] { return !statuses.empty() && statuses.back().find(" rows (") != std::string::npos; };
+        // Once rows have come: before the first, the result's array may still be being made.
+        static const std::regex some_rows(".*: [1-9][0-9,]* rows? \\(.*");
+        escape = [this] { return !statuses.empty() && std::regex_match(statuses.back(), some_rows); };
     }
 };
 

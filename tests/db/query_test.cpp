@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <vector>
@@ -294,6 +295,51 @@ TEST(SqliteQuery, ResultFillsTheWorksheetsRowsAndNotOneMore)
     auto over = test::run_query(cs, sql, true, calendar);
     EXPECT_EQ(show(over.value), "file: oper\nline: 439\nfunction: XOPER<struct xloper12>::realloc\n"
                                 "ensure: \"r <= xll::limits<X>::maxrows\" failed");
+}
+
+// SQLite keeps any value in any column: rows come in blocks of bound buffers sized by the declared
+// types, and a value past its buffer (or 8-bit text beyond ASCII in a number column) is fetched back
+// whole once the blocks are read. Such values at the edges of blocks and in the short last block
+// come back whole, and every other value of their rows stays its own.
+TEST(SqliteQuery, ValuesPastTheirBlockBuffersComeBackWholeInTheirOwnCells)
+{
+    auto cs = u(SqliteDb::fresh_connection_string());
+    ASSERT_TRUE(executed(cs, "CREATE TABLE b (k INTEGER, s VARCHAR(10), n REAL, t TEXT)"));
+    const std::vector<int> long_s = {0, 255, 256, 511, 512, 600, 698, 699};
+    std::string in_long_s;
+    for (int k : long_s)
+        in_long_s += (in_long_s.empty() ? "" : ",") + std::to_string(k);
+    ASSERT_TRUE(executed(cs, "INSERT INTO b WITH RECURSIVE c(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM c WHERE k < 699) "
+                             "SELECT k, CASE WHEN k IN (" + in_long_s + ") THEN replace(hex(zeroblob(150 + k)), '00', 'sü') "
+                             "ELSE 's' || k END, "
+                             "CASE WHEN k % 97 = 3 THEN 'ü not a number ' || k "
+                             "WHEN k % 89 = 5 THEN replace(hex(zeroblob(40)), '00', 'xy') || k ELSE k * 0.5 END, "
+                             "CASE WHEN k % 50 = 7 THEN NULL WHEN k % 233 = 1 THEN replace(hex(zeroblob(20000)), '00', '日') "
+                             "ELSE 't' || k END FROM c"));
+    auto repeat = [](const std::string& part, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i)
+            out += part;
+        return out;
+    };
+    StubCalendar calendar;
+    OPER12 v = test::run_query(cs, u("SELECT k, s, n, t FROM b ORDER BY k"), false, calendar).value;
+    ASSERT_EQ(v.rows(), 700u) << show(v);
+    for (int k = 0; k < 700; ++k) {
+        SCOPED_TRACE("row " + std::to_string(k));
+        const auto r = static_cast<size_t>(k);
+        EXPECT_EQ(v(r, 0), static_cast<double>(k));
+        const bool long_text = std::find(long_s.begin(), long_s.end(), k) != long_s.end();
+        EXPECT_EQ(s(v(r, 1).text()), long_text ? repeat("sü", 150 + k) : "s" + std::to_string(k));
+        if (k % 97 == 3)
+            EXPECT_EQ(s(v(r, 2).text()), "ü not a number " + std::to_string(k));
+        else if (k % 89 == 5)
+            EXPECT_EQ(s(v(r, 2).text()), repeat("xy", 40) + std::to_string(k));
+        else
+            EXPECT_EQ(v(r, 2), k * 0.5);
+        const std::string t = k % 50 == 7 ? "" : k % 233 == 1 ? repeat("日", 20000) : "t" + std::to_string(k);
+        EXPECT_EQ(s(v(r, 3).text()), t);
+    }
 }
 
 // SQLite's driver reads its connection string as 8-bit text: a non-ASCII file name reaches it as
