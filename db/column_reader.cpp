@@ -17,7 +17,6 @@ namespace db {
 
 namespace {
 
-using xll::OPER12;
 using xll::xlerr;
 
 // Most values fit in the first piece; longer ones are read on in pieces of the buffer's size.
@@ -243,7 +242,7 @@ xll::xstring_view ColumnReader::text()
     return cut_to_cell(decoded_);
 }
 
-bool ColumnReader::number_cell(OPER12& cell)
+bool ColumnReader::number_cell(FetchedCell& cell)
 {
     std::string_view s = ascii();
     std::optional<double> v = decimal_number(s);
@@ -251,7 +250,10 @@ bool ColumnReader::number_cell(OPER12& cell)
     if (!v && engine_ != DatabaseEngine::sqlite)
         v = zero_padded_number(s);
     if (v)
-        cell = std::isfinite(*v) ? OPER12(*v) : OPER12(xlerr::Num);
+        if (std::isfinite(*v))
+            cell = *v;
+        else
+            cell = xlerr::Num;
     else if (names_non_finite(s))
         cell = xlerr::Num;
     else
@@ -259,7 +261,7 @@ bool ColumnReader::number_cell(OPER12& cell)
     return true;
 }
 
-void ColumnReader::number(OPER12& cell)
+void ColumnReader::number(FetchedCell& cell)
 {
     // Not a number (SQLite keeps any value in any column, PostgreSQL's money is "$12.50"): the
     // text it is, never a number read from its start.
@@ -273,7 +275,7 @@ double ColumnReader::serial(const Moment& m, bool with_day)
     return with_day ? calendar_.date(m.year, m.month, m.day) + time : time;
 }
 
-bool ColumnReader::sqlite_moment(ColumnKind kind, OPER12& cell)
+bool ColumnReader::sqlite_moment(ColumnKind kind, FetchedCell& cell)
 {
     auto v = sqlite_time_value(ascii());
     // A number in a TIME column is that number; a julian day number elsewhere is SQLite's date.
@@ -288,7 +290,7 @@ bool ColumnReader::sqlite_moment(ColumnKind kind, OPER12& cell)
     return true;
 }
 
-bool ColumnReader::server_moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
+bool ColumnReader::server_moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell)
 {
     std::string_view s = ascii();
     auto m = db::server_moment(s, engine_ == DatabaseEngine::postgresql);
@@ -307,7 +309,7 @@ bool ColumnReader::server_moment(SQLHSTMT statement, SQLUSMALLINT column, Column
     return taken;
 }
 
-void ColumnReader::moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
+void ColumnReader::moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell)
 {
     if (engine_ == DatabaseEngine::sqlite ? sqlite_moment(kind, cell) : server_moment(statement, column, kind, cell))
         return;
@@ -330,7 +332,7 @@ std::optional<double> ColumnReader::reread_as_number(SQLHSTMT statement, SQLUSMA
     return v;
 }
 
-void ColumnReader::bits(SQLHSTMT statement, SQLUSMALLINT column, OPER12& cell)
+void ColumnReader::bits(SQLHSTMT statement, SQLUSMALLINT column, FetchedCell& cell)
 {
     unsigned char bytes[16] = {};
     SQLLEN indicator = 0;
@@ -346,7 +348,7 @@ void ColumnReader::bits(SQLHSTMT statement, SQLUSMALLINT column, OPER12& cell)
     cell = static_cast<double>(value);
 }
 
-void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
+void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell)
 {
     position_ = 1;
     if (kind == ColumnKind::binary) {
@@ -365,7 +367,7 @@ void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind
 }
 
 bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value,
-                        ColumnKind kind, OPER12& cell, bool positions)
+                        ColumnKind kind, FetchedCell& cell, bool positions)
 {
     position_ = static_cast<SQLSETPOSIROW>(row + 1);
     if (kind == ColumnKind::binary) {
@@ -390,7 +392,7 @@ bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, con
     return true;
 }
 
-void ColumnReader::null_cell(ColumnKind kind, OPER12& cell)
+void ColumnReader::null_cell(ColumnKind kind, FetchedCell& cell)
 {
     if (kind == ColumnKind::text)
         cell = xll::xstring_view();
@@ -398,7 +400,7 @@ void ColumnReader::null_cell(ColumnKind kind, OPER12& cell)
         cell = xlerr::NA;
 }
 
-void ColumnReader::convert(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, OPER12& cell)
+void ColumnReader::convert(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell)
 {
     switch (kind) {
     case ColumnKind::text: cell = text(); return;

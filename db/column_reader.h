@@ -11,6 +11,7 @@
 
 #include "db/calendar.h"
 #include "db/driver_text.h"
+#include "db/fetched_rows.h"
 #include "db/odbc_api.h"
 #include "db/timestamp_text.h"
 #include "xll/oper.h"
@@ -68,14 +69,14 @@ public:
 
     // Reads column (from 1) of the current row into cell. Failed reads throw the texts of
     // check_sql_result; a value no reader of its column takes shows as its text, in its own cell.
-    void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
+    void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell);
 
     // The same for a value of row (from 0) of a fetched block. A value its buffer cut, or 8-bit
     // text that is no ASCII, is read again whole, as UTF-16, positioned on that row; where the
     // driver cannot position there, the cell is left alone and false says that the value is still
     // to be read, by read() once its row is fetched alone.
     bool read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
-              xll::OPER12& cell, bool positions);
+              FetchedCell& cell, bool positions);
 
 private:
     // Reads the whole value as the driver's text, at most what a cell can show of it; false for
@@ -84,9 +85,9 @@ private:
     // Takes a bound value as fetch() would have read it; false when it must be read again whole.
     bool take(const BoundValue& value);
     // A NULL of the column's kind: empty text, or #N/A.
-    static void null_cell(ColumnKind kind, xll::OPER12& cell);
+    static void null_cell(ColumnKind kind, FetchedCell& cell);
     // The value fetched now as a cell of its column.
-    void convert(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
+    void convert(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell);
     // The value for the number, date and time readers: a character beyond ASCII becomes one that
     // none of them accepts.
     std::string_view ascii();
@@ -94,15 +95,15 @@ private:
     xll::xstring_view text();
 
     // The value as a number, or #NUM! for a non-finite one; false when its text is no number.
-    bool number_cell(xll::OPER12& cell);
-    void number(xll::OPER12& cell);
+    bool number_cell(FetchedCell& cell);
+    void number(FetchedCell& cell);
     // A date, time or time stamp column's value, in the forms of the connection's engine.
-    void moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
+    void moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell);
     // True when SQLite's reading of the value is a date number or time of day the cell takes.
-    bool sqlite_moment(ColumnKind kind, xll::OPER12& cell);
+    bool sqlite_moment(ColumnKind kind, FetchedCell& cell);
     // The same for a server's forms; for PostgreSQL, also the values psqlODBC rewrote.
-    bool server_moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, xll::OPER12& cell);
-    void bits(SQLHSTMT statement, SQLUSMALLINT column, xll::OPER12& cell);
+    bool server_moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell);
+    void bits(SQLHSTMT statement, SQLUSMALLINT column, FetchedCell& cell);
     // The number the driver reads from the current row's value (its second reading of it).
     std::optional<double> reread_as_number(SQLHSTMT statement, SQLUSMALLINT column);
     // DATE + TIME of a day and its time, or TIME alone.

@@ -10,6 +10,7 @@
 #include "db/column_label.h"
 #include "db/column_reader.h"
 #include "db/driver_family.h"
+#include "db/fetched_rows.h"
 #include "db/limits.h"
 #include "db/odbc_connection.h"
 #include "db/run_text.h"
@@ -22,40 +23,6 @@ namespace db {
 namespace {
 
 using xll::OPER12;
-
-constexpr size_t max_rows = xll::max_result_rows;
-
-// The result array grows geometrically while rows arrive and is cut to its real height at the
-// end: growing by one row per fetch would copy the whole array again and again.
-class GrowingArray {
-public:
-    GrowingArray(OPER12& array, size_t columns) : array_(array), columns_(columns) {}
-
-    // The cells of row r, which exist from then on.
-    OPER12* row(size_t r)
-    {
-        if (r >= array_.rows()) {
-            size_t rows = std::max(r + 1, std::min(array_.rows() + array_.rows() / 2, max_rows));
-            array_.realloc(rows, columns_); // past the worksheet's rows this fails with its check text
-        }
-        height_ = std::max(height_, r + 1);
-        return &array_(r, 0);
-    }
-
-    // Room for rows at once, when the driver can tell how many will come.
-    void reserve(size_t rows)
-    {
-        if (rows > array_.rows())
-            array_.realloc(rows, columns_); // past the worksheet's rows this fails with its check text
-    }
-
-    void finish() { array_.realloc(std::max(height_, minimum_result_rows), columns_); }
-
-private:
-    OPER12& array_;
-    size_t columns_;
-    size_t height_ = minimum_result_rows;
-};
 
 // Frees the statement on every way out of a run, exceptions included: a statement left to its
 // owner could be freed after its connection, whose disconnect already freed it.
@@ -140,6 +107,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             for (size_t i = 0; i < q.value.size(); ++i)
                 q.value[i] = xll::xlerr::NA;
 
+            FetchedRows rows(n);
             std::vector<ColumnShape> shapes(n);
             for (size_t j = 0; j < n; ++j) {
                 SQLWCHAR name[512] = {};
@@ -152,19 +120,17 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                 if (headers) {
                     xll::xstring scratch, label = column_label(stmt.get(), static_cast<SQLUSMALLINT>(j + 1),
                                                                worksheet_text(name));
-                    q.value(0, j) = connection.text().incoming(label, scratch);
+                    rows.row(0)[j] = connection.text().incoming(label, scratch);
                 }
             }
 
-            GrowingArray array(q.value, n);
-            // Drivers that hold the whole result (PostgreSQL's) know its size: one
-            // allocation instead of doublings that touch up to twice the memory, and a result
-            // past the worksheet's rows fails before a row is fetched.
+            // Drivers that hold the whole result (PostgreSQL's, SQLite's on a static cursor) know
+            // its height: a result past the worksheet's rows fails before a row is fetched.
             SQLLEN expected = -1;
             if (!SQL_SUCCEEDED(SQLRowCount(stmt.get(), &expected)) || expected <= 0)
                 expected = BoundColumns::static_rows(stmt.get());
             if (expected > 0)
-                array.reserve(offset + static_cast<size_t>(expected));
+                FetchedRows::check_height(offset + static_cast<size_t>(expected));
             ColumnReader reader(calendar, connection.text());
             BoundColumns bound;
             const bool blocks = bound.bind(stmt.get(), shapes, connection.text(), connection.family());
@@ -182,11 +148,11 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                 // records are the statement's.
                 if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
                     check_sql_diagnostics(rc, stmt, SQL_NULL_HDBC, connection.text());
-                const size_t rows = blocks ? bound.rows() : 1;
-                for (size_t r = 0; r < rows; ++r) {
+                const size_t block = blocks ? bound.rows() : 1;
+                for (size_t r = 0; r < block; ++r) {
                     if (blocks && bound.row_failed(r))
                         check_sql_diagnostics(SQL_ERROR, stmt, SQL_NULL_HDBC, connection.text());
-                    OPER12* cells = array.row(fetched + offset);
+                    FetchedCell* cells = rows.row(fetched + offset);
                     for (size_t j = 0; j < n; ++j) {
                         const auto column = static_cast<SQLUSMALLINT>(j + 1);
                         if (blocks) {
@@ -213,9 +179,13 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                         check_sql_diagnostics(rc == SQL_NO_DATA ? SQL_ERROR : rc, stmt, SQL_NULL_HDBC,
                                               connection.text());
                 }
-                reader.read(stmt.get(), column, shapes[column - 1].kind, q.value(offset + row, column - 1));
+                reader.read(stmt.get(), column, shapes[column - 1].kind, rows.row(offset + row)[column - 1]);
             }
-            array.finish();
+            // The driver lets its copy of the result go before the worksheet's array is made.
+            stmt.release();
+            if (fetched >= rows_worth_giving_back)
+                xll::platform::give_back_free_memory();
+            rows.hand_over(q.value, minimum_result_rows);
         }
     }
     // The run's own failures become its value; a failure to hold even that text goes on to the

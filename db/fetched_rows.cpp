@@ -1,0 +1,179 @@
+#include "db/fetched_rows.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <new>
+
+#include "xll/check_locations.h"
+#include "xll/limits.h"
+#include "xll/platform.h"
+
+namespace db {
+
+namespace {
+
+// A block of about a megabyte: big enough for the calls to the system to vanish among its rows,
+// small enough that a hand-over holds little more than the array itself. Its pages are touched
+// only as rows arrive, so a small result costs a page or two of it.
+constexpr size_t block_bytes = size_t{1} << 20;
+
+} // namespace
+
+void FetchedCell::clear() noexcept
+{
+    if (kind_ == Kind::text)
+        std::free(text_);
+    kind_ = Kind::empty;
+}
+
+FetchedCell& FetchedCell::operator=(double number)
+{
+    clear();
+    number_ = number;
+    kind_ = Kind::number;
+    return *this;
+}
+
+FetchedCell& FetchedCell::operator=(bool boolean)
+{
+    clear();
+    boolean_ = boolean;
+    kind_ = Kind::boolean;
+    return *this;
+}
+
+FetchedCell& FetchedCell::operator=(xll::xlerr error)
+{
+    clear();
+    error_ = static_cast<int>(error);
+    kind_ = Kind::error;
+    return *this;
+}
+
+FetchedCell& FetchedCell::operator=(xll::xstring_view text)
+{
+    // Made as every worksheet text is made, with its checks; then its block changes owner.
+    xll::OPER12 record(text);
+    clear();
+    text_ = record.val.str;
+    record.val.str = nullptr;
+    kind_ = Kind::text;
+    return *this;
+}
+
+void FetchedCell::move_into(XLOPER12& record) noexcept
+{
+    switch (kind_) {
+    case Kind::empty: record.xltype = xltypeNil; break;
+    case Kind::number:
+        record.xltype = xltypeNum;
+        record.val.num = number_;
+        break;
+    case Kind::text:
+        record.xltype = xltypeStr;
+        record.val.str = text_;
+        break;
+    case Kind::error:
+        record.xltype = xltypeErr;
+        record.val.err = error_;
+        break;
+    case Kind::boolean:
+        record.xltype = xltypeBool;
+        record.val.xbool = boolean_;
+        break;
+    }
+    kind_ = Kind::empty;
+}
+
+xll::OPER12 FetchedCell::value() const
+{
+    switch (kind_) {
+    case Kind::number: return xll::OPER12(number_);
+    case Kind::text: return xll::OPER12(xll::xstring_view(text_ + 1, static_cast<size_t>(text_[0])));
+    case Kind::error: return xll::OPER12(static_cast<xll::xlerr>(error_));
+    case Kind::boolean: return xll::OPER12(boolean_);
+    case Kind::empty: break;
+    }
+    xll::OPER12 nil;
+    nil.xltype = xltypeNil;
+    return nil;
+}
+
+FetchedRows::FetchedRows(size_t columns)
+    : columns_(std::max<size_t>(columns, 1)),
+      block_rows_(std::max<size_t>(1, block_bytes / (sizeof(FetchedCell) * columns_)))
+{
+}
+
+FetchedRows::~FetchedRows()
+{
+    for (size_t b = handed_blocks_; b < blocks_.size(); ++b)
+        free_block(b);
+}
+
+void FetchedRows::check_height(size_t rows)
+{
+    // The array's own check, so that the cell shows the same text whichever way it is met.
+    xll::ensure_member<XLOPER12>(rows <= xll::max_result_rows, xll::checks::array_rows, "realloc",
+                                 "r <= xll::limits<X>::maxrows");
+}
+
+FetchedCell* FetchedRows::row(size_t r)
+{
+    if (r >= xll::max_result_rows)
+        check_height(r + 1);
+    // Rows are made in order, each where it first is asked for.
+    while (r >= height_) {
+        if (height_ == blocks_.size() * block_rows_)
+            add_block();
+        std::uninitialized_default_construct_n(cell(height_), columns_);
+        ++height_;
+    }
+    return cell(r);
+}
+
+FetchedCell* FetchedRows::cell(size_t r) const
+{
+    return blocks_[r / block_rows_].cells + (r % block_rows_) * columns_;
+}
+
+size_t FetchedRows::rows_in(size_t b) const
+{
+    return std::min(block_rows_, height_ - std::min(height_, b * block_rows_));
+}
+
+void FetchedRows::add_block()
+{
+    blocks_.reserve(blocks_.size() + 1); // the pages are never taken without a place to keep them
+    const size_t bytes = block_rows_ * columns_ * sizeof(FetchedCell);
+    void* pages = xll::platform::allocate_pages(bytes);
+    if (pages == nullptr)
+        throw std::bad_alloc();
+    blocks_.push_back({static_cast<FetchedCell*>(pages), bytes});
+}
+
+void FetchedRows::free_block(size_t b) noexcept
+{
+    Block& block = blocks_[b];
+    std::destroy_n(block.cells, rows_in(b) * columns_);
+    xll::platform::free_pages(block.cells, block.bytes);
+    block = Block{};
+}
+
+void FetchedRows::hand_over(xll::OPER12& array, size_t minimum_rows)
+{
+    array.realloc(std::max(height_, minimum_rows), columns_);
+    for (size_t b = handed_blocks_; b < blocks_.size(); ++b) {
+        FetchedCell* cells = blocks_[b].cells;
+        auto* target = static_cast<xll::OPER12*>(&array.val.array.lparray[b * block_rows_ * columns_]);
+        for (size_t k = 0, n = rows_in(b) * columns_; k < n; ++k) {
+            target[k].release();
+            cells[k].move_into(target[k]);
+        }
+        free_block(b);
+        handed_blocks_ = b + 1;
+    }
+}
+
+} // namespace db
