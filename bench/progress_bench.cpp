@@ -20,7 +20,7 @@
 
 #include "db/calendar.h"
 #include "db/odbc_connection.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/run_watch.h"
 #include "xll/text.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/query_parameters.h"
 #include "xll/oper.h"
 

@@ -5,7 +5,7 @@
 
 #include "databases.h"
 #include "db/cache_listing.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/query_parameters.h"
 #include "db/result_cache.h"
 #include "db/statement_call.h"

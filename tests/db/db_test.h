@@ -8,7 +8,7 @@
 
 #include "db/calendar.h"
 #include "db/odbc_connection.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "xll/oper.h"
 #include "xll/text.h"
 

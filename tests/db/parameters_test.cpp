@@ -6,7 +6,7 @@
 #include "databases.h"
 #include "db/odbc_connection.h"
 #include "db/prepared_execution.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/sql_error.h"
 #include "db_test.h"
 

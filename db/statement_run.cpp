@@ -1,4 +1,4 @@
-#include "db/query.h"
+#include "db/statement_run.h"
 
 #include <algorithm>
 #include <chrono>
