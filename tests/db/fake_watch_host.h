@@ -61,9 +61,10 @@ struct TestRoad {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 
+    // The request's answer, its value as the cell shows it.
     db::QueryResult answer(const std::string& connection_string, const std::string& sql, bool headers = false)
     {
-        return db::answer_request(db::Request{u(connection_string), u(sql), std::nullopt, headers}, place);
+        return shown(db::answer_request(db::Request{u(connection_string), u(sql), std::nullopt, headers}, place));
     }
 };
 

@@ -95,8 +95,8 @@ protected:
         db::OdbcConnection connection;
         db::OdbcStatement statement;
         connection.set_connection_string(cs);
-        return db::run_statement(connection, statement, db::prepared_execution(u(sql), db::read_parameters(values)),
-                                 headers, calendar)
+        return shown(db::run_statement(connection, statement,
+                                       db::prepared_execution(u(sql), db::read_parameters(values)), headers, calendar))
             .value;
     }
 
