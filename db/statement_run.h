@@ -49,8 +49,8 @@ StatementExecution direct_execution(xll::xstring_view statement);
 // One run on a connection, connected or not yet, into a result. With a run to report to, the
 // phase and the rows fetched are told there as they change, and the work stops where the run is
 // seen to be stopped (before the statement is sent, after it executed, between rows): the result
-// is then a failure of the kind cancelled. The statement is released whatever
-// happens, before anything can close its connection.
+// is then a failure of the kind cancelled. The statement is released whatever happens, before
+// anything can close its connection.
 QueryResult run_statement(OdbcConnection& connection, OdbcStatement& statement, const StatementExecution& execute,
                           bool headers, Calendar& calendar, RunProgress* run = nullptr);
 

@@ -42,7 +42,9 @@ bool WaitingCells::answer_from(const WorkerRun& run, const XLOPER12& handle) con
             answer_(handle, failure_value(q.failure));
         return true;
     }
-    case AfterRun::changes_kept: answer_(handle, failure_value({Failure::Cause::changes_kept, run.rows(), {}, {}})); return true;
+    case AfterRun::changes_kept:
+        answer_(handle, failure_value({Failure::Cause::changes_kept, run.rows(), {}, {}}));
+        return true;
     case AfterRun::run_again: break;
     }
     return false;
