@@ -28,10 +28,13 @@ struct FakeWatchHost : db::WatchHost {
     void show_status(xll::xstring_view text) noexcept override { statuses.push_back(s(text)); }
     void give_back_status() noexcept override { statuses.push_back(""); }
 
-    // Esc once the status bar shows rows being fetched.
+    // Esc once the status bar shows rows fetched: on a loaded machine it can show "0 rows" first.
     void escape_while_fetching()
     {
-        escape = [this] { return !statuses.empty() && statuses.back().find(" rows (") != std::string::npos; };
+        escape = [this] {
+            return !statuses.empty() && statuses.back().find(" row") != std::string::npos &&
+                   statuses.back().find(": 0 rows") == std::string::npos;
+        };
     }
 };
 
