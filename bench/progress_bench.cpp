@@ -20,7 +20,8 @@
 
 #include "db/calendar.h"
 #include "db/odbc_connection.h"
-#include "db/query.h"
+#include "db/statement_run.h"
+#include "db/run_text.h"
 #include "db/run_watch.h"
 #include "xll/text.h"
 
@@ -133,7 +134,9 @@ int main(int argc, char** argv)
                                                       "FROM c")),
             false, calendar);
         if (made.status != db::QueryStatus::ok) {
-            std::fprintf(stderr, "cannot make the table: %s\n", xll::xstring_to_utf8(made.value.text()).c_str());
+            const xll::OPER12 why = db::failure_value(made.failure);
+            std::fprintf(stderr, "cannot make the table: %s\n",
+                         why.is(xltypeStr) ? xll::xstring_to_utf8(why.text()).c_str() : "#VALUE!");
             return 1;
         }
     }

@@ -3,7 +3,7 @@
 // '; DROP TABLE t; -- is only ever that text.
 #pragma once
 
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/query_parameters.h"
 
 namespace db {

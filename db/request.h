@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/query_parameters.h"
 
 namespace db {

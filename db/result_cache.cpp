@@ -1,8 +1,16 @@
 #include "db/result_cache.h"
 
+#include "db/run_text.h"
+
 namespace db {
 
 namespace {
+
+// What the cell shows of a run, and the cache keeps: its rows, or its failure's text.
+xll::OPER12 shown(QueryResult&& run)
+{
+    return run.status == QueryStatus::ok ? std::move(run.value) : failure_value(run.failure);
+}
 
 bool same_parameters(const std::optional<QueryParameters>& kept, const QueryParameters* asked)
 {
@@ -61,19 +69,12 @@ void ResultCache::append(const QueryResult& run, xll::OPER12 result, xll::xstrin
     entries_.push_back(std::move(e));
 }
 
-void ResultCache::store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement,
-                        int headers, double time_stamp, const QueryParameters* parameters)
-{
-    if (admits(run))
-        append(run, run.value, connection_string, statement, headers, time_stamp, parameters);
-}
-
 void ResultCache::store(QueryResult&& run, xll::xstring_view connection_string, xll::xstring_view statement,
                         int headers, double time_stamp, const QueryParameters* parameters)
 {
     if (!admits(run))
         return;
-    xll::OPER12 result = std::move(run.value);
+    xll::OPER12 result = shown(std::move(run));
     append(run, std::move(result), connection_string, statement, headers, time_stamp, parameters);
 }
 
@@ -95,7 +96,7 @@ LPXLOPER12 ResultCache::answer_and_store(QueryResult&& run, xll::xstring_view co
                                        xll::xstring_view statement, int headers, double time_stamp,
                                        const QueryParameters* parameters)
 {
-    answer(std::move(run.value));
+    answer(shown(std::move(run)));
     if (admits(run)) {
         append(run, xll::OPER12(), connection_string, statement, headers, time_stamp, parameters);
         lent_ = true;

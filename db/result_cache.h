@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/query_parameters.h"
 #include "xll/oper.h"
 
@@ -41,10 +41,8 @@ public:
     // the server's state rather than the statement's).
     static bool admits(const QueryResult& run);
 
-    // Appends a deep copy of the run when it is admitted.
-    void store(const QueryResult& run, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
-               double time_stamp, const QueryParameters* parameters = nullptr);
-    // Appends the run itself when it is admitted: a result nobody else holds is never copied.
+    // Appends the run itself when it is admitted, a failure as its text: a result nobody else holds
+    // is never copied.
     void store(QueryResult&& run, xll::xstring_view connection_string, xll::xstring_view statement, int headers,
                double time_stamp, const QueryParameters* parameters = nullptr);
 
@@ -54,7 +52,7 @@ public:
     // A kept result as the answer, lent where it is kept: the host copies it as soon as the
     // function returns, and nothing changes the cache before then, so no copy is made here.
     LPXLOPER12 answer_kept(const xll::OPER12& kept) noexcept;
-    // Answers the run's value and, when it is admitted, keeps it as the newest entry. The entry's
+    // Answers the run's value (a failure's text) and, when it is admitted, keeps it as the newest entry. The entry's
     // result stays lent to the answer and is moved into the entry the next time the cache is used:
     // a large result is then never copied just to be kept.
     LPXLOPER12 answer_and_store(QueryResult&& run, xll::xstring_view connection_string, xll::xstring_view statement,

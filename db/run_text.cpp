@@ -73,4 +73,26 @@ xll::xstring not_enough_memory_text(size_t rows)
     return text;
 }
 
+xll::OPER12 failure_value(const Failure& failure) noexcept
+{
+    using Cause = Failure::Cause;
+    try {
+        switch (failure.cause) {
+        case Cause::error:
+            if (failure.error)
+                return xll::OPER12(xll::xstring_view(failure.error->text()));
+            break;
+        case Cause::message: return xll::OPER12(xll::xstring_view(xll::widen_text(failure.message)));
+        case Cause::stopped: return xll::OPER12(xll::xstring_view(cancelled_text(failure.rows)));
+        case Cause::stopped_connecting: return xll::OPER12(xll::xstring_view(cancelled_while_connecting_text()));
+        case Cause::changes_kept: return xll::OPER12(xll::xstring_view(changes_kept_text(failure.rows)));
+        case Cause::out_of_memory: return xll::OPER12(xll::xstring_view(not_enough_memory_text(failure.rows)));
+        case Cause::unknown: break;
+        }
+    }
+    catch (...) { // no room for the text: the failure is still told
+    }
+    return xll::OPER12(xll::xlerr::Value);
+}
+
 } // namespace db

@@ -1,11 +1,13 @@
-// The texts a user reads of a run, apart from the driver's own records (db/sql_error.h): its
-// progress on the status bar and the cell's text of a run that ended short, made here alone so
-// that everything else passes a run's outcome around as data.
+// The texts a user reads of a run: its progress on the status bar and the cell's text of a run
+// that ended short, made here alone so that everything else passes a run's outcome around as data
+// (db/sql_error.h's Failure).
 #pragma once
 
 #include <cstddef>
 
 #include "db/run_progress.h"
+#include "db/sql_error.h"
+#include "xll/oper.h"
 #include "xll/text.h"
 
 namespace db {
@@ -23,5 +25,10 @@ xll::xstring changes_kept_text(size_t rows);
 xll::xstring cancelled_while_connecting_text();
 // "#SQL Error: not enough memory after 120,000 rows"
 xll::xstring not_enough_memory_text(size_t rows);
+
+// The cell's value of a failed run, the one place where a failure becomes what the cell shows: its
+// text (the driver's records one per line, "#Cancelled after N rows", ...), or #VALUE! where not
+// even the text finds room.
+xll::OPER12 failure_value(const Failure& failure) noexcept;
 
 } // namespace db

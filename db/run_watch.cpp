@@ -57,12 +57,10 @@ Watched watch(WorkerRun& run, xll::xstring_view label, WatchHost& host, const Wa
     return w;
 }
 
-QueryResult failure(xll::xstring text, FailureKind kind)
+QueryResult failure(FailureKind kind, Failure::Cause cause, size_t rows = 0)
 {
     QueryResult q;
-    q.value = xll::xstring_view(text);
-    q.status = QueryStatus::failed;
-    q.kind = kind;
+    q.fail(kind, {cause, rows, {}, {}});
     return q;
 }
 
@@ -71,13 +69,13 @@ QueryResult left(const Request& request, const Watched& w, RunRegistry& registry
                  const std::shared_ptr<WorkerRun>& run)
 {
     if (w.phase == Phase::connecting)
-        return failure(cancelled_while_connecting_text(), FailureKind::cancelled);
+        return failure(FailureKind::cancelled, Failure::Cause::stopped_connecting);
     if (w.phase == Phase::fetching && request.changes_data()) {
         // Nothing of it can run again on its own: the cache keeps what happened instead.
         registry.remove(run);
-        return failure(changes_kept_text(w.rows), FailureKind::statement);
+        return failure(FailureKind::statement, Failure::Cause::changes_kept, w.rows);
     }
-    return failure(cancelled_text(w.rows), FailureKind::cancelled);
+    return failure(FailureKind::cancelled, Failure::Cause::stopped, w.rows);
 }
 
 } // namespace
@@ -99,7 +97,7 @@ QueryResult answer_request(const Request& request, RunPlace& place)
         place.registry.remove(run);
         switch (after_run(*run)) {
         case AfterRun::outcome: return run->take_outcome();
-        case AfterRun::changes_kept: return failure(changes_kept_text(run->rows()), FailureKind::statement);
+        case AfterRun::changes_kept: return failure(FailureKind::statement, Failure::Cause::changes_kept, run->rows());
         case AfterRun::run_again: break;
         }
         // Stopped by this call's Esc, it is what the user stopped.
@@ -107,7 +105,7 @@ QueryResult answer_request(const Request& request, RunPlace& place)
             return left(request, w, place.registry, run);
         if (joined)
             continue;
-        return failure(cancelled_text(run->rows()), FailureKind::cancelled);
+        return failure(FailureKind::cancelled, Failure::Cause::stopped, run->rows());
     }
 }
 

@@ -51,10 +51,11 @@ struct RunPlace {
 };
 
 // The request's answer: the outcome of its run (started now, or joined, or taken from a run left
-// earlier), or on Esc what the user stopped: "#Cancelled while connecting", "#Cancelled after N
-// rows" (a failure of the kind cancelled, kept nowhere; the run stays in the registry), or for a
-// statement that may have changed data and had executed, the text that says its changes are kept
-// (kept in the cache like any result, so the statement is not sent again on its own).
+// earlier), or on Esc what the user stopped, as a failure whose text the edge writes: stopped
+// while connecting or after N rows (of the kind cancelled, kept nowhere; the run stays in the
+// registry), or for a statement that may have changed data and had executed, its changes kept (of
+// the kind statement, kept in the cache like any result, so the statement is not sent again on
+// its own).
 QueryResult answer_request(const Request& request, RunPlace& place);
 
 // What an ended run gives the caller who waits for it now.

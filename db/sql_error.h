@@ -4,7 +4,10 @@
 // records. what() carries the same text in UTF-8 for anyone catching std::exception.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "xll/text.h"
@@ -51,6 +54,24 @@ private:
     xll::xstring head_;
     std::vector<DiagnosticRecord> records_;
     FailureKind kind_;
+};
+
+// What a failed run's cell will say, as data: the run, the waiting and the cache pass this along,
+// and only the edge makes its text (failure_value, db/run_text.h).
+struct Failure {
+    enum class Cause {
+        error,              // `error` tells it: the driver's records, or the add-in's own text
+        message,            // `message` tells it: what a failure outside the database said (UTF-8)
+        stopped,            // the user's Esc, after `rows` rows
+        stopped_connecting, // the user's Esc before the run had its connection
+        changes_kept,       // Esc stopped a statement that may have changed data, after `rows` rows
+        out_of_memory,      // memory ran out after `rows` rows
+        unknown,            // not even room to say what
+    };
+    Cause cause = Cause::unknown;
+    size_t rows = 0;
+    std::optional<SqlError> error;
+    std::string message;
 };
 
 } // namespace db

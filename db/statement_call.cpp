@@ -3,7 +3,7 @@
 #include "db/statement_call.h"
 
 #include "db/calendar.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/result_cache.h"
 #include "db/run_watch.h"
 #include "db/sql_error.h"

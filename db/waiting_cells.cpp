@@ -34,8 +34,17 @@ std::shared_ptr<WorkerRun> WaitingCells::start(const Request& request)
 bool WaitingCells::answer_from(const WorkerRun& run, const XLOPER12& handle) const
 {
     switch (after_run(run)) {
-    case AfterRun::outcome: answer_(handle, run.outcome().value); return true;
-    case AfterRun::changes_kept: answer_(handle, xll::OPER12(xll::xstring_view(changes_kept_text(run.rows())))); return true;
+    case AfterRun::outcome: {
+        const QueryResult& q = run.outcome();
+        if (q.status == QueryStatus::ok)
+            answer_(handle, q.value);
+        else
+            answer_(handle, failure_value(q.failure));
+        return true;
+    }
+    case AfterRun::changes_kept:
+        answer_(handle, failure_value({Failure::Cause::changes_kept, run.rows(), {}, {}}));
+        return true;
     case AfterRun::run_again: break;
     }
     return false;
@@ -96,7 +105,7 @@ void WaitingCells::ended(const std::shared_ptr<WorkerRun>& run) noexcept
                 waiting_.push_back(Waiting{launching, h});
         }
         catch (...) { // no room for another run: the cells are told as Esc tells them
-            const xll::OPER12 text(xll::xstring_view(cancelled_text(run->rows())));
+            const xll::OPER12 text = failure_value({Failure::Cause::stopped, run->rows(), {}, {}});
             for (const auto& h : handles)
                 answer_(h, text);
             return;
@@ -113,7 +122,7 @@ void WaitingCells::cancel_all()
         const WorkerRun& run = *w.run;
         const size_t rows = run.rows();
         const bool kept = run.phase() == Phase::fetching && run.request().changes_data();
-        answer_(w.handle, xll::OPER12(xll::xstring_view(kept ? changes_kept_text(rows) : cancelled_text(rows))));
+        answer_(w.handle, failure_value({kept ? Failure::Cause::changes_kept : Failure::Cause::stopped, rows, {}, {}}));
         if (std::find(stopping.begin(), stopping.end(), w.run) == stopping.end())
             stopping.push_back(w.run);
     }
@@ -148,9 +157,7 @@ void WaitingCells::settle(ResultCache& cache, const std::function<double()>& sta
         }
         case AfterRun::changes_kept: {
             QueryResult q;
-            q.value = xll::xstring_view(changes_kept_text(run->rows()));
-            q.status = QueryStatus::failed;
-            q.kind = FailureKind::statement;
+            q.fail(FailureKind::statement, {Failure::Cause::changes_kept, run->rows(), {}, {}});
             cache.store(std::move(q), r.connection_string, r.statement, r.headers, stamp(), parameters);
             break;
         }

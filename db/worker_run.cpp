@@ -69,8 +69,7 @@ QueryResult WorkerRun::run()
     // Stopped while it waited its turn: nothing was sent, and no connection is taken for it.
     if (stop_.load()) {
         QueryResult stopped;
-        stopped.status = QueryStatus::failed;
-        stopped.kind = FailureKind::cancelled;
+        stopped.fail(FailureKind::cancelled, {Failure::Cause::stopped, 0, {}, {}});
         return stopped;
     }
     // A kept connection that no longer reaches its server (or whose file was replaced) is found
@@ -96,20 +95,18 @@ void WorkerRun::work() noexcept
     try {
         q = run();
     }
-    catch (const std::exception& e) { // no memory for even the failure's text
-        q.value = xll::xlerr::Value;
+    // What escapes the run is a lack of memory before its statement (for a connection, a copy of
+    // the request): told by what it says, or, with no room even for that, of unknown cause.
+    catch (const std::exception& e) {
+        q.fail(FailureKind::transient, {});
         try {
-            q.value = xll::xstring_view(xll::widen_text(e.what()));
+            q.failure = {Failure::Cause::message, 0, {}, e.what()};
         }
         catch (...) {
         }
-        q.status = QueryStatus::failed;
-        q.kind = FailureKind::transient;
     }
     catch (...) {
-        q.value = xll::xlerr::Value;
-        q.status = QueryStatus::failed;
-        q.kind = FailureKind::transient;
+        q.fail(FailureKind::transient, {});
     }
     bool stopped = false;
     {

@@ -15,7 +15,7 @@
 #include "db/calendar.h"
 #include "db/connection_pool.h"
 #include "db/driver_family.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/request.h"
 
 namespace db {

@@ -5,7 +5,7 @@
 
 #include "databases.h"
 #include "db/cache_listing.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/query_parameters.h"
 #include "db/result_cache.h"
 #include "db/statement_call.h"
@@ -16,14 +16,15 @@ using xll::OPER12;
 
 namespace {
 
-// A run that ended ok, or failed with a failure of the kind given.
+// A run that ended ok, or failed with a failure of the kind given whose text is the value.
 db::QueryResult ran(const OPER12& value, std::optional<db::FailureKind> failed = std::nullopt, int last_row = 0,
                    int last_column = 0)
 {
     db::QueryResult run;
     run.value = value;
-    run.status = failed ? db::QueryStatus::failed : db::QueryStatus::ok;
-    run.kind = failed.value_or(db::FailureKind::statement);
+    // A failure says its text as the driver's would.
+    if (failed)
+        run.fail(*failed, {db::Failure::Cause::error, 0, db::SqlError(xll::xstring(value.is(xltypeStr) ? value.text() : xll::xstring_view()), *failed), {}});
     run.elapsed_ms = 1.5;
     run.last_row = last_row;
     run.last_column = last_column;

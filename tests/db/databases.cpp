@@ -11,7 +11,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db_test.h"
 #include "support/loopback.h"
 #include "support/process.h"

@@ -8,7 +8,8 @@
 
 #include "db/calendar.h"
 #include "db/odbc_connection.h"
-#include "db/query.h"
+#include "db/statement_run.h"
+#include "db/run_text.h"
 #include "xll/oper.h"
 #include "xll/text.h"
 
@@ -42,8 +43,16 @@ struct StubCalendar : db::Calendar {
     double time(double h, double m, double sec) override { return (h * 3600 + m * 60 + sec) / 86400; }
 };
 
+// The run with its value as a cell shows it: a failure's text where it failed.
+inline db::QueryResult shown(db::QueryResult q)
+{
+    if (q.status == db::QueryStatus::failed)
+        q.value = db::failure_value(q.failure);
+    return q;
+}
+
 // A run on a connection of its own, closed when it is over: the query road without the worksheet
-// function, the cache or the worker.
+// function, the cache or the worker, its value as the cell shows it.
 inline db::QueryResult run_query(xll::xstring_view connection_string, xll::xstring_view statement, bool headers,
                                  db::Calendar& calendar)
 {
@@ -51,7 +60,7 @@ inline db::QueryResult run_query(xll::xstring_view connection_string, xll::xstri
     db::OdbcConnection connection;
     db::OdbcStatement stmt;
     connection.set_connection_string(connection_string);
-    return db::run_statement(connection, stmt, db::direct_execution(statement), headers, calendar);
+    return shown(db::run_statement(connection, stmt, db::direct_execution(statement), headers, calendar));
 }
 
 // Runs a statement straight through the driver, past the worksheet functions, to set up or change

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "databases.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/sql_diagnostics.h"
 #include "db_test.h"
 

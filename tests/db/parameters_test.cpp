@@ -6,7 +6,7 @@
 #include "databases.h"
 #include "db/odbc_connection.h"
 #include "db/prepared_execution.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db/sql_error.h"
 #include "db_test.h"
 
@@ -95,8 +95,8 @@ protected:
         db::OdbcConnection connection;
         db::OdbcStatement statement;
         connection.set_connection_string(cs);
-        return db::run_statement(connection, statement, db::prepared_execution(u(sql), db::read_parameters(values)),
-                                 headers, calendar)
+        return shown(db::run_statement(connection, statement,
+                                       db::prepared_execution(u(sql), db::read_parameters(values)), headers, calendar))
             .value;
     }
 

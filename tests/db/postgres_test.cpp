@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "databases.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db_test.h"
 
 using namespace test;

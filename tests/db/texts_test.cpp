@@ -44,6 +44,29 @@ TEST(QueryTexts, RowsAreCountedWithThousandsSetApart)
     EXPECT_EQ(s(db::not_enough_memory_text(1234)), "#SQL Error: not enough memory after 1,234 rows");
 }
 
+// Every way a run fails becomes its cell's value at the edge alone, from the failure's data.
+TEST(QueryTexts, EachFailureIsToldByWhatItCarries)
+{
+    using Cause = db::Failure::Cause;
+    const db::SqlError driver(u("#SQL Error "), {{1, u("42S02"), 1, u("no such table: t")}}, db::FailureKind::statement);
+    const struct {
+        db::Failure failure;
+        std::string shown;
+    } cases[] = {
+        {{Cause::error, 0, driver, {}}, "#SQL Error 42S02:1:1:no such table: t\n"},
+        {{Cause::message, 0, {}, "file: oper"}, "file: oper"},
+        {{Cause::stopped, 2500, {}, {}}, "#Cancelled after 2,500 rows"},
+        {{Cause::stopped_connecting, 0, {}, {}}, "#Cancelled while connecting"},
+        {{Cause::changes_kept, 1, {}, {}},
+         "#Cancelled after 1 row: the statement's changes are kept; clear the cache to run it again"},
+        {{Cause::out_of_memory, 7, {}, {}}, "#SQL Error: not enough memory after 7 rows"},
+        {{Cause::unknown, 0, {}, {}}, "<err 15>"}, // #VALUE!
+        {{Cause::error, 0, {}, {}}, "<err 15>"}, // an error without its records says nothing more
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(show(db::failure_value(c.failure)), c.shown) << c.shown;
+}
+
 TEST(Select, KeywordsAreAddedUnlessTheClauseHasThem)
 {
     EXPECT_EQ(select("*", "Orders"), "SELECT * FROM Orders");

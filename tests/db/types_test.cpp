@@ -24,7 +24,7 @@
 
 #include "databases.h"
 #include "db/calendar.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db_test.h"
 #include "support/process.h"
 

@@ -5,7 +5,7 @@
 
 #include "db/databases.h"
 #include "db/db_test.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "support/host_eval.h"
 #include "support/process.h"
 #include "analyst_sheets.h"

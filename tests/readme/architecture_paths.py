@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Every file and folder that ARCHITECTURE.md names must exist, so the map stays true as the tree
-moves. A name is a backticked word holding a slash (`db/query.cpp`, `xll/`); words with
+moves. A name is a backticked word holding a slash (`db/statement_run.cpp`, `xll/`); words with
 placeholders (`<subject>_test.cpp`) are not paths."""
 import re
 import sys

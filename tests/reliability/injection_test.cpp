@@ -5,7 +5,7 @@
 #include <string>
 
 #include "databases.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db_test.h"
 #include "support/host_eval.h"
 #include "support/process.h"

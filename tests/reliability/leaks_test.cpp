@@ -16,7 +16,7 @@
 
 #include "db/databases.h"
 #include "db/db_test.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "mock_host.h"
 #include "support/address_sanitizer.h"
 #include "xll/oper.h"

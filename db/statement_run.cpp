@@ -1,4 +1,4 @@
-#include "db/query.h"
+#include "db/statement_run.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,7 +13,6 @@
 #include "db/fetched_rows.h"
 #include "db/limits.h"
 #include "db/odbc_connection.h"
-#include "db/run_text.h"
 #include "db/sql_diagnostics.h"
 #include "xll/platform.h"
 #include "xll/text.h"
@@ -31,17 +30,38 @@ struct ReleasedOnExit {
     ~ReleasedOnExit() { statement.release(); }
 };
 
-// The rows read so far are given back before the text is made: it needs memory too.
-void out_of_memory(QueryResult& q, size_t fetched) noexcept
+// The exception being handled becomes the run's failure, the one place where a run's failures
+// turn into data. The rows read so far go first: telling the failure needs memory too, and where
+// there is not even room for that the failure is still told, as one of unknown cause.
+void fail_as_caught(QueryResult& q, size_t fetched, const DriverFamily& family) noexcept
 {
+    using Cause = Failure::Cause;
     q.value.release();
-    q.status = QueryStatus::failed;
-    q.kind = FailureKind::transient; // memory may be there at the next try
     try {
-        q.value = xll::xstring_view(not_enough_memory_text(fetched));
+        try {
+            throw;
+        }
+        catch (const QueryStopped&) {
+            q.fail(FailureKind::cancelled, {Cause::stopped, fetched, {}, {}});
+        }
+        catch (const SqlError& e) {
+            // The records read again with what the connection knows of its engine by now.
+            q.fail(e.kind() == FailureKind::statement ? failure_kind(family, e.records()) : e.kind(),
+                   {Cause::error, 0, e, {}});
+        }
+        // Memory may be there at the next try.
+        catch (const std::bad_alloc&) {
+            q.fail(FailureKind::transient, {Cause::out_of_memory, fetched, {}, {}});
+        }
+        catch (const xll::AllocationFailure&) {
+            q.fail(FailureKind::transient, {Cause::out_of_memory, fetched, {}, {}});
+        }
+        catch (const std::exception& e) { // a value the add-in cannot read, a result past the sheet
+            q.fail(FailureKind::limit, {Cause::message, 0, {}, e.what()});
+        }
     }
-    catch (...) { // not even room for the text
-        q.value = xll::xlerr::Value;
+    catch (...) {
+        q.fail(FailureKind::transient, {});
     }
 }
 
@@ -63,6 +83,14 @@ double milliseconds_since(std::chrono::steady_clock::time_point start)
 }
 
 } // namespace
+
+void QueryResult::fail(FailureKind why, Failure what)
+{
+    value.release();
+    status = QueryStatus::failed;
+    kind = why;
+    failure = std::move(what);
+}
 
 StatementExecution direct_execution(xll::xstring_view statement)
 {
@@ -188,29 +216,8 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             rows.hand_over(q.value, minimum_result_rows);
         }
     }
-    // The run's own failures become its value; a failure to hold even that text goes on to the
-    // caller's guard.
-    catch (const QueryStopped&) {
-        q.value.release();
-        q.status = QueryStatus::failed;
-        q.kind = FailureKind::cancelled;
-    }
-    catch (const SqlError& e) {
-        q.status = QueryStatus::failed;
-        // The records read again with what the connection knows of its engine by now.
-        q.kind = e.kind() == FailureKind::statement ? failure_kind(connection.family(), e.records()) : e.kind();
-        q.value = xll::xstring_view(e.text());
-    }
-    catch (const std::bad_alloc&) {
-        out_of_memory(q, fetched);
-    }
-    catch (const xll::AllocationFailure&) {
-        out_of_memory(q, fetched);
-    }
-    catch (const std::exception& e) { // a value the add-in cannot read, a result past the sheet
-        q.status = QueryStatus::failed;
-        q.kind = FailureKind::limit;
-        q.value = xll::xstring_view(xll::widen_text(e.what()));
+    catch (...) {
+        fail_as_caught(q, fetched, connection.family());
     }
     stmt.release();
     if (fetched >= rows_worth_giving_back)

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "databases.h"
-#include "db/query.h"
+#include "db/statement_run.h"
 #include "db_test.h"
 
 using namespace test;
