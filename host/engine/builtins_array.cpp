@@ -125,11 +125,17 @@ Value sort_fn(EvalContext&, std::span<const Value> args)
     std::vector<int> lines(static_cast<std::size_t>(by_col ? data.columns : data.rows));
     for (std::size_t i = 0; i < lines.size(); ++i)
         lines[i] = static_cast<int>(i);
-    auto at = [&](int line, int index) -> Value { return by_col ? data.at(index, line) : data.at(line, index); };
+    // Each key's values made once, not at every comparison.
+    std::vector<std::vector<Value>> key_values(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        for (const int line : lines)
+            key_values[k].push_back(by_col ? data.at(keys[k].index, line) : data.at(line, keys[k].index));
     std::stable_sort(lines.begin(), lines.end(), [&](int x, int y) {
-        for (const Key& key : keys)
-            if (const int c = sort_compare(at(x, key.index), at(y, key.index), key.descending))
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            const auto& values = key_values[k];
+            if (const int c = sort_compare(values[static_cast<std::size_t>(x)], values[static_cast<std::size_t>(y)], keys[k].descending))
                 return c < 0;
+        }
         return false;
     });
     return pick_lines(data, lines, by_col);
