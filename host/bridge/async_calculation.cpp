@@ -26,7 +26,8 @@ constexpr std::chrono::milliseconds escape_poll{50};
 bool holds_getting_data(const Value& value)
 {
     if (value.is_array())
-        return std::any_of(value.array().cells.begin(), value.array().cells.end(), holds_getting_data);
+        return std::any_of(value.array().begin(), value.array().end(),
+                           [](const CellView cell) { return cell.is_error() && cell.error() == ErrorCode::getting_data; });
     return value.is_error() && value.error() == ErrorCode::getting_data;
 }
 

@@ -400,7 +400,7 @@ std::optional<Value> Host::coerce(const std::vector<Value>& args)
     const Value& v = first_element(value);
     if (mask & xltypeMulti) {
         Array single(1, 1);
-        single.at(0, 0) = v;
+        single.set(0, 0, v);
         return single;
     }
     if (v.is_error() && (mask & xltypeErr))

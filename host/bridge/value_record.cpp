@@ -33,10 +33,12 @@ template <> struct width<XLOPER12> {
     {
         return std::u16string(counted + 1, counted + 1 + static_cast<unsigned short>(counted[0]));
     }
-    static std::unique_ptr<XCHAR[]> counted(const std::u16string& text)
+    static std::unique_ptr<XCHAR[]> counted(std::u16string_view text)
     {
         return counted_copy<XCHAR>(text, max_text_length);
     }
+    static std::size_t text_length(const XCHAR* counted) { return static_cast<unsigned short>(counted[0]); }
+    static void push_text(Array& array, const XCHAR* counted) { array.push_text(counted + 1, text_length(counted)); }
 };
 
 template <> struct width<XLOPER> {
@@ -48,42 +50,66 @@ template <> struct width<XLOPER> {
     {
         return latin1_to_utf16(std::string_view(counted + 1, static_cast<unsigned char>(counted[0])));
     }
-    static std::unique_ptr<char[]> counted(const std::u16string& text)
+    static std::unique_ptr<char[]> counted(std::u16string_view text)
     {
         return counted_copy<char>(utf16_to_latin1(text), classic_text_length);
     }
+    static std::size_t text_length(const char* counted) { return static_cast<unsigned char>(counted[0]); }
+    static void push_text(Array& array, const char* counted) { array.push_text(read_text(counted)); }
 };
 
-template <class X> Value scalar_from_record(const X& x, bool nested)
+// Where a record that is no array goes: into a Value of its own, or appended to an array being
+// built, its text copied straight into the array's pool.
+template <class X> struct ToValue {
+    Value value;
+    void number(double d) { value = d; }
+    void boolean(bool b) { value = b; }
+    void error(ErrorCode code) { value = code; }
+    void empty(CellKind kind) { value = kind == CellKind::missing ? Value(Missing{}) : Value(Nil{}); }
+    void text(const decltype(X{}.val.str) counted) { value = width<X>::read_text(counted); }
+    void ref(const Ref& r) { value = r; }
+};
+
+template <class X> struct ToArray {
+    Array& array;
+    void number(double d) { array.push_number(d); }
+    void boolean(bool b) { array.push_bool(b); }
+    void error(ErrorCode code) { array.push_error(code); }
+    void empty(CellKind kind) { array.push_kind(kind); }
+    void text(const decltype(X{}.val.str) counted) { width<X>::push_text(array, counted); }
+    void ref(const Ref&) {} // never called: a reference inside an array is refused
+};
+
+template <class X, class Sink> void read_scalar(const X& x, bool nested, Sink& sink)
 {
     switch (x.xltype & ~(xlbitXLFree | xlbitDLLFree)) {
     case xltypeNum:
-        return x.val.num;
+        return sink.number(x.val.num);
     case xltypeStr:
         if (x.val.str == nullptr)
             throw InvalidValueRecord("text without storage");
-        return width<X>::read_text(x.val.str);
+        return sink.text(x.val.str);
     case xltypeBool:
-        return x.val.xbool != 0;
+        return sink.boolean(x.val.xbool != 0);
     case xltypeErr:
         if (!is_known_error_code(x.val.err))
             throw InvalidValueRecord("unknown error code " + std::to_string(x.val.err));
-        return static_cast<ErrorCode>(x.val.err);
+        return sink.error(static_cast<ErrorCode>(x.val.err));
     case xltypeMissing:
-        return Missing{};
+        return sink.empty(CellKind::missing);
     case xltypeNil:
-        return Nil{};
+        return sink.empty(CellKind::nil);
     case xltypeInt:
-        return static_cast<double>(x.val.w);
+        return sink.number(static_cast<double>(x.val.w));
     case xltypeSRef:
         if (nested)
             break;
-        return Ref{x.val.sref.ref.rwFirst, x.val.sref.ref.colFirst, x.val.sref.ref.rwLast, x.val.sref.ref.colLast};
+        return sink.ref(Ref{x.val.sref.ref.rwFirst, x.val.sref.ref.colFirst, x.val.sref.ref.rwLast, x.val.sref.ref.colLast});
     case xltypeRef: {
         if (nested || x.val.mref.lpmref == nullptr || x.val.mref.lpmref->count < 1)
             break;
         const auto& r = x.val.mref.lpmref->reftbl[0];
-        return Ref{r.rwFirst, r.colFirst, r.rwLast, r.colLast};
+        return sink.ref(Ref{r.rwFirst, r.colFirst, r.rwLast, r.colLast});
     }
     default:
         break;
@@ -96,14 +122,16 @@ template <class X> Value scalar_from_record(const X& x, bool nested)
 template <class X> Value value_from_record(const X& x)
 {
     if ((x.xltype & ~(xlbitXLFree | xlbitDLLFree)) != xltypeMulti) {
-        Value v = scalar_from_record(x, false);
+        ToValue<X> sink;
+        read_scalar(x, false, sink);
+        const Value& v = sink.value;
         if (v.is_ref()) {
             const Ref& r = v.ref();
             if (r.first_row < 0 || r.first_column < 0 || r.last_row < r.first_row || r.last_column < r.first_column ||
                 r.last_row >= width<X>::sheet_rows || r.last_column >= width<X>::sheet_columns)
                 throw InvalidValueRecord("malformed reference");
         }
-        return v;
+        return std::move(sink.value);
     }
     // Widened first, so the bounds compare the same way for both widths' index types.
     const long long rows = x.val.array.rows;
@@ -111,14 +139,21 @@ template <class X> Value value_from_record(const X& x)
     if (rows <= 0 || columns <= 0 || rows > width<X>::sheet_rows || columns > width<X>::sheet_columns ||
         x.val.array.lparray == nullptr)
         throw InvalidValueRecord("malformed array");
-    // Each cell made in its place: a large result is copied once, not made blank and then moved over.
+    // Each element appended from its record, the texts' units counted first so the pool is
+    // allocated once: a large result is copied once, with no Value made per element.
+    const auto count = static_cast<std::size_t>(rows * columns);
+    const X* elements = x.val.array.lparray;
+    std::size_t text_units = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if ((elements[i].xltype & ~(xlbitXLFree | xlbitDLLFree)) == xltypeStr && elements[i].val.str != nullptr)
+            text_units += width<X>::text_length(elements[i].val.str);
     Array array;
     array.rows = static_cast<int>(rows);
     array.columns = static_cast<int>(columns);
-    const auto count = static_cast<std::size_t>(rows * columns);
-    array.cells.reserve(count);
+    array.reserve(count, text_units);
+    ToArray<X> sink{array};
     for (std::size_t i = 0; i < count; ++i)
-        array.cells.push_back(scalar_from_record(x.val.array.lparray[i], true));
+        read_scalar(elements[i], true, sink);
     return array;
 }
 
@@ -139,7 +174,7 @@ template <class X> OwnedRecord<X>::OwnedRecord()
 
 template <class X> OwnedRecord<X>::OwnedRecord(const Value& value)
 {
-    if (value.is_array() && !value.array().cells.empty()) {
+    if (value.is_array() && !value.array().empty()) {
         const Array& a = value.array();
         const int rows = std::min(a.rows, width<X>::array_rows);
         const int columns = std::min(a.columns, width<X>::array_columns);
@@ -147,20 +182,37 @@ template <class X> OwnedRecord<X>::OwnedRecord(const Value& value)
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < columns; ++c)
                 fill(elements_[static_cast<std::size_t>(r) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c)],
-                     a.at(r, c), true);
+                     a.cell(r, c));
         record_.xltype = xltypeMulti;
         record_.val.array.lparray = elements_.get();
         record_.val.array.rows = static_cast<decltype(record_.val.array.rows)>(rows);
         record_.val.array.columns = static_cast<decltype(record_.val.array.columns)>(columns);
         return;
     }
-    fill(record_, value, false);
+    fill(record_, value);
 }
 
-template <class X> void OwnedRecord<X>::fill(X& target, const Value& value, bool nested)
+template <class X> void OwnedRecord<X>::fill(X& target, const Value& value)
 {
     target = X{};
-    const Value& v = value.is_array() ? first_element(value) : value;
+    if (value.is_ref() && value.ref().last_row < width<X>::sheet_rows && value.ref().last_column < width<X>::sheet_columns) {
+        const Ref& from = value.ref();
+        auto& r = target.val.sref.ref;
+        target.xltype = xltypeSRef;
+        target.val.sref.count = 1;
+        r.rwFirst = static_cast<decltype(r.rwFirst)>(from.first_row);
+        r.rwLast = static_cast<decltype(r.rwLast)>(from.last_row);
+        r.colFirst = static_cast<decltype(r.colFirst)>(from.first_column);
+        r.colLast = static_cast<decltype(r.colLast)>(from.last_column);
+        return;
+    }
+    // An empty array, or a reference too large for the width, is nil.
+    fill(target, view_of(value.is_array() ? first_element(value) : value));
+}
+
+template <class X> void OwnedRecord<X>::fill(X& target, CellView v)
+{
+    target = X{};
     if (v.is_number()) {
         target.xltype = xltypeNum;
         target.val.num = v.number();
@@ -176,16 +228,8 @@ template <class X> void OwnedRecord<X>::fill(X& target, const Value& value, bool
         target.val.err = static_cast<decltype(target.val.err)>(v.error());
     } else if (v.is_missing()) {
         target.xltype = xltypeMissing;
-    } else if (v.is_ref() && !nested && v.ref().last_row < width<X>::sheet_rows && v.ref().last_column < width<X>::sheet_columns) {
-        auto& r = target.val.sref.ref;
-        target.xltype = xltypeSRef;
-        target.val.sref.count = 1;
-        r.rwFirst = static_cast<decltype(r.rwFirst)>(v.ref().first_row);
-        r.rwLast = static_cast<decltype(r.rwLast)>(v.ref().last_row);
-        r.colFirst = static_cast<decltype(r.colFirst)>(v.ref().first_column);
-        r.colLast = static_cast<decltype(r.colLast)>(v.ref().last_column);
     } else {
-        target.xltype = xltypeNil; // also an empty array, a reference inside an array or one too large
+        target.xltype = xltypeNil;
     }
 }
 

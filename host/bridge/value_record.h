@@ -46,7 +46,8 @@ public:
     const void* storage_key() const { return storage_of(record_); }
 
 private:
-    void fill(X& target, const Value& value, bool nested);
+    void fill(X& target, const Value& value);
+    void fill(X& target, CellView element);
     X record_{};
     std::vector<std::unique_ptr<Char[]>> texts_;
     std::unique_ptr<X[]> elements_;

@@ -58,7 +58,7 @@ public:
         const Array& a = value.array();
         rows_ = a.rows;
         columns_ = a.columns;
-        cells_.reserve(a.cells.size());
+        cells_.reserve(a.size());
         for (int r = 0; r < a.rows; ++r)
             for (int c = 0; c < a.columns; ++c)
                 cells_.push_back(shown(a.at(r, c), number_format, r, c));

@@ -43,10 +43,10 @@ bool is_printed_failure(const Value& value)
         return is_check_failure(value.text());
     }
     // zWebQuery tells "#No internet" in a column of one cell.
-    if (!value.is_array() || value.array().cells.empty() || !has_failure_prefix(value.array().cells.front()))
+    if (!value.is_array() || value.array().empty() || !has_failure_prefix(value.array().front()))
         return false;
-    const auto& cells = value.array().cells;
-    return std::all_of(cells.begin() + 1, cells.end(), [](const Value& cell) {
+    const Array& cells = value.array();
+    return std::all_of(std::next(cells.begin()), cells.end(), [](const CellView cell) {
         return cell.is_nil() || (cell.is_error() && cell.error() == ErrorCode::na) || (cell.is_text() && cell.text().empty());
     });
 }

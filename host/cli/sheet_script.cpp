@@ -272,8 +272,8 @@ private:
             Array table(static_cast<int>(names.size()), 2);
             for (std::size_t i = 0; i < names.size(); ++i) {
                 const Value& refers = names[i].second;
-                table.at(static_cast<int>(i), 0) = utf8_to_utf16(names[i].first);
-                table.at(static_cast<int>(i), 1) = refers.is_ref() ? Value(utf8_to_utf16(range_name(refers.ref()))) : refers;
+                table.set(static_cast<int>(i), 0, utf8_to_utf16(names[i].first));
+                table.set(static_cast<int>(i), 1, refers.is_ref() ? Value(utf8_to_utf16(range_name(refers.ref()))) : refers);
             }
             emit(names.empty() ? Value(Nil{}) : Value(std::move(table)));
             return true;

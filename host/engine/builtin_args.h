@@ -64,7 +64,7 @@ inline Array as_array(Value v)
     if (v.is_array())
         return std::move(v.array());
     Array single(1, 1);
-    single.at(0, 0) = v;
+    single.set(0, 0, v);
     return single;
 }
 

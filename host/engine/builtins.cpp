@@ -99,7 +99,7 @@ Value call_builtin(const Builtin& builtin, EvalContext& ctx, std::vector<Value> 
             if (a.rows == 0 || a.columns == 0)
                 return ErrorCode::value;
             if (a.rows == 1 && a.columns == 1) {
-                Value single = a.cells.front();
+                Value single = a.front();
                 args[i] = std::move(single);
                 continue;
             }
@@ -124,7 +124,7 @@ Value call_builtin(const Builtin& builtin, EvalContext& ctx, std::vector<Value> 
                 if (param_kind(builtin, i) == 's')
                     element_args[i] = broadcast_element(args[i], r, c);
             Value v = apply(builtin, ctx, element_args);
-            result.at(r, c) = v.is_array() ? first_element(v) : std::move(v);
+            result.set(r, c, v.is_array() ? first_element(v) : std::move(v));
         }
     }
     return result;

@@ -23,10 +23,10 @@ Array pick_lines(const Array& data, const std::vector<int>& lines, bool by_col)
     for (int k = 0; k < count; ++k) {
         if (by_col) {
             for (int r = 0; r < data.rows; ++r)
-                out.at(r, k) = data.at(r, lines[static_cast<std::size_t>(k)]);
+                out.set(r, k, data.at(r, lines[static_cast<std::size_t>(k)]));
         } else {
             for (int c = 0; c < data.columns; ++c)
-                out.at(k, c) = data.at(lines[static_cast<std::size_t>(k)], c);
+                out.set(k, c, data.at(lines[static_cast<std::size_t>(k)], c));
         }
     }
     return out;
@@ -48,8 +48,8 @@ Value filter_fn(EvalContext&, std::span<const Value> args)
     else
         return ErrorCode::value;
     std::vector<int> kept;
-    for (int i = 0; i < static_cast<int>(include.cells.size()); ++i) {
-        const Value& flag = include.cells[static_cast<std::size_t>(i)];
+    for (int i = 0; i < static_cast<int>(include.size()); ++i) {
+        const Value flag = include.cell(static_cast<std::size_t>(i)).value();
         propagate_error(flag);
         if (flag.is_text())
             return ErrorCode::value;
@@ -90,7 +90,7 @@ std::vector<double> numbers_of(std::span<const Value> args, std::size_t i, doubl
         return {fallback};
     propagate_error(args[i]);
     std::vector<double> out;
-    for (const auto& v : as_array(args[i]).cells) {
+    for (const auto& v : as_array(args[i])) {
         auto n = to_number(v);
         if (failed(n))
             throw ArgumentError{std::get<ErrorCode>(n)};
@@ -125,11 +125,17 @@ Value sort_fn(EvalContext&, std::span<const Value> args)
     std::vector<int> lines(static_cast<std::size_t>(by_col ? data.columns : data.rows));
     for (std::size_t i = 0; i < lines.size(); ++i)
         lines[i] = static_cast<int>(i);
-    auto at = [&](int line, int index) -> const Value& { return by_col ? data.at(index, line) : data.at(line, index); };
+    // Each key's values made once, not at every comparison.
+    std::vector<std::vector<Value>> key_values(keys.size());
+    for (std::size_t k = 0; k < keys.size(); ++k)
+        for (const int line : lines)
+            key_values[k].push_back(by_col ? data.at(keys[k].index, line) : data.at(line, keys[k].index));
     std::stable_sort(lines.begin(), lines.end(), [&](int x, int y) {
-        for (const Key& key : keys)
-            if (const int c = sort_compare(at(x, key.index), at(y, key.index), key.descending))
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            const auto& values = key_values[k];
+            if (const int c = sort_compare(values[static_cast<std::size_t>(x)], values[static_cast<std::size_t>(y)], keys[k].descending))
                 return c < 0;
+        }
         return false;
     });
     return pick_lines(data, lines, by_col);

@@ -83,7 +83,7 @@ Value countif_fn(EvalContext& ctx, std::span<const Value> args)
 {
     const Array range = cells_of(ctx, args[0]);
     const Criterion criterion(args[1]);
-    return static_cast<double>(std::count_if(range.cells.begin(), range.cells.end(), [&](const Value& c) { return criterion.matches(c); }));
+    return static_cast<double>(std::count_if(range.begin(), range.end(), [&](const Value& c) { return criterion.matches(c); }));
 }
 
 // SUMIF(range, criteria, [sum_range]) and AVERAGEIF(range, criteria, [average_range]).

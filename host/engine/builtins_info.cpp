@@ -71,7 +71,7 @@ Value logical_fn(EvalContext&, std::span<const Value> args)
     for (std::size_t i = 0; i < args.size(); ++i) {
         const Value& arg = args[i];
         if (arg.is_array()) {
-            for (const auto& cell : arg.array().cells) {
+            for (const auto& cell : arg.array()) {
                 propagate_error(cell);
                 if (cell.is_number())
                     take(cell.number() != 0);

@@ -52,13 +52,13 @@ Value index_fn(EvalContext&, std::span<const Value> args)
     if (row > 0) { // the whole row
         Array out(1, a.columns);
         for (int c = 0; c < a.columns; ++c)
-            out.at(0, c) = a.at(row - 1, c);
+            out.set(0, c, a.at(row - 1, c));
         return out;
     }
     if (column > 0) { // the whole column
         Array out(a.rows, 1);
         for (int r = 0; r < a.rows; ++r)
-            out.at(r, 0) = a.at(r, column - 1);
+            out.set(r, 0, a.at(r, column - 1));
         return out;
     }
     return a;
@@ -127,10 +127,10 @@ bool matches_exactly(const Value& wanted, const Value& item, Match match)
 
 // Binary search over items sorted ascending (or descending, read from the end): the first item
 // not below the one wanted decides.
-std::optional<std::size_t> binary_find(const Value& wanted, const std::vector<const Value*>& items, Match match, bool descending)
+std::optional<std::size_t> binary_find(const Value& wanted, const std::vector<Value>& items, Match match, bool descending)
 {
     const std::size_t n = items.size();
-    auto at = [&](std::size_t i) -> const Value& { return *items[descending ? n - 1 - i : i]; };
+    auto at = [&](std::size_t i) -> const Value& { return items[descending ? n - 1 - i : i]; };
     auto position = [&](std::size_t i) { return descending ? n - 1 - i : i; };
     std::size_t lo = 0;
     std::size_t hi = n;
@@ -151,7 +151,7 @@ std::optional<std::size_t> binary_find(const Value& wanted, const std::vector<co
 }
 
 // The position of the value wanted among the items, nullopt when there is none.
-std::optional<std::size_t> find_position(const Value& wanted, const std::vector<const Value*>& items, Match match, Search search)
+std::optional<std::size_t> find_position(const Value& wanted, const std::vector<Value>& items, Match match, Search search)
 {
     if (search == Search::binary_ascending || search == Search::binary_descending)
         return binary_find(wanted, items, match, search == Search::binary_descending);
@@ -159,7 +159,7 @@ std::optional<std::size_t> find_position(const Value& wanted, const std::vector<
     std::optional<std::size_t> best;
     for (std::size_t k = 0; k < n; ++k) {
         const std::size_t i = search == Search::last_to_first ? n - 1 - k : k;
-        const Value& item = *items[i];
+        const Value& item = items[i];
         if (match == Match::sorted_at_most || match == Match::sorted_at_least) {
             if (!comparable(item, wanted))
                 continue;
@@ -174,7 +174,7 @@ std::optional<std::size_t> find_position(const Value& wanted, const std::vector<
             // On the side asked for and nearer than the best so far; of equally near ones the
             // first found stays.
             const int side = match == Match::exact_or_smaller ? -1 : 1;
-            if (compare_values(item, wanted) == side && (!best || compare_values(item, *items[*best]) == -side))
+            if (compare_values(item, wanted) == side && (!best || compare_values(item, items[*best]) == -side))
                 best = i;
         }
     }
@@ -182,12 +182,12 @@ std::optional<std::size_t> find_position(const Value& wanted, const std::vector<
 }
 
 // The items of a row or column to search, in order.
-std::vector<const Value*> pointers_to(const Array& items)
+std::vector<Value> values_of(const Array& items)
 {
-    std::vector<const Value*> out;
-    out.reserve(items.cells.size());
-    for (const auto& cell : items.cells)
-        out.push_back(&cell);
+    std::vector<Value> out;
+    out.reserve(items.size());
+    for (const CellView cell : items)
+        out.push_back(cell.value());
     return out;
 }
 
@@ -218,12 +218,12 @@ Value lookup_fn(EvalContext&, std::span<const Value> args)
         return ErrorCode::value;
     if (index > (Vertical ? table.columns : table.rows))
         return ErrorCode::ref;
-    auto at = [&](int line, int k) -> const Value& { return Vertical ? table.at(line, k) : table.at(k, line); };
+    auto at = [&](int line, int k) -> Value { return Vertical ? table.at(line, k) : table.at(k, line); };
     const int lines = Vertical ? table.rows : table.columns;
-    std::vector<const Value*> first;
+    std::vector<Value> first;
     first.reserve(static_cast<std::size_t>(lines));
     for (int line = 0; line < lines; ++line)
-        first.push_back(&at(line, 0));
+        first.push_back(at(line, 0));
     const auto found = find_position(wanted, first, sorted ? Match::sorted_at_most : Match::wildcard, Search::first_to_last);
     if (!found)
         return ErrorCode::na;
@@ -245,7 +245,7 @@ Value match_fn(EvalContext&, std::span<const Value> args)
     const Match match = type > 0 ? Match::sorted_at_most : type < 0 ? Match::sorted_at_least : Match::wildcard;
     if (wanted.is_nil())
         return ErrorCode::na; // an empty cell is looked up as nothing
-    const auto found = find_position(wanted, pointers_to(items), match, Search::first_to_last);
+    const auto found = find_position(wanted, values_of(items), match, Search::first_to_last);
     if (!found)
         return ErrorCode::na;
     return static_cast<double>(*found + 1);
@@ -274,7 +274,7 @@ Value xlookup_fn(EvalContext&, std::span<const Value> args)
         return ErrorCode::value;
     if (in_column ? result.rows != lookup.rows : result.columns != lookup.columns)
         return ErrorCode::value;
-    const auto found = find_position(wanted, pointers_to(lookup), match, search);
+    const auto found = find_position(wanted, values_of(lookup), match, search);
     if (!found)
         return given(args, 3) ? args[3] : Value(ErrorCode::na);
     const int at = static_cast<int>(*found);
@@ -283,7 +283,7 @@ Value xlookup_fn(EvalContext&, std::span<const Value> args)
     Array out(in_column ? 1 : result.rows, in_column ? result.columns : 1);
     for (int r = 0; r < out.rows; ++r)
         for (int c = 0; c < out.columns; ++c)
-            out.at(r, c) = in_column ? result.at(at, c) : result.at(r, at);
+            out.set(r, c, in_column ? result.at(at, c) : result.at(r, at));
     return out;
 }
 

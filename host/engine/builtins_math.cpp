@@ -59,7 +59,7 @@ bool for_each_cell(EvalContext& ctx, const Value& arg, Take take)
     const Value cells = arg.is_ref() ? range_values(ctx, arg.ref()) : Value();
     const Value& values = arg.is_ref() ? cells : arg;
     if (values.is_array()) {
-        for (const auto& cell : values.array().cells)
+        for (const auto& cell : values.array())
             take(cell);
     } else {
         take(values);

@@ -206,7 +206,7 @@ Value textjoin_fn(EvalContext&, std::span<const Value> args)
 {
     std::vector<std::u16string> delimiters;
     if (args[0].is_array()) {
-        for (const auto& d : args[0].array().cells)
+        for (const auto& d : args[0].array())
             delimiters.push_back(text_value(d));
     } else {
         delimiters.push_back(text_value(args[0]));
@@ -227,7 +227,7 @@ Value textjoin_fn(EvalContext&, std::span<const Value> args)
     };
     for (std::size_t i = 2; i < args.size(); ++i) {
         if (args[i].is_array()) {
-            for (const auto& cell : args[i].array().cells)
+            for (const auto& cell : args[i].array())
                 join(cell);
         } else {
             join(args[i]);
@@ -244,7 +244,7 @@ std::vector<std::u16string> delimiters_arg(std::span<const Value> args, std::siz
     if (!given(args, i))
         return out;
     propagate_error(args[i]);
-    for (const auto& d : as_array(args[i]).cells) {
+    for (const auto& d : as_array(args[i])) {
         std::u16string text = text_value(d);
         if (text.empty())
             throw ArgumentError{ErrorCode::value};
@@ -313,7 +313,7 @@ Value textsplit_fn(EvalContext&, std::span<const Value> args)
     Array out(static_cast<int>(lines.size()), static_cast<int>(width));
     for (std::size_t r = 0; r < lines.size(); ++r)
         for (std::size_t c = 0; c < width; ++c)
-            out.at(static_cast<int>(r), static_cast<int>(c)) = c < lines[r].size() ? Value(std::move(lines[r][c])) : pad;
+            out.set(static_cast<int>(r), static_cast<int>(c), c < lines[r].size() ? Value(std::move(lines[r][c])) : pad);
     return out;
 }
 

@@ -8,7 +8,9 @@ namespace zorvane::host {
 
 Converted<double> to_number(const Value& value)
 {
-    const Value& v = first_element(value);
+    if (value.is_array())
+        return to_number(first_element(value));
+    const Value& v = value;
     if (v.is_number())
         return v.number();
     if (v.is_bool())
@@ -27,7 +29,9 @@ Converted<double> to_number(const Value& value)
 
 Converted<std::u16string> to_text(const Value& value)
 {
-    const Value& v = first_element(value);
+    if (value.is_array())
+        return to_text(first_element(value));
+    const Value& v = value;
     if (v.is_text())
         return v.text();
     if (v.is_number())
@@ -43,7 +47,9 @@ Converted<std::u16string> to_text(const Value& value)
 
 Converted<bool> to_bool(const Value& value)
 {
-    const Value& v = first_element(value);
+    if (value.is_array())
+        return to_bool(first_element(value));
+    const Value& v = value;
     if (v.is_bool())
         return v.boolean();
     if (v.is_number())
@@ -63,7 +69,9 @@ Converted<bool> to_bool(const Value& value)
 
 std::u16string display_text(const Value& value)
 {
-    const Value& v = first_element(value);
+    if (value.is_array())
+        return display_text(first_element(value));
+    const Value& v = value;
     if (v.is_error())
         return utf8_to_utf16(error_name(v.error()));
     auto text = to_text(v);
@@ -89,8 +97,10 @@ bool comparable(const Value& a, const Value& b)
 
 int compare_values(const Value& a_in, const Value& b_in)
 {
-    const Value& a = first_element(a_in);
-    const Value& b = first_element(b_in);
+    if (a_in.is_array() || b_in.is_array())
+        return compare_values(first_element(a_in), first_element(b_in));
+    const Value& a = a_in;
+    const Value& b = b_in;
     int ra = kind_rank(a);
     int rb = kind_rank(b);
     // A blank takes the kind of the other side: 0, "" or FALSE.

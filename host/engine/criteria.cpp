@@ -12,7 +12,7 @@ namespace zorvane::host {
 
 Criterion::Criterion(const Value& criterion)
 {
-    const Value& v = first_element(criterion);
+    const Value v = first_element(criterion);
     if (v.is_nil() || v.is_missing()) {
         operand_ = 0.0; // a reference to an empty cell asks for 0
         return;

@@ -35,7 +35,7 @@ Value lift2(const Value& a, const Value& b, Op op)
     Array out(rows, columns);
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < columns; ++c)
-            out.at(r, c) = op(broadcast_element(a, r, c), broadcast_element(b, r, c));
+            out.set(r, c, op(broadcast_element(a, r, c), broadcast_element(b, r, c)));
     return out;
 }
 
@@ -44,9 +44,13 @@ Value lift1(const Value& a, Op op)
 {
     if (!a.is_array())
         return op(a);
-    Array out = a.array();
-    for (auto& cell : out.cells)
-        cell = op(cell);
+    const Array& in = a.array();
+    Array out;
+    out.rows = in.rows;
+    out.columns = in.columns;
+    out.reserve(in.size());
+    for (const CellView cell : in)
+        out.push_back(op(cell.value()));
     return out;
 }
 

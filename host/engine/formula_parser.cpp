@@ -386,7 +386,7 @@ private:
         Array array(static_cast<int>(rows.size()), static_cast<int>(columns));
         for (std::size_t r = 0; r < rows.size(); ++r)
             for (std::size_t k = 0; k < columns; ++k)
-                array.at(static_cast<int>(r), static_cast<int>(k)) = std::move(rows[r][k]);
+                array.set(static_cast<int>(r), static_cast<int>(k), std::move(rows[r][k]));
         auto node = make(Node::Kind::constant, start);
         node->value = std::move(array);
         return node;

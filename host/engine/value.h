@@ -2,7 +2,10 @@
 // callback boundary once converted. It owns all its storage, arrays included.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -38,17 +41,170 @@ struct Error {
     bool operator==(const Error&) const = default;
 };
 
-// A rectangular block of values stored row by row.
-struct Array {
+// What one element of an array holds. An array never holds an array or a reference: the
+// spreadsheet has neither inside an array.
+enum class CellKind : std::uint8_t { nil, missing, number, boolean, text, error };
+
+// One element of an array read in place: a text is a view into the array's pool, valid while the
+// array is neither changed nor destroyed. Lookups and tallies over large arrays read cells through
+// it without copying a text out; `value()` (or the conversion) makes the element's Value.
+class CellView {
+public:
+    CellView(CellKind kind, double number, ErrorCode error, std::u16string_view text)
+        : kind_(kind), number_(number), error_(error), text_(text)
+    {
+    }
+    CellKind kind() const { return kind_; }
+    bool is_nil() const { return kind_ == CellKind::nil; }
+    bool is_missing() const { return kind_ == CellKind::missing; }
+    bool is_number() const { return kind_ == CellKind::number; }
+    bool is_bool() const { return kind_ == CellKind::boolean; }
+    bool is_text() const { return kind_ == CellKind::text; }
+    bool is_error() const { return kind_ == CellKind::error; }
+    double number() const { return number_; }
+    bool boolean() const { return number_ != 0; }
+    std::u16string_view text() const { return text_; }
+    ErrorCode error() const { return error_; }
+    Value value() const;
+    operator Value() const;
+
+private:
+    CellKind kind_;
+    double number_;
+    ErrorCode error_;
+    std::u16string_view text_;
+};
+
+// A rectangular block of values stored row by row, 16 bytes an element: a kind and a payload
+// (a number, a truth value, an error code, or where a text's units lie in the array's one pool).
+// A million-row result held as Values would take 40 bytes a cell and a heap block per longer
+// text; this way it takes less than half of that.
+class Array {
+public:
     int rows = 0;
     int columns = 0;
-    std::vector<Value> cells;
 
     Array() = default;
-    Array(int rows_, int columns_);
-    Value& at(int row, int column);
-    const Value& at(int row, int column) const;
-    bool operator==(const Array&) const;
+    Array(int rows_, int columns_); // every element nil
+
+    Array(const Array& other);
+    Array& operator=(const Array& other);
+    Array(Array&&) noexcept = default;
+    Array& operator=(Array&&) noexcept = default;
+    ~Array() = default;
+
+    std::size_t size() const { return storage_ ? storage_->cells.size() : 0; }
+    bool empty() const { return size() == 0; }
+
+    CellView cell(std::size_t index) const;
+    CellView cell(int row, int column) const { return cell(index_of(row, column)); }
+    Value at(int row, int column) const;
+    Value front() const;
+
+    // An array stored in an element gives its top-left element; a reference is stored as nil.
+    void set(int row, int column, const Value& value);
+
+    // Building row by row after the shape is set, without a Value per element.
+    void reserve(std::size_t cells, std::size_t text_units = 0);
+    void push_back(const Value& value);
+    void push_number(double number) { storage().cells.push_back(Cell::of_number(number)); }
+    void push_bool(bool b) { storage().cells.push_back(Cell::of_kind(CellKind::boolean, b ? 1 : 0)); }
+    void push_error(ErrorCode code) { storage().cells.push_back(Cell::of_kind(CellKind::error, static_cast<int>(code))); }
+    void push_kind(CellKind kind) { storage().cells.push_back(Cell::of_kind(kind, 0)); }
+    template <class Unit> void push_text(const Unit* units, std::size_t length)
+    {
+        Storage& s = storage();
+        const std::size_t offset = s.pool.size();
+        s.pool.resize(offset + length);
+        for (std::size_t i = 0; i < length; ++i)
+            s.pool[offset + i] = static_cast<char16_t>(units[i]);
+        s.cells.push_back(Cell::of_text(offset, length));
+    }
+    void push_text(std::u16string_view text) { push_text(text.data(), text.size()); }
+
+    class const_iterator {
+    public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = CellView;
+        using difference_type = std::ptrdiff_t;
+        using reference = CellView;
+        using pointer = void;
+        const_iterator() = default;
+        const_iterator(const Array* array, std::size_t index) : array_(array), index_(index) {}
+        CellView operator*() const { return array_->cell(index_); }
+        const_iterator& operator++()
+        {
+            ++index_;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator before = *this;
+            ++index_;
+            return before;
+        }
+        bool operator==(const const_iterator& other) const { return index_ == other.index_; }
+
+    private:
+        const Array* array_ = nullptr;
+        std::size_t index_ = 0;
+    };
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+    // Element by element as Values compare: texts by their units, numbers as doubles.
+    bool operator==(const Array& other) const;
+
+private:
+    struct Cell {
+        union {
+            double number;
+            std::uint64_t offset; // of a text, in the pool
+            int code;             // a truth value (0 or 1) or an error code
+        };
+        std::uint32_t length; // of a text
+        CellKind kind;
+
+        static Cell of_number(double d)
+        {
+            Cell c{};
+            c.number = d;
+            c.kind = CellKind::number;
+            return c;
+        }
+        static Cell of_kind(CellKind kind, int code)
+        {
+            Cell c{};
+            c.code = code;
+            c.kind = kind;
+            return c;
+        }
+        static Cell of_text(std::size_t offset, std::size_t length)
+        {
+            Cell c{};
+            c.offset = offset;
+            c.length = static_cast<std::uint32_t>(length);
+            c.kind = CellKind::text;
+            return c;
+        }
+    };
+    static_assert(sizeof(Cell) == 16);
+
+    std::size_t index_of(int row, int column) const
+    {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) + static_cast<std::size_t>(column);
+    }
+    Cell cell_of(const Value& value);
+    void compact_pool();
+
+    // Behind one pointer, so that an Array in a Value's variant takes no more room than a text.
+    struct Storage {
+        std::vector<Cell> cells;
+        std::vector<char16_t> pool;
+        std::size_t unused_units = 0; // of texts overwritten by set, reclaimed once they are most of the pool
+    };
+    Storage& storage();
+    std::unique_ptr<Storage> storage_;
 };
 
 // A rectangle of cells on the sheet (0-based, inclusive). Formulas see it as a reference until a
@@ -62,6 +218,8 @@ struct Ref {
     int columns() const { return last_column - first_column + 1; }
     bool operator==(const Ref&) const = default;
 };
+
+static_assert(sizeof(Array) <= sizeof(std::u16string));
 
 struct Value {
     using Variant = std::variant<Nil, Missing, double, bool, std::u16string, Error, Array, Ref>;
@@ -105,8 +263,12 @@ std::string_view error_name(ErrorCode code);
 bool error_from_name(std::string_view name, ErrorCode& code);
 bool is_known_error_code(int code);
 
+// A value that is no array read as an array's element would be (a text viewed in place, valid
+// while the value lives); a reference or an array reads as nil.
+CellView view_of(const Value& value);
+
 // The top-left element of an array, or the value itself.
-const Value& first_element(const Value& value);
+Value first_element(const Value& value);
 
 // The most cells a block of values may have: a larger range, or a larger result of arrays met
 // element by element, is #NUM! rather than an allocation the machine cannot give.

@@ -42,7 +42,7 @@ Value answer_dialog(const Value& definition, const std::optional<DialogAnswer>& 
     Array table(in.rows, std::max(in.columns, dialog_columns));
     for (int r = 0; r < in.rows; ++r)
         for (int c = 0; c < in.columns; ++c)
-            table.at(r, c) = in.at(r, c);
+            table.set(r, c, in.at(r, c));
 
     if (answer && answer->cancel)
         return false;
@@ -61,8 +61,8 @@ Value answer_dialog(const Value& definition, const std::optional<DialogAnswer>& 
     if (answer)
         for (const auto& [row, text] : answer->values)
             if (row >= 1 && row < table.rows)
-                table.at(row, 6) = entry_value(item_type(table, row), text);
-    table.at(0, 6) = static_cast<double>(chosen);
+                table.set(row, 6, entry_value(item_type(table, row), text));
+    table.set(0, 6, static_cast<double>(chosen));
     return table;
 }
 

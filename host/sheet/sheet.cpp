@@ -173,7 +173,7 @@ Value Sheet::range_value(const Ref& ref, EvalContext& ctx)
     Array array(ref.rows(), ref.columns());
     for (int r = 0; r < ref.rows(); ++r)
         for (int c = 0; c < ref.columns(); ++c)
-            array.at(r, c) = first_element(value({ref.first_row + r, ref.first_column + c}, ctx));
+            array.set(r, c, first_element(value({ref.first_row + r, ref.first_column + c}, ctx)));
     return array;
 }
 

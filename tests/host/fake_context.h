@@ -28,7 +28,7 @@ public:
         Array a(ref.rows(), ref.columns());
         for (int r = 0; r < ref.rows(); ++r)
             for (int c = 0; c < ref.columns(); ++c)
-                a.at(r, c) = cell(ref.first_row + r, ref.first_column + c);
+                a.set(r, c, cell(ref.first_row + r, ref.first_column + c));
         return a;
     }
     double now() override { return clock; }

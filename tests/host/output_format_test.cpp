@@ -20,7 +20,7 @@ Array rows(std::initializer_list<std::initializer_list<Value>> values)
     for (const auto& row : values) {
         int c = 0;
         for (const auto& v : row)
-            a.at(r, c++) = v;
+            a.set(r, c++, v);
         ++r;
     }
     return a;

@@ -69,11 +69,11 @@ TEST(Registry, IdsNamesAndReplacement)
 Value definition()
 {
     Array t(5, 7);
-    t.at(1, 0) = 5.0; // static text
-    t.at(2, 0) = 2.0; // Cancel
-    t.at(3, 0) = 101.0; // default OK, marked as a trigger
-    t.at(4, 0) = 6.0; // text box
-    t.at(4, 6) = Value(u"initial");
+    t.set(1, 0, 5.0); // static text
+    t.set(2, 0, 2.0); // Cancel
+    t.set(3, 0, 101.0); // default OK, marked as a trigger
+    t.set(4, 0, 6.0); // text box
+    t.set(4, 6, Value(u"initial"));
     return t;
 }
 
@@ -94,7 +94,7 @@ TEST(DialogBox, DefaultButtonEntriesAndCancel)
     EXPECT_EQ(answer_dialog(Value(1.0), std::nullopt), Value(ErrorCode::value));
 
     Array narrow(2, 3); // fewer than seven columns grow to seven
-    narrow.at(1, 0) = 1.0;
+    narrow.set(1, 0, 1.0);
     const Value grown = answer_dialog(narrow, std::nullopt);
     EXPECT_EQ(grown.array().columns, 7);
     EXPECT_EQ(grown.array().at(0, 6), Value(1.0));

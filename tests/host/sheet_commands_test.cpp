@@ -50,8 +50,8 @@ TEST_F(SheetCommands, SelectionMovesByRelativeTextAndStaysOnTheSheet)
 TEST_F(SheetCommands, SetFillsCellsAndFormulaEntersAsTyped)
 {
     Array two(1, 2);
-    two.at(0, 0) = 1.0;
-    two.at(0, 1) = u"b";
+    two.set(0, 0, 1.0);
+    two.set(0, 1, u"b");
     ASSERT_EQ(call(xlSet, {at("A1:C2"), two}), xlretSuccess);
     EXPECT_EQ(cell("B1"), Value(u"b"));
     EXPECT_EQ(cell("C1"), Value(ErrorCode::na)); // past the array

@@ -12,12 +12,12 @@ namespace {
 Value sample_array()
 {
     Array a(2, 3);
-    a.at(0, 0) = 1.5;
-    a.at(0, 1) = Value(u"x,y");
-    a.at(0, 2) = true;
-    a.at(1, 0) = ErrorCode::na;
-    a.at(1, 1) = Nil{};
-    a.at(1, 2) = Value(u"Müller");
+    a.set(0, 0, 1.5);
+    a.set(0, 1, Value(u"x,y"));
+    a.set(0, 2, true);
+    a.set(1, 0, ErrorCode::na);
+    a.set(1, 1, Nil{});
+    a.set(1, 2, Value(u"Müller"));
     return a;
 }
 
@@ -128,10 +128,10 @@ TEST(Output, JsonAndGrid)
               "[[1.5,\"x,y\",true],[{\"error\":\"#N/A\"},null,\"Müller\"]]\n");
     EXPECT_EQ(json_value(Value(u"a\"b\\\n")), "\"a\\\"b\\\\\\n\"");
     Array a(2, 2);
-    a.at(0, 0) = Value(u"name");
-    a.at(0, 1) = 1.0;
-    a.at(1, 0) = Value(u"x");
-    a.at(1, 1) = 100.0;
+    a.set(0, 0, Value(u"name"));
+    a.set(0, 1, 1.0);
+    a.set(1, 0, Value(u"x"));
+    a.set(1, 1, 100.0);
     EXPECT_EQ(format_value(a, OutputFormat::grid), "name    1\nx     100\n");
     EXPECT_EQ(format_value(Value(u"plain, text"), OutputFormat::grid), "plain, text\n");
 }
