@@ -112,16 +112,19 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
         connection.allocate_statement(stmt);
         BoundColumns::prepare(stmt.get(), connection.family());
         if (run) {
-            // Told before looking: a stop asked from now on reaches the statement's cancel, and
-            // one asked before is seen here, so the statement is never sent.
-            run->enter(Phase::executing);
+            // What a cancel needs, then the phase, told before looking: a stop asked from now on
+            // reaches the statement's cancel, and one asked before is seen here, so the
+            // statement is never sent.
+            run->session.store(connection.session());
+            run->cancel_way.store(connection.family().cancel);
+            run->phase.store(Phase::executing);
             run->throw_if_stopped();
         }
         execute(connection, stmt);
         q.executed = true;
         // Executed: from here a stop is seen between rows; a statement without rows is complete.
         if (run)
-            run->enter(Phase::fetching);
+            run->phase.store(Phase::fetching);
         SQLRETURN rc = SQLNumResultCols(stmt.get(), &count);
         if (!SQL_SUCCEEDED(rc) || count <= 0) {
             // No result set (an update, a definition), or no way to tell: the empty value.
@@ -195,7 +198,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                         ensure_driver_headroom();
                 }
                 if (run)
-                    run->rows(fetched);
+                    run->rows.store(fetched);
             }
             for (size_t i = 0; i < later.size(); ++i) {
                 const auto [row, column] = later[i];

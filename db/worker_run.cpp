@@ -53,21 +53,12 @@ void WorkerRun::launch()
     QueryScheduler::instance().submit(source, queries_per_source_of(source), [self = shared_from_this()] { self->work(); });
 }
 
-void WorkerRun::enter(Phase phase)
-{
-    if (phase != Phase::connecting && connection_) {
-        session_.store(connection_->session());
-        cancel_way_.store(connection_->family().cancel);
-    }
-    phase_.store(phase);
-}
-
 QueryResult WorkerRun::run()
 {
     const auto start = std::chrono::steady_clock::now();
-    enter(Phase::connecting);
+    progress_.phase.store(Phase::connecting);
     // Stopped while it waited its turn: nothing was sent, and no connection is taken for it.
-    if (stop_.load()) {
+    if (progress_.stop.load()) {
         QueryResult stopped;
         stopped.fail(FailureKind::cancelled, {Failure::Cause::stopped, 0, {}, {}});
         return stopped;
@@ -84,7 +75,7 @@ QueryResult WorkerRun::run()
         connection_ = std::make_unique<OdbcConnection>();
         connection_->set_connection_string(request_.connection_string);
     }
-    QueryResult q = run_statement(*connection_, statement_, request_.execution(), request_.headers, *calendar_, this);
+    QueryResult q = run_statement(*connection_, statement_, request_.execution(), request_.headers, *calendar_, &progress_);
     q.elapsed_ms = milliseconds_since(start);
     return q;
 }
@@ -163,13 +154,13 @@ QueryResult WorkerRun::take_outcome()
 
 void WorkerRun::stop()
 {
-    stop_.store(true);
+    progress_.stop.store(true);
     ever_stopped_.store(true);
     // Read after the stop is set, as the worker sets its phase before it looks: either the worker
     // sees the stop before sending, or this sees the statement sent.
     const Phase seen = phase();
     std::lock_guard<std::mutex> hold(lock_);
-    if (seen == Phase::connecting || settled_ || cancel_sent_ || cancel_way_.load() == CancelWay::abandon)
+    if (seen == Phase::connecting || settled_ || cancel_sent_ || progress_.cancel_way.load() == CancelWay::abandon)
         return;
     cancel_sent_ = true;
     auto self = shared_from_this();
@@ -185,13 +176,13 @@ void WorkerRun::cancel(Phase seen) noexcept
     {
         // Joined again meanwhile: the run is wanted after all. A later Esc may send the cancel.
         std::lock_guard<std::mutex> hold(lock_);
-        if (!stop_.load()) {
+        if (!progress_.stop.load()) {
             cancel_sent_ = false;
             return;
         }
     }
-    if (cancel_way_.load() == CancelWay::kill_query) {
-        if (const long long session = session_.load(); session >= 0)
+    if (progress_.cancel_way.load() == CancelWay::kill_query) {
+        if (const long long session = progress_.session.load(); session >= 0)
             kill_query(request_.connection_string, session);
     }
     else

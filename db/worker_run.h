@@ -20,7 +20,7 @@
 
 namespace db {
 
-class WorkerRun : public RunProgress, public std::enable_shared_from_this<WorkerRun> {
+class WorkerRun : public std::enable_shared_from_this<WorkerRun> {
 public:
     // Told on the worker once the run has ended and its waiters were woken.
     using Ended = std::function<void(const std::shared_ptr<WorkerRun>&)>;
@@ -40,8 +40,8 @@ public:
     WorkerRun& operator=(const WorkerRun&) = delete;
 
     const Request& request() const { return request_; }
-    Phase phase() const { return phase_.load(); }
-    size_t rows() const { return rows_.load(); }
+    Phase phase() const { return progress_.phase.load(); }
+    size_t rows() const { return progress_.rows.load(); }
 
     // Waits at most `time` for the run's end; whether it ended.
     bool wait_for(std::chrono::milliseconds time);
@@ -57,18 +57,10 @@ public:
     // session is never kept.
     void stop();
     // A caller waits for the run again: the wish to stop is withdrawn (a cancel sent stays sent).
-    void rejoin() { stop_.store(false); }
+    void rejoin() { progress_.stop.store(false); }
     // Whether the run was ever asked to stop.
     bool was_stopped() const { return ever_stopped_.load(); }
 
-    // The worker's side (RunProgress).
-    void enter(Phase phase) override;
-    void rows(size_t fetched) override { rows_.store(fetched); }
-    void throw_if_stopped() const override
-    {
-        if (stop_.load())
-            throw QueryStopped();
-    }
 
 private:
     void work() noexcept;
@@ -80,13 +72,9 @@ private:
     const std::unique_ptr<Calendar> calendar_;
     const Ended ended_hook_;
 
-    std::atomic<Phase> phase_{Phase::connecting};
-    std::atomic<size_t> rows_{0};
-    std::atomic<bool> stop_{false};
+    // Written by the worker's statement, read here and by the waiting side.
+    RunProgress progress_;
     std::atomic<bool> ever_stopped_{false};
-    // Known once connected, for the cancel: published before the phase leaves connecting.
-    std::atomic<CancelWay> cancel_way_{CancelWay::abandon};
-    std::atomic<long long> session_{-1};
 
     mutable std::mutex lock_;
     std::condition_variable ended_;
