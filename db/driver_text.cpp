@@ -1,5 +1,6 @@
 #include "db/driver_text.h"
 
+#include <algorithm>
 #include <string>
 
 #include "xll/text.h"
@@ -23,31 +24,35 @@ xll::xstring DriverText::outgoing(xll::xstring_view text) const
 
 void DriverText::decode_bytes(std::string_view bytes, xll::xstring& out, bool cut)
 {
-    bool ascii = true;
-    for (char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-            break;
-        }
-    if (!ascii) {
-        std::string_view utf8 = bytes;
-        if (cut && !xll::is_valid_utf8(utf8)) {
-            // The cut may have fallen inside a character: drop that partial tail.
-            for (size_t k = 1; k <= 3 && k <= utf8.size(); ++k)
-                if ((static_cast<unsigned char>(utf8[utf8.size() - k]) & 0xC0) == 0xC0) {
-                    utf8 = utf8.substr(0, utf8.size() - k);
-                    break;
-                }
-        }
-        if (xll::is_valid_utf8(utf8)) {
-            out = xll::utf8_to_xstring(utf8);
-            return;
-        }
-    }
-    // ASCII, or bytes that are not UTF-8 at all: one character per byte, as Latin-1 reads them.
+    // ASCII, nearly every value, widens unit for unit in the one pass that finds it is ASCII.
     out.resize(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i)
-        out[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
+    XCHAR* o = out.data();
+    size_t ascii = 0;
+    while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) {
+        o[ascii] = static_cast<XCHAR>(bytes[ascii]);
+        ++ascii;
+    }
+    if (ascii == bytes.size())
+        return;
+    std::string_view utf8 = bytes;
+    // The ASCII start is well-formed on its own: only the rest needs reading.
+    bool valid = xll::is_valid_utf8(utf8.substr(ascii));
+    if (cut && !valid) {
+        // The cut may have fallen inside a character: drop that partial tail.
+        for (size_t k = 1; k <= 3 && k <= utf8.size(); ++k)
+            if ((static_cast<unsigned char>(utf8[utf8.size() - k]) & 0xC0) == 0xC0) {
+                utf8 = utf8.substr(0, utf8.size() - k);
+                break;
+            }
+        valid = xll::is_valid_utf8(utf8.substr(std::min(ascii, utf8.size())));
+    }
+    if (valid) {
+        xll::utf8_to_xstring(utf8, out);
+        return;
+    }
+    // Bytes that are not UTF-8 at all: one character per byte, as Latin-1 reads them.
+    for (size_t i = ascii; i < bytes.size(); ++i)
+        o[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
 }
 
 DriverText DriverText::probe(SQLHDBC connection, DatabaseEngine engine)

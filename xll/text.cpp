@@ -87,18 +87,32 @@ void replace_nul(xstring& text)
 xstring utf8_to_xstring(std::string_view utf8)
 {
     xstring out;
-    out.reserve(utf8.size());
+    utf8_to_xstring(utf8, out);
+    return out;
+}
+
+void utf8_to_xstring(std::string_view utf8, xstring& out)
+{
+    // Every sequence of n bytes makes at most n units (four bytes, two), so the room is known.
+    out.resize(utf8.size());
+    XCHAR* o = out.data();
     bool ok;
     for (size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            *o++ = c;
+            ++i;
+            continue;
+        }
         char32_t cp = decode(utf8, i, ok);
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out += static_cast<XCHAR>(0xD800 + (cp >> 10));
-            out += static_cast<XCHAR>(0xDC00 + (cp & 0x3FF));
+            *o++ = static_cast<XCHAR>(0xD800 + (cp >> 10));
+            *o++ = static_cast<XCHAR>(0xDC00 + (cp & 0x3FF));
         } else
-            out += static_cast<XCHAR>(cp);
+            *o++ = static_cast<XCHAR>(cp);
     }
-    return out;
+    out.resize(static_cast<size_t>(o - out.data()));
 }
 
 std::string xstring_to_utf8(xstring_view text)

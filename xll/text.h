@@ -49,6 +49,8 @@ void replace_nul(xstring& text);
 
 // UTF-8 to UTF-16; a byte that does not start a valid sequence becomes U+FFFD.
 xstring utf8_to_xstring(std::string_view utf8);
+// The same into out, whose room is used again: a result's values are decoded one after another.
+void utf8_to_xstring(std::string_view utf8, xstring& out);
 // UTF-16 to UTF-8; an unpaired surrogate becomes U+FFFD.
 std::string xstring_to_utf8(xstring_view text);
 // One code point appended as UTF-8: the add-in's one encoder. A surrogate or a value past U+10FFFF
