@@ -51,15 +51,30 @@ bool decimal_grammar(std::string_view s)
 
 std::optional<double> decimal_number(std::string_view text)
 {
-    // Integers of up to 18 digits, the most common values, are exact in 64 bits and need no more.
+    // Integers and plain decimals of up to 15 digits, nearly every value, in one pass: such a
+    // mantissa and its power of ten are both exact doubles, so their one division rounds as
+    // from_chars does. The grammar is the full one's: no leading zero, digits on both sides of a
+    // point.
+    static constexpr double powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
-    const size_t digits = text.size() - sign;
-    if (digits > 0 && digits <= 18 && (text[sign] != '0' || digits == 1)) {
-        std::uint64_t v = 0;
-        size_t i = sign;
-        for (; i < text.size() && is_digit(text[i]); ++i)
+    std::uint64_t v = 0;
+    size_t i = sign;
+    for (; i < text.size() && is_digit(text[i]); ++i)
+        v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
+    const size_t whole = i - sign;
+    size_t fraction = 0;
+    const bool point = i < text.size() && text[i] == '.';
+    if (point)
+        for (++i; i < text.size() && is_digit(text[i]); ++i, ++fraction)
             v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
-        if (i == text.size())
+    if (i == text.size() && whole > 0 && (whole == 1 || text[sign] != '0') && point == (fraction > 0)) {
+        if (whole + fraction <= 15) {
+            const double value = static_cast<double>(v) / powers_of_ten[fraction];
+            return sign ? -value : value;
+        }
+        // Integers of up to 18 digits are exact in 64 bits, and one conversion rounds them.
+        if (!point && whole <= 18)
             return sign ? -static_cast<double>(v) : static_cast<double>(v);
     }
     if (!decimal_grammar(text))

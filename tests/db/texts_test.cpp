@@ -2,9 +2,11 @@
 // text of drivers, the byte road of 8-bit drivers, and the pieces of long values.
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <random>
 #include <sstream>
 
 #include "db/column_reader.h"
@@ -139,6 +141,28 @@ TEST(ValueText, DecimalNumbersAreTheNearestDoubleOfTheWholeText)
         EXPECT_TRUE(db::names_non_finite(t)) << t;
     for (const char* t : {"nan", "inf", "Infinite", "infinity"})
         EXPECT_FALSE(db::names_non_finite(t)) << t;
+}
+
+// The short road for plain decimals (a division by a power of ten) rounds as the full reading
+// does, across the lengths where it stops and the full reading takes over.
+TEST(ValueText, PlainDecimalsRoundAsTheFullReadingDoes)
+{
+    std::mt19937_64 random(24);
+    for (int k = 0; k < 200000; ++k) {
+        const int whole = 1 + static_cast<int>(random() % 12), fraction = static_cast<int>(random() % 8);
+        std::string t = random() % 2 ? "-" : "";
+        for (int i = 0; i < whole + fraction; ++i) {
+            if (i == whole)
+                t += '.';
+            t += static_cast<char>('0' + (i == 0 && whole > 1 ? 1 + random() % 9 : random() % 10));
+        }
+        double expected = 0;
+        std::from_chars(t.data(), t.data() + t.size(), expected);
+        const auto got = db::decimal_number(t);
+        ASSERT_TRUE(got) << t;
+        ASSERT_EQ(*got, expected) << t;
+        ASSERT_EQ(std::signbit(*got), std::signbit(expected)) << t;
+    }
 }
 
 TEST(ValueText, ZeroPaddedNumbersAreTheirNumber)
