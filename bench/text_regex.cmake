@@ -2,7 +2,7 @@
 # split_text over growing texts with the host's VALUE. Both play the host in-process, so process
 # start-up and formula parsing stay out of the figures.
 add_executable(regex_bench ${CMAKE_CURRENT_LIST_DIR}/regex_bench.cpp)
-target_link_libraries(regex_bench PRIVATE zorvane_host)
+target_link_libraries(regex_bench PRIVATE zorvane_host zorvane_xll)
 target_compile_options(regex_bench PRIVATE ${ZORVANE_WARNINGS})
 target_compile_definitions(regex_bench PRIVATE ZORVANE_ADDIN_PATH="${CMAKE_BINARY_DIR}/Zorvane.xll")
 set_target_properties(regex_bench PROPERTIES ENABLE_EXPORTS ON)

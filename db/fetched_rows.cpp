@@ -13,10 +13,11 @@ namespace db {
 
 namespace {
 
-// A block of about a megabyte: big enough for the calls to the system to vanish among its rows,
+// A block of two megabytes: big enough for the calls to the system to vanish among its rows,
 // small enough that a hand-over holds little more than the array itself. Its pages are touched
-// only as rows arrive, so a small result costs a page or two of it.
-constexpr size_t block_bytes = size_t{1} << 20;
+// only as rows arrive, so a small result costs a page or two of it. A result that fills its first
+// block is a large one, and its later blocks ask for large pages.
+constexpr size_t block_bytes = size_t{2} << 20;
 
 } // namespace
 
@@ -150,6 +151,8 @@ void FetchedRows::add_block()
     void* pages = xll::platform::allocate_pages(bytes);
     if (pages == nullptr)
         throw std::bad_alloc();
+    if (!blocks_.empty())
+        xll::platform::prefer_large_pages(pages, bytes);
     blocks_.push_back({static_cast<FetchedCell*>(pages), bytes});
 }
 
@@ -168,7 +171,8 @@ void FetchedRows::hand_over(xll::OPER12& array, size_t minimum_rows)
         FetchedCell* cells = blocks_[b].cells;
         auto* target = static_cast<xll::OPER12*>(&array.val.array.lparray[b * block_rows_ * columns_]);
         for (size_t k = 0, n = rows_in(b) * columns_; k < n; ++k) {
-            target[k].release();
+            if (target[k].xltype != xltypeNil) // the array's own rows, kept up to its least height
+                target[k].release();
             cells[k].move_into(target[k]);
         }
         free_block(b);

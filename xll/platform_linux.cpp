@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -43,6 +44,16 @@ void* allocate_pages(std::size_t bytes) noexcept
 {
     void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     return block == MAP_FAILED ? nullptr : block;
+}
+
+void prefer_large_pages(void* block, std::size_t bytes) noexcept
+{
+    constexpr std::uintptr_t large = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t first = (start + large - 1) & ~(large - 1);
+    const std::uintptr_t end = (start + bytes) & ~(large - 1);
+    if (block && end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
 void free_pages(void* block, std::size_t bytes) noexcept

@@ -11,13 +11,13 @@ using xll::OPER12;
 
 namespace {
 
-// Every kind of cell, over rows that span several blocks (a block holds about a megabyte of cells,
+// Every kind of cell, over rows that span several blocks (a block holds two megabytes of cells,
 // so a wide result has only a few rows a block), comes over into its own place of the array.
 TEST(FetchedRows, EveryCellComesOverIntoItsPlaceAcrossBlocks)
 {
     for (size_t columns : {size_t{1}, size_t{3}, size_t{16383}}) {
         SCOPED_TRACE(std::to_string(columns) + " columns");
-        const size_t height = columns == 16383 ? 11 : 70000;
+        const size_t height = columns == 16383 ? 11 : 150000;
         db::FetchedRows rows(columns);
         for (size_t r = 0; r < height; ++r) {
             db::FetchedCell* cells = rows.row(r);
