@@ -1,5 +1,7 @@
 #include "host/cli/process_io.h"
 
+#include <malloc.h>
+
 namespace zorvane::host {
 
 std::vector<std::string> program_arguments(int argc, char** argv)
@@ -8,5 +10,10 @@ std::vector<std::string> program_arguments(int argc, char** argv)
 }
 
 void use_binary_streams() {}
+
+void share_one_heap()
+{
+    mallopt(M_ARENA_MAX, 1);
+}
 
 } // namespace zorvane::host

@@ -31,4 +31,7 @@ void use_binary_streams()
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+// The C runtime's heap is already one for every thread.
+void share_one_heap() {}
+
 } // namespace zorvane::host
