@@ -5,10 +5,10 @@ memory of a million-row fetch against pyodbc's.
 
   bench/large_results_bench.py [BUILD_DIR]
 
-Times are process wall times, best of REPEAT, less each program's own baseline (the host
-evaluating a constant, Python importing pyodbc, odbc_floor doing nothing). Peaks are the maximum
-resident size /usr/bin/time reports for the whole process. Environment: ENGINES (sqlite,
-postgresql, mariadb), ROWS (100000), BIG_ROWS (1000000; 0 skips the peak), REPEAT (5)."""
+Times are process wall times, best of REPEAT rounds taken in turn, less each program's own
+baseline (the host evaluating a constant, Python importing pyodbc, odbc_floor doing nothing).
+Peaks are the maximum resident size /usr/bin/time reports for the whole process. Environment:
+ENGINES (sqlite, postgresql, mariadb), ROWS (100000), BIG_ROWS (1000000; 0 skips the peak), REPEAT (5)."""
 import os
 import re
 import subprocess
@@ -30,13 +30,16 @@ PEER = os.path.join(HERE, "pyodbc_fetchall.py")
 FLOOR_MODES = ["cell-wide", "cell-narrow", "bound-64", "bound-512"]
 
 
-def wall(cmd):
-    best = None
+def walls(cmds):
+    """The best wall time of each command. The commands take turns, a round at a time, so that a
+    slow spell of the shared machine falls on all of them alike rather than on one."""
+    best = [None] * len(cmds)
     for _ in range(REPEAT):
-        t0 = time.perf_counter()
-        subprocess.run(cmd, check=True, capture_output=True)
-        elapsed = time.perf_counter() - t0
-        best = elapsed if best is None else min(best, elapsed)
+        for i, cmd in enumerate(cmds):
+            t0 = time.perf_counter()
+            subprocess.run(cmd, check=True, capture_output=True)
+            elapsed = time.perf_counter() - t0
+            best[i] = elapsed if best[i] is None else min(best[i], elapsed)
     return best
 
 
@@ -84,9 +87,8 @@ def main():
     for program in (host, floor):
         if not os.path.exists(program):
             sys.exit("no %s: build first (scripts/build.sh zorvane Zorvane odbc_floor)" % program)
-    host_base = wall([host, "eval", "--csv", "=ROWS({1;2})"])
-    py_base = wall([PYTHON, PEER, "-", "once"])
-    floor_base = wall([floor, "-", "-", "none"])
+    host_base, py_base, floor_base = walls([[host, "eval", "--csv", "=ROWS({1;2})"], [PYTHON, PEER, "-", "once"],
+                                            [floor, "-", "-", "none"]])
     print("baselines: zorvane %.1f ms, python %.1f ms, odbc_floor %.1f ms"
           % (host_base * 1e3, py_base * 1e3, floor_base * 1e3))
     with tempfile.TemporaryDirectory(prefix="zorvane-bench-") as tmp:
@@ -96,9 +98,10 @@ def main():
                 table = "orders"  # the peer's statement names it
                 db.fill("small", ROWS)
                 conn = db.connection_string()
-                ours = wall(host_cmd(host, conn, table, ROWS)) - host_base
-                py = wall([PYTHON, PEER, conn, "once"]) - py_base
-                floors = {m: wall([floor, conn, "SELECT * FROM " + table, m]) - floor_base for m in FLOOR_MODES}
+                times = walls([host_cmd(host, conn, table, ROWS), [PYTHON, PEER, conn, "once"]] +
+                              [[floor, conn, "SELECT * FROM " + table, m] for m in FLOOR_MODES])
+                ours, py = times[0] - host_base, times[1] - py_base
+                floors = {m: t - floor_base for m, t in zip(FLOOR_MODES, times[2:])}
                 best = min(floors, key=floors.get)
                 print("%s, %d x 8: zStatement %.3f s, pyodbc %.3f s (x%.2f faster), floor %s %.3f s (x%.2f of it);"
                       " floors: %s" % (engine, ROWS, ours, py, py / ours, best, floors[best], ours / floors[best],
