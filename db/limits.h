@@ -56,10 +56,11 @@ inline constexpr size_t driver_memory_headroom = size_t{32} << 20;
 // Rows between two asks for that room: an ask costs one mapping of address space never touched,
 // and rows of ordinary width take far less than the room between two asks.
 inline constexpr size_t rows_between_headroom_checks = 256;
-// Rows from which the heap's free pages are handed back once the statement is gone: the driver's
-// copy of a result this large takes tens of megabytes, a smaller one is not worth the walk
-// through the heap.
-inline constexpr size_t rows_worth_giving_back = 10000;
+// Values from which the heap's free pages are handed back once the statement is gone: a driver's
+// copy takes some 30 bytes a value, so a million values' copy takes tens of megabytes. A smaller
+// one is not worth the walk through the heap, which costs as much as converting a good share of
+// its values, and the cells' own copy soon takes its pages up again.
+inline constexpr size_t values_worth_giving_back = 1000000;
 
 // The fewest rows a successful result with columns has; rows not fetched hold #N/A. Sheets laid
 // out around a query's array were built for this shape, so it stays.

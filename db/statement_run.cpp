@@ -77,6 +77,11 @@ void ensure_driver_headroom()
     std::free(room);
 }
 
+bool worth_giving_back(size_t rows, SQLSMALLINT columns)
+{
+    return rows * static_cast<size_t>(std::max<SQLSMALLINT>(columns, 1)) >= values_worth_giving_back;
+}
+
 double milliseconds_since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -214,7 +219,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             }
             // The driver lets its copy of the result go before the worksheet's array is made.
             stmt.release();
-            if (fetched >= rows_worth_giving_back)
+            if (worth_giving_back(fetched, count))
                 xll::platform::give_back_free_memory();
             rows.hand_over(q.value, minimum_result_rows);
         }
@@ -223,7 +228,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
         fail_as_caught(q, fetched, connection.family());
     }
     stmt.release();
-    if (fetched >= rows_worth_giving_back)
+    if (worth_giving_back(fetched, count))
         xll::platform::give_back_free_memory();
     q.elapsed_ms = milliseconds_since(start);
     q.last_row = static_cast<int>(offset + fetched) - 1;
