@@ -405,8 +405,10 @@ public:
         case xltypeStr: std::free(this->val.str); break;
         case xltypeMulti: {
             size_t n = size();
+            // Numbers, truth values and errors own nothing: a large result is mostly those.
             for (size_t k = 0; k < n; ++k)
-                element(k).release();
+                if (element(k).type() & (xltypeStr | xltypeRef | xltypeMulti)) // big data has the text bit
+                    element(k).release();
             std::free(this->val.array.lparray);
             break;
         }
