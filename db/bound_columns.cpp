@@ -131,12 +131,4 @@ SQLRETURN BoundColumns::fetch_alone(SQLHSTMT statement, size_t row)
     return SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, static_cast<SQLLEN>(row + 1));
 }
 
-BoundValue BoundColumns::value(size_t column, size_t row) const
-{
-    const Buffer& b = buffers_[column];
-    if (b.width == 0)
-        return {};
-    return {b.data.data() + row * static_cast<size_t>(b.width), b.indicators[row], b.width, b.c_type == SQL_C_WCHAR};
-}
-
 } // namespace db

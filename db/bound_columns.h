@@ -55,8 +55,15 @@ public:
     size_t rows() const { return fetched_; }
     bool row_failed(size_t row) const { return statuses_[row] == SQL_ROW_ERROR; }
 
-    // The value of column (from 0) in row (from 0) of the block.
-    BoundValue value(size_t column, size_t row) const;
+    // The value of column (from 0) in row (from 0) of the block; asked once for every cell.
+    BoundValue value(size_t column, size_t row) const
+    {
+        const Buffer& b = buffers_[column];
+        if (b.width == 0)
+            return {};
+        return {b.data.data() + row * static_cast<size_t>(b.width), b.indicators[row], b.width,
+                b.c_type == SQL_C_WCHAR};
+    }
 
 private:
     // Takes back what bind() set; false.

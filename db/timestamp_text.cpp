@@ -12,11 +12,17 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// n digits at pos as a number, or -1.
+// n digits at pos as a number, or -1. Every date of a result passes here several times: the two
+// lengths the readers ask for are spelled out.
 int digits(std::string_view s, size_t pos, size_t n)
 {
     if (pos + n > s.size())
         return -1;
+    auto digit = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(s[i]) - '0'); };
+    if (n == 2) {
+        const unsigned a = digit(pos), b = digit(pos + 1);
+        return a <= 9 && b <= 9 ? static_cast<int>(a * 10 + b) : -1;
+    }
     int v = 0;
     for (size_t i = pos; i < pos + n; ++i) {
         if (!is_digit(s[i]))
