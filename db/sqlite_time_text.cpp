@@ -111,10 +111,38 @@ Moment moment_of(long long ms_since_1970)
     return m;
 }
 
+// "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS" (or with a T), the forms SQLite's own date functions
+// write and nearly every stored date, read at once: the same fields as the full reading below
+// gives them, where it moves nothing. Anything else (an hour of 24 among it) is left to it.
+std::optional<Moment> written_by_sqlite(std::string_view text)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return std::nullopt;
+    std::string_view rest;
+    std::optional<Moment> m = leading_day(text, rest);
+    if (!m || rest.empty())
+        return m;
+    auto two = [&](size_t i) {
+        const unsigned a = static_cast<unsigned char>(rest[i]) - '0', b = static_cast<unsigned char>(rest[i + 1]) - '0';
+        return a <= 9 && b <= 9 ? static_cast<int>(a * 10 + b) : -1;
+    };
+    const int hour = two(1), minute = two(4), second = two(7);
+    if ((rest[0] != ' ' && rest[0] != 'T') || rest[3] != ':' || rest[6] != ':' || hour < 0 || hour > 23 ||
+        minute < 0 || minute > 59 || second < 0 || second > 59)
+        return std::nullopt;
+    m->hour = hour;
+    m->minute = minute;
+    m->second = second;
+    m->has_time = true;
+    return m;
+}
+
 } // namespace
 
 std::optional<SqliteTimeValue> sqlite_time_value(std::string_view text)
 {
+    if (auto m = written_by_sqlite(text))
+        return SqliteTimeValue{*m, false, false};
     SqliteTimeValue v;
     std::string_view rest;
     Moment day;

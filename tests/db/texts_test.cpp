@@ -243,6 +243,25 @@ TEST(DateText, SqliteFormsAreReadAsSqliteReadsThem)
     EXPECT_FALSE(db::sqlite_time_value("-2014-05-31")); // a year BC: no cell shows it, its text stays
     EXPECT_TRUE(db::sqlite_time_value("24:00")->time_only);
     EXPECT_TRUE(db::sqlite_time_value("2456808.5")->number);
+
+    // SQLite's own two forms take a short road; a blank after them sends the same text down the
+    // full one, and both must read it alike, whatever fields it has.
+    std::mt19937 random(21);
+    auto two = [&](unsigned below) {
+        const unsigned v = random() % below;
+        return (v < 10 ? "0" : "") + std::to_string(v);
+    };
+    for (int k = 0; k < 20000; ++k) {
+        std::string t = std::to_string(1890 + random() % 30) + "-" + two(14) + "-" + two(33);
+        if (k % 3)
+            t += std::string(1, " Tx"[random() % 3]) + two(26) + ":" + two(62) + ":" + two(62);
+        auto fast = db::sqlite_time_value(t), full = db::sqlite_time_value(t + " ");
+        ASSERT_EQ(shown(fast ? std::optional(fast->moment) : std::nullopt),
+                  shown(full ? std::optional(full->moment) : std::nullopt)) << t;
+        if (fast) {
+            ASSERT_EQ(fast->moment.has_time, full->moment.has_time) << t;
+        }
+    }
 }
 
 // SQLite's affinity rules, read from the name a column was declared with.
