@@ -316,6 +316,32 @@ void signal_tree(pid_t root, int signal)
         kill(pid, signal);
 }
 
+// The process that started pid, from the fourth field of its stat line; 0 when gone.
+pid_t parent_of(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    const size_t name_end = line.rfind(')');
+    if (name_end == std::string::npos)
+        return 0;
+    std::istringstream rest(line.substr(name_end + 1));
+    char state = 0;
+    long parent = 0;
+    rest >> state >> parent;
+    return static_cast<pid_t>(parent);
+}
+
+// Thaws the tree, and the account switcher it runs under: runuser stops itself when its child is
+// stopped, and stopped it would never reap the server once the server ends, leaving both behind.
+void thaw_tree(pid_t root)
+{
+    signal_tree(root, SIGCONT);
+    const pid_t parent = root > 0 ? parent_of(root) : 0;
+    if (parent > 1 && parent != getpid())
+        kill(parent, SIGCONT);
+}
+
 int next_number()
 {
     static int n = 0;
@@ -350,7 +376,7 @@ std::string PostgresDb::fresh_connection_string()
 void PostgresDb::stop() { cluster().stop(); }
 
 void PostgresDb::freeze() { signal_tree(pid_in(cluster().folder.path / "data" / "postmaster.pid"), SIGSTOP); }
-void PostgresDb::thaw() { signal_tree(pid_in(cluster().folder.path / "data" / "postmaster.pid"), SIGCONT); }
+void PostgresDb::thaw() { thaw_tree(pid_in(cluster().folder.path / "data" / "postmaster.pid")); }
 
 void PostgresDb::restart()
 {
@@ -407,7 +433,7 @@ void MariaDb::restart()
 }
 
 void MariaDb::freeze() { signal_tree(pid_in(maria().folder.path / "pid"), SIGSTOP); }
-void MariaDb::thaw() { signal_tree(pid_in(maria().folder.path / "pid"), SIGCONT); }
+void MariaDb::thaw() { thaw_tree(pid_in(maria().folder.path / "pid")); }
 std::string MariaDb::user() { return maria().user; }
 std::string MariaDb::password() { return maria().password; }
 
