@@ -378,6 +378,14 @@ bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, con
         null_cell(kind, cell);
         return true;
     }
+    // Most values of a large result are numbers in 8-bit text that read as a finite number, as
+    // the longer road below would read them; anything else takes that road.
+    if (kind == ColumnKind::number && !value.wide && value.indicator >= 0 && value.indicator < value.width)
+        if (auto v = decimal_number(std::string_view(value.data, static_cast<size_t>(value.indicator)));
+            v && std::isfinite(*v)) {
+            cell = *v;
+            return true;
+        }
     if (!take(value)) {
         if (!positions)
             return false;
