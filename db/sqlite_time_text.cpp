@@ -122,19 +122,17 @@ std::optional<Moment> written_by_sqlite(std::string_view text)
     std::optional<Moment> m = leading_day(text, rest);
     if (!m || rest.empty())
         return m;
-    auto two = [&](size_t i) {
-        const unsigned a = static_cast<unsigned char>(rest[i]) - '0', b = static_cast<unsigned char>(rest[i + 1]) - '0';
-        return a <= 9 && b <= 9 ? static_cast<int>(a * 10 + b) : -1;
-    };
-    const int hour = two(1), minute = two(4), second = two(7);
-    if ((rest[0] != ' ' && rest[0] != 'T') || rest[3] != ':' || rest[6] != ':' || hour < 0 || hour > 23 ||
-        minute < 0 || minute > 59 || second < 0 || second > 59)
+    // A blank or a T, then a whole time of day; an hour of 24 moves the day, so the full reading
+    // takes it.
+    std::string_view after;
+    std::optional<Moment> t = leading_clock_time(rest.substr(1), 23, after);
+    if ((rest[0] != ' ' && rest[0] != 'T') || !t || !after.empty())
         return std::nullopt;
-    m->hour = hour;
-    m->minute = minute;
-    m->second = second;
-    m->has_time = true;
-    return m;
+    t->year = m->year;
+    t->month = m->month;
+    t->day = m->day;
+    t->has_day = true;
+    return t;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // What the platform hands the program: its arguments as UTF-8, standard streams that carry bytes
-// unchanged (no CR added before a line feed), and one heap for all its threads. process_io_posix.cpp takes argv as it is;
-// process_io_windows.cpp reads the UTF-16 command line, since argv holds the ANSI code page.
+// unchanged (no CR added before a line feed), and one heap for all its threads.
+// process_io_posix.cpp takes argv as it is; process_io_windows.cpp reads the UTF-16 command line,
+// since argv holds the ANSI code page.
 #pragma once
 
 #include <string>
