@@ -60,6 +60,40 @@ std::optional<Moment> leading_day(std::string_view text, std::string_view& rest)
     return m;
 }
 
+std::optional<Moment> canonical_moment(std::string_view text)
+{
+    const size_t n = text.size();
+    if ((n != 10 && n != 19) || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    // Two digits at i as a number, or -1: a character that is no digit reads as more than 9.
+    auto digit = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0'); };
+    auto two = [&](size_t i) {
+        return digit(i) <= 9 && digit(i + 1) <= 9 ? static_cast<int>(digit(i) * 10 + digit(i + 1)) : -1;
+    };
+    const int century = two(0), year = two(2), month = two(5), day = two(8);
+    if (century < 0 || year < 0 || month < 1 || month > 12 || day < 1)
+        return std::nullopt;
+    Moment m;
+    m.year = century * 100 + year;
+    m.month = month;
+    m.day = day;
+    if (day > days_in_month(m.year, month))
+        return std::nullopt;
+    m.has_day = true;
+    if (n == 10)
+        return m;
+    if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':')
+        return std::nullopt;
+    m.hour = two(11);
+    m.minute = two(14);
+    const int second = two(17);
+    if (m.hour < 0 || m.hour > 23 || m.minute < 0 || m.minute > 59 || second < 0 || second > 59)
+        return std::nullopt;
+    m.second = second;
+    m.has_time = true;
+    return m;
+}
+
 std::optional<Moment> leading_clock_time(std::string_view text, int max_hour, std::string_view& rest)
 {
     Moment m;
@@ -92,6 +126,8 @@ std::optional<Moment> leading_clock_time(std::string_view text, int max_hour, st
 
 std::optional<Moment> server_moment(std::string_view text, bool zone_offset)
 {
+    if (auto m = canonical_moment(text))
+        return m;
     std::string_view rest;
     std::optional<Moment> m = leading_day(text, rest);
     if (!m)
