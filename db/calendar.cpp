@@ -6,6 +6,12 @@
 
 namespace db {
 
+double Calendar::serial(const Moment& m, bool with_day)
+{
+    const double t = m.has_time ? time(m.hour, m.minute, m.second) : 0;
+    return with_day ? date(m.year, m.month, m.day) + t : t;
+}
+
 double HostCalendar::date(double year, double month, double day)
 {
     return xll::Excel12(xlfDate, xll::OPER12(year), xll::OPER12(month), xll::OPER12(day)).to_number();
@@ -19,6 +25,8 @@ double HostCalendar::time(double hour, double minute, double second)
 double SerialCalendar::date(double year, double month, double day) { return date_serial(year, month, day); }
 
 double SerialCalendar::time(double hour, double minute, double second) { return time_serial(hour, minute, second); }
+
+double SerialCalendar::serial(const Moment& m, bool with_day) { return moment_serial(m, with_day); }
 
 double current_time_stamp(Calendar& calendar)
 {

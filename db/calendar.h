@@ -3,6 +3,8 @@
 // interface: the host in the add-in, a stand-in where no host runs.
 #pragma once
 
+#include "db/timestamp_text.h"
+
 namespace db {
 
 class Calendar {
@@ -11,6 +13,8 @@ public:
     // DATE(year, month, day) and TIME(hour, minute, second) as numbers.
     virtual double date(double year, double month, double day) = 0;
     virtual double time(double hour, double minute, double second) = 0;
+    // DATE + TIME of a moment read from a result (its fields in range), or TIME alone.
+    virtual double serial(const Moment& m, bool with_day);
 };
 
 // The host's DATE and TIME through the checked call; a host error value counts as 0, as its
@@ -26,6 +30,7 @@ class SerialCalendar : public Calendar {
 public:
     double date(double year, double month, double day) override;
     double time(double hour, double minute, double second) override;
+    double serial(const Moment& m, bool with_day) override;
 };
 
 // The local time now, in whole seconds, as DATE + TIME of the calendar.

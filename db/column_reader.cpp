@@ -269,11 +269,7 @@ void ColumnReader::number(FetchedCell& cell)
         cell = text();
 }
 
-double ColumnReader::serial(const Moment& m, bool with_day)
-{
-    const double time = m.has_time ? calendar_.time(m.hour, m.minute, m.second) : 0;
-    return with_day ? calendar_.date(m.year, m.month, m.day) + time : time;
-}
+double ColumnReader::serial(const Moment& m, bool with_day) { return calendar_.serial(m, with_day); }
 
 bool ColumnReader::sqlite_moment(ColumnKind kind, FetchedCell& cell)
 {

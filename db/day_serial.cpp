@@ -39,6 +39,32 @@ double date_serial(double year, double month, double day)
     return static_cast<double>(serial);
 }
 
+double moment_serial(const Moment& m, bool with_day)
+{
+    // A moment read from a result has hours 0-23, minutes and seconds 0-59 and a day that exists;
+    // anything else (a caller's own fields) takes the general road.
+    const bool in_range = m.hour >= 0 && m.hour <= 23 && m.minute >= 0 && m.minute <= 59 && m.second >= 0 &&
+                          m.second < 60 && m.year >= 1900 && m.year <= 9999 && m.month >= 1 && m.month <= 12 &&
+                          m.day >= 1 && m.day <= days_in_month(m.year, m.month);
+    if (!in_range) {
+        const double t = m.has_time ? time_serial(m.hour, m.minute, m.second) : 0;
+        return with_day ? date_serial(m.year, m.month, m.day) + t : t;
+    }
+    double t = 0;
+    if (m.has_time) {
+        // time_serial's own sum: the whole seconds of the day, then the fraction, over a day.
+        const double whole = std::floor(m.second);
+        const long long seconds = m.hour * 3600LL + m.minute * 60LL + static_cast<long long>(whole);
+        t = (static_cast<double>(seconds) + (m.second - whole)) / seconds_per_day;
+    }
+    if (!with_day)
+        return t;
+    long long first = days_from_civil(m.year, m.month, 1) - days_from_civil(1899, 12, 31);
+    if (first >= 60)
+        ++first;
+    return static_cast<double>(first + m.day - 1) + t;
+}
+
 double time_serial(double hour, double minute, double second)
 {
     const double h = std::trunc(hour), m = std::trunc(minute), s = second;

@@ -4,6 +4,8 @@
 // before 1900-03-01 included), with 0 where the host answers #NUM!, as its numeric reading does.
 #pragma once
 
+#include "db/timestamp_text.h"
+
 namespace db {
 
 // Serial 1 is 1900-01-01 and serial 60 the 29 February 1900 the worksheet has always counted.
@@ -12,5 +14,10 @@ double date_serial(double year, double month, double day);
 
 // The fraction of a day; whole seconds wrap at midnight, a fraction of a second is kept.
 double time_serial(double hour, double minute, double second);
+
+// date_serial + time_serial of a moment (or time_serial alone), the same double: a million dates
+// of a result come here, and a moment's fields need none of the checks that any number given to
+// DATE and TIME does.
+double moment_serial(const Moment& m, bool with_day);
 
 } // namespace db

@@ -9,7 +9,9 @@
 #include <random>
 #include <sstream>
 
+#include "db/calendar.h"
 #include "db/column_reader.h"
+#include "db/day_serial.h"
 #include "db/driver_text.h"
 #include "db/run_text.h"
 #include "db/statement_builders.h"
@@ -261,6 +263,36 @@ TEST(DateText, SqliteFormsAreReadAsSqliteReadsThem)
         if (fast) {
             ASSERT_EQ(fast->moment.has_time, full->moment.has_time) << t;
         }
+        // The servers' reading takes the same short road; an offset sends a time stamp down its
+        // full one, which leaves the offset out.
+        if (t.size() == 19)
+            ASSERT_EQ(shown(db::server_moment(t)), shown(db::server_moment(t + "+00", true))) << t;
+        else
+            ASSERT_EQ(shown(db::server_moment(t)), shown(fast ? std::optional(fast->moment) : std::nullopt)) << t;
+    }
+}
+
+// A moment's date number is DATE + TIME of its fields to the last bit, on the short road a result's
+// dates take and on the checked one where fields are out of range.
+TEST(DateText, MomentSerialIsDatePlusTime)
+{
+    std::mt19937 random(7);
+    db::SerialCalendar calendar;
+    for (int k = 0; k < 200000; ++k) {
+        db::Moment m;
+        m.year = 1890 + static_cast<int>(random() % 8120);
+        m.month = static_cast<int>(random() % 14);
+        m.day = static_cast<int>(random() % 33);
+        m.hour = static_cast<int>(random() % 26);
+        m.minute = static_cast<int>(random() % 61);
+        m.second = k % 2 ? static_cast<double>(random() % 61) : static_cast<double>(random() % 61000000) / 1e6;
+        m.has_time = k % 3 != 0;
+        m.has_day = true;
+        const bool with_day = k % 5 != 0;
+        const double t = m.has_time ? db::time_serial(m.hour, m.minute, m.second) : 0;
+        const double expected = with_day ? db::date_serial(m.year, m.month, m.day) + t : t;
+        ASSERT_EQ(calendar.serial(m, with_day), expected) << m.year << "-" << m.month << "-" << m.day << " "
+                                                          << m.hour << ":" << m.minute << ":" << m.second;
     }
 }
 
