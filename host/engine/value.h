@@ -115,9 +115,8 @@ public:
     {
         Storage& s = storage();
         const std::size_t offset = s.pool.size();
-        s.pool.resize(offset + length);
-        for (std::size_t i = 0; i < length; ++i)
-            s.pool[offset + i] = static_cast<char16_t>(units[i]);
+        // Each unit converted as static_cast does; UTF-16 units are copied as one block.
+        s.pool.insert(s.pool.end(), units, units + length);
         s.cells.push_back(Cell::of_text(offset, length));
     }
     void push_text(std::u16string_view text) { push_text(text.data(), text.size()); }
