@@ -58,17 +58,26 @@ std::optional<double> decimal_number(std::string_view text)
     static constexpr double powers_of_ten[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const size_t sign = !text.empty() && text[0] == '-' ? 1 : 0;
+    const char* const first = text.data() + sign;
+    const char* const last = text.data() + text.size();
+    // The digits from p on, into v; p is left after them. A character that is no digit reads as
+    // more than 9.
     std::uint64_t v = 0;
-    size_t i = sign;
-    for (; i < text.size() && is_digit(text[i]); ++i)
-        v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
-    const size_t whole = i - sign;
+    auto digits = [&v, last](const char* p) {
+        for (unsigned d; p != last && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9; ++p)
+            v = v * 10 + d;
+        return p;
+    };
+    const char* p = digits(first);
+    const size_t whole = static_cast<size_t>(p - first);
     size_t fraction = 0;
-    const bool point = i < text.size() && text[i] == '.';
-    if (point)
-        for (++i; i < text.size() && is_digit(text[i]); ++i, ++fraction)
-            v = v * 10 + static_cast<std::uint64_t>(text[i] - '0');
-    if (i == text.size() && whole > 0 && (whole == 1 || text[sign] != '0') && point == (fraction > 0)) {
+    const bool point = p != last && *p == '.';
+    if (point) {
+        const char* after = digits(p + 1);
+        fraction = static_cast<size_t>(after - (p + 1));
+        p = after;
+    }
+    if (p == last && whole > 0 && (whole == 1 || *first != '0') && point == (fraction > 0)) {
         if (whole + fraction <= 15) {
             const double value = static_cast<double>(v) / powers_of_ten[fraction];
             return sign ? -value : value;
