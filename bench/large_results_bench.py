@@ -6,11 +6,15 @@ memory of a million-row fetch against pyodbc's.
   bench/large_results_bench.py [BUILD_DIR]
 
 Times are process wall times, best of REPEAT rounds taken in turn, less each program's own
-baseline (the host evaluating a constant, Python importing pyodbc, odbc_floor doing nothing).
+baseline (the host evaluating a constant, Python importing pyodbc, odbc_floor doing nothing). Each
+ratio is also given as the median of the ratios within a round: the two commands of a round ran
+one after the other, so a slow spell of the shared machine moves both, where it may give one of
+them a best time the other never had.
 Peaks are the maximum resident size /usr/bin/time reports for the whole process. Environment:
 ENGINES (sqlite, postgresql, mariadb), ROWS (100000), BIG_ROWS (1000000; 0 skips the peak), REPEAT (5)."""
 import os
 import re
+import statistics
 import subprocess
 import sys
 import tempfile
@@ -30,17 +34,26 @@ PEER = os.path.join(HERE, "pyodbc_fetchall.py")
 FLOOR_MODES = ["cell-wide", "cell-narrow", "bound-64", "bound-512"]
 
 
-def walls(cmds):
-    """The best wall time of each command. The commands take turns, a round at a time, so that a
-    slow spell of the shared machine falls on all of them alike rather than on one."""
-    best = [None] * len(cmds)
+def rounds(cmds):
+    """Each command's wall times, one a round. The commands take turns, a round at a time, so that
+    a slow spell of the shared machine falls on all of them alike rather than on one."""
+    times = [[] for _ in cmds]
     for _ in range(REPEAT):
         for i, cmd in enumerate(cmds):
             t0 = time.perf_counter()
             subprocess.run(cmd, check=True, capture_output=True)
-            elapsed = time.perf_counter() - t0
-            best[i] = elapsed if best[i] is None else min(best[i], elapsed)
-    return best
+            times[i].append(time.perf_counter() - t0)
+    return times
+
+
+def walls(cmds):
+    """The best wall time of each command."""
+    return [min(t) for t in rounds(cmds)]
+
+
+def paired(a, a_base, b, b_base):
+    """The median over the rounds of a's time over b's, each less its baseline."""
+    return statistics.median((x - a_base) / (y - b_base) for x, y in zip(a, b))
 
 
 def peak(cmd):
@@ -98,14 +111,19 @@ def main():
                 table = "orders"  # the peer's statement names it
                 db.fill("small", ROWS)
                 conn = db.connection_string()
-                times = walls([host_cmd(host, conn, table, ROWS), [PYTHON, PEER, conn, "once"]] +
-                              [[floor, conn, "SELECT * FROM " + table, m] for m in FLOOR_MODES])
+                all_times = rounds([host_cmd(host, conn, table, ROWS), [PYTHON, PEER, conn, "once"]] +
+                                   [[floor, conn, "SELECT * FROM " + table, m] for m in FLOOR_MODES])
+                times = [min(t) for t in all_times]
                 ours, py = times[0] - host_base, times[1] - py_base
                 floors = {m: t - floor_base for m, t in zip(FLOOR_MODES, times[2:])}
                 best = min(floors, key=floors.get)
-                print("%s, %d x 8: zStatement %.3f s, pyodbc %.3f s (x%.2f faster), floor %s %.3f s (x%.2f of it);"
-                      " floors: %s" % (engine, ROWS, ours, py, py / ours, best, floors[best], ours / floors[best],
-                                       ", ".join("%s %.3f" % (m, t) for m, t in floors.items())))
+                floor_times = all_times[2 + FLOOR_MODES.index(best)]
+                print("%s, %d x 8: zStatement %.3f s, pyodbc %.3f s (x%.2f faster, x%.2f in the rounds' median),"
+                      " floor %s %.3f s (x%.2f of it, x%.2f in the rounds' median); floors: %s"
+                      % (engine, ROWS, ours, py, py / ours, 1 / paired(all_times[0], host_base, all_times[1], py_base),
+                         best, floors[best], ours / floors[best],
+                         paired(all_times[0], host_base, floor_times, floor_base),
+                         ", ".join("%s %.3f" % (m, t) for m, t in floors.items())))
                 if BIG_ROWS and engine != "mariadb":
                     db.fill("big", BIG_ROWS)
                     conn = db.connection_string()
