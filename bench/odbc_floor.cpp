@@ -77,7 +77,7 @@ int main(int argc, char** argv)
     if (mode == "none")
         return 0;
     const std::string worker = "-worker";
-    if (mode.size() > worker.size() && mode.compare(mode.size() - worker.size(), worker.size(), worker) == 0) {
+    if (mode.ends_with(worker)) {
         mode.resize(mode.size() - worker.size());
         int status = 0;
         std::thread fetch([&] { status = fetch_all(argv[1], argv[2], mode); });

@@ -14,6 +14,21 @@ constexpr long long last_serial = 2958465; // 9999-12-31
 constexpr double time_part_max = 32767;
 constexpr double time_part_min = -32768;
 
+// The serial of day d of month m (1..12) of year y (1900..9999); d may run past the month.
+long long day_serial(long long y, long long m, long long d)
+{
+    long long first = days_from_civil(y, m, 1) - days_from_civil(1899, 12, 31);
+    if (first >= 60) // from 1900-03-01 on, the fictitious 29 February shifts every serial by one
+        ++first;
+    return first + d - 1;
+}
+
+// Whole seconds of the day (below a day's) and a fraction of a second, as a fraction of the day.
+double day_fraction(long long seconds, double fraction)
+{
+    return (static_cast<double>(seconds) + fraction) / seconds_per_day;
+}
+
 } // namespace
 
 double date_serial(double year, double month, double day)
@@ -30,10 +45,7 @@ double date_serial(double year, double month, double day)
     m0 -= carry * 12;
     if (yy < 1900 || yy > 9999)
         return 0;
-    long long first = days_from_civil(yy, m0 + 1, 1) - days_from_civil(1899, 12, 31);
-    if (first >= 60) // from 1900-03-01 on, the fictitious 29 February shifts every serial by one
-        ++first;
-    const long long serial = first + static_cast<long long>(d) - 1;
+    const long long serial = day_serial(yy, m0 + 1, static_cast<long long>(d));
     if (serial < 0 || serial > last_serial)
         return 0;
     return static_cast<double>(serial);
@@ -52,17 +64,10 @@ double moment_serial(const Moment& m, bool with_day)
     }
     double t = 0;
     if (m.has_time) {
-        // time_serial's own sum: the whole seconds of the day, then the fraction, over a day.
         const double whole = std::floor(m.second);
-        const long long seconds = m.hour * 3600LL + m.minute * 60LL + static_cast<long long>(whole);
-        t = (static_cast<double>(seconds) + (m.second - whole)) / seconds_per_day;
+        t = day_fraction(m.hour * 3600LL + m.minute * 60LL + static_cast<long long>(whole), m.second - whole);
     }
-    if (!with_day)
-        return t;
-    long long first = days_from_civil(m.year, m.month, 1) - days_from_civil(1899, 12, 31);
-    if (first >= 60)
-        ++first;
-    return static_cast<double>(first + m.day - 1) + t;
+    return with_day ? static_cast<double>(day_serial(m.year, m.month, m.day)) + t : t;
 }
 
 double time_serial(double hour, double minute, double second)
@@ -76,8 +81,7 @@ double time_serial(double hour, double minute, double second)
         static_cast<long long>(h) * 3600 + static_cast<long long>(m) * 60 + static_cast<long long>(whole);
     if (seconds < 0)
         return 0;
-    seconds %= seconds_per_day;
-    return (static_cast<double>(seconds) + (s - whole)) / seconds_per_day;
+    return day_fraction(seconds % seconds_per_day, s - whole);
 }
 
 } // namespace db

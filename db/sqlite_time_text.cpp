@@ -111,13 +111,35 @@ Moment moment_of(long long ms_since_1970)
     return m;
 }
 
+// "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS" (or with a T), the forms SQLite's own date functions
+// write and nearly every stored date, read at once: the same fields as the full reading below
+// gives them, where it moves nothing. Anything else (an hour of 24 among it) is left to it.
+std::optional<Moment> written_by_sqlite(std::string_view text)
+{
+    if (text.size() != 10 && text.size() != 19)
+        return std::nullopt;
+    std::string_view rest;
+    std::optional<Moment> m = leading_day(text, rest);
+    if (!m || rest.empty())
+        return m;
+    // A blank or a T, then a whole time of day; an hour of 24 moves the day, so the full reading
+    // takes it.
+    std::string_view after;
+    std::optional<Moment> t = leading_clock_time(rest.substr(1), 23, after);
+    if ((rest[0] != ' ' && rest[0] != 'T') || !t || !after.empty())
+        return std::nullopt;
+    t->year = m->year;
+    t->month = m->month;
+    t->day = m->day;
+    t->has_day = true;
+    return t;
+}
+
 } // namespace
 
 std::optional<SqliteTimeValue> sqlite_time_value(std::string_view text)
 {
-    // SQLite's own date functions write this form, so nearly every stored date has it; it moves
-    // nothing here (an hour of 24, which would, is no canonical time).
-    if (auto m = canonical_moment(text))
+    if (auto m = written_by_sqlite(text))
         return SqliteTimeValue{*m, false, false};
     SqliteTimeValue v;
     std::string_view rest;

@@ -12,24 +12,21 @@ namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-// n digits at pos as a number, or -1. Every date of a result passes here several times: the two
-// lengths the readers ask for are spelled out.
+// Two or four digits at pos as a number, or -1. Every date of a result passes here several times,
+// so the digits are read in pairs without a loop.
 int digits(std::string_view s, size_t pos, size_t n)
 {
     if (pos + n > s.size())
         return -1;
     auto digit = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(s[i]) - '0'); };
-    if (n == 2) {
-        const unsigned a = digit(pos), b = digit(pos + 1);
+    auto pair = [&](size_t i) {
+        const unsigned a = digit(i), b = digit(i + 1);
         return a <= 9 && b <= 9 ? static_cast<int>(a * 10 + b) : -1;
-    }
-    int v = 0;
-    for (size_t i = pos; i < pos + n; ++i) {
-        if (!is_digit(s[i]))
-            return -1;
-        v = v * 10 + (s[i] - '0');
-    }
-    return v;
+    };
+    if (n == 2)
+        return pair(pos);
+    const int high = pair(pos), low = pair(pos + 2);
+    return high < 0 || low < 0 ? -1 : high * 100 + low;
 }
 
 // PostgreSQL's offset: a sign, hours, and optionally minutes and seconds, two digits each.
@@ -57,40 +54,6 @@ std::optional<Moment> leading_day(std::string_view text, std::string_view& rest)
         return std::nullopt;
     m.has_day = true;
     rest = text.substr(10);
-    return m;
-}
-
-std::optional<Moment> canonical_moment(std::string_view text)
-{
-    const size_t n = text.size();
-    if ((n != 10 && n != 19) || text[4] != '-' || text[7] != '-')
-        return std::nullopt;
-    // Two digits at i as a number, or -1: a character that is no digit reads as more than 9.
-    auto digit = [&](size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(text[i]) - '0'); };
-    auto two = [&](size_t i) {
-        return digit(i) <= 9 && digit(i + 1) <= 9 ? static_cast<int>(digit(i) * 10 + digit(i + 1)) : -1;
-    };
-    const int century = two(0), year = two(2), month = two(5), day = two(8);
-    if (century < 0 || year < 0 || month < 1 || month > 12 || day < 1)
-        return std::nullopt;
-    Moment m;
-    m.year = century * 100 + year;
-    m.month = month;
-    m.day = day;
-    if (day > days_in_month(m.year, month))
-        return std::nullopt;
-    m.has_day = true;
-    if (n == 10)
-        return m;
-    if ((text[10] != ' ' && text[10] != 'T') || text[13] != ':' || text[16] != ':')
-        return std::nullopt;
-    m.hour = two(11);
-    m.minute = two(14);
-    const int second = two(17);
-    if (m.hour < 0 || m.hour > 23 || m.minute < 0 || m.minute > 59 || second < 0 || second > 59)
-        return std::nullopt;
-    m.second = second;
-    m.has_time = true;
     return m;
 }
 
@@ -126,8 +89,6 @@ std::optional<Moment> leading_clock_time(std::string_view text, int max_hour, st
 
 std::optional<Moment> server_moment(std::string_view text, bool zone_offset)
 {
-    if (auto m = canonical_moment(text))
-        return m;
     std::string_view rest;
     std::optional<Moment> m = leading_day(text, rest);
     if (!m)

@@ -20,11 +20,6 @@ struct Moment {
     bool has_time = false;
 };
 
-// "YYYY-MM-DD", or that day and "HH:MM:SS" joined by one blank or a T: the form nearly every date
-// of a result has, from SQLite and the servers alike. It is read at once, with the fields the
-// longer readings below give it; any other text is left to them.
-std::optional<Moment> canonical_moment(std::string_view text);
-
 // The forms database servers write: "YYYY-MM-DD", "HH:MM" or "HH:MM:SS" with an optional
 // fraction of any length, or a day and a time joined by one blank or a T. With zone_offset, a
 // time stamp may end in PostgreSQL's offset from UTC ("+01", "-05:30", "+05:21:10"), which is
