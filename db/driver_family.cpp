@@ -35,6 +35,9 @@ DriverFamily mariadb()
     f.engine = DatabaseEngine::mariadb;
     f.cancel = CancelWay::kill_query;
     f.session_query = XLL_T("SELECT CONNECTION_ID()");
+    // Positioned within a block, its connector reads the block's first row, or nothing at all
+    // once one value has been read so.
+    f.positions_in_blocks = false;
     return f;
 }
 
