@@ -8,6 +8,8 @@
 //   cell-wide    SQLGetData of every value as UTF-16 text (the road before it read at the floor)
 //   cell-narrow  SQLGetData of character columns as UTF-16, of every other column as 8-bit text
 //   bound-N      columns bound to arrays of N rows (as cell-narrow), one SQLFetch per N rows
+// A bound mode ending in "-narrow" binds character columns as 8-bit text too, read as the UTF-8 the
+// drivers here hand (MariaDB's connector opens a converter for every UTF-16 value).
 // A mode ending in "-worker" runs the same loop on a second thread while the first waits for it, as
 // the add-in's fetch runs beside the spreadsheet's thread: a process with threads pays for its
 // locks (the C library's heap among them) what a process with one thread does not.
@@ -43,6 +45,29 @@ void text_cell(Cell& cell, const SQLWCHAR* units, size_t n)
     std::memcpy(cell.text + 1, units, n * sizeof(char16_t));
 }
 
+// UTF-8 into a counted UTF-16 text of its own.
+void utf8_cell(Cell& cell, const char* bytes, size_t n)
+{
+    cell.text = static_cast<char16_t*>(std::malloc((n + 1) * sizeof(char16_t)));
+    char16_t* out = cell.text + 1;
+    for (size_t i = 0; i < n;) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const size_t length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? b : b & (0x3F >> (length - 1));
+        for (size_t k = 1; k < length && i + k < n; ++k)
+            c = c << 6 | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        i += length;
+        if (c < 0x10000) {
+            *out++ = static_cast<char16_t>(c);
+        }
+        else {
+            *out++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    cell.text[0] = static_cast<char16_t>(out - cell.text - 1);
+}
+
 void number_cell(Cell& cell, const char* digits, size_t n)
 {
     std::from_chars(digits, digits + n, cell.number);
@@ -58,6 +83,7 @@ void check(SQLRETURN rc, const char* what)
 
 struct Column {
     bool wide = false;
+    bool utf8 = false; // a character column bound as 8-bit text
     SQLLEN width = 0; // bytes of one bound value
     std::vector<char> data;
     std::vector<SQLLEN> indicators;
@@ -70,7 +96,7 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N[-worker]|none\n");
+        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N[-narrow][-worker]|none\n");
         return 2;
     }
     std::string mode = argv[3];
@@ -102,6 +128,7 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
           "connect");
     check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), "stmt");
     const size_t block = mode.rfind("bound-", 0) == 0 ? std::strtoul(mode.c_str() + 6, nullptr, 10) : 1;
+    const bool narrow_text = block > 1 && mode.ends_with("-narrow");
     if (block > 1)
         SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(block), 0);
     SQLULEN fetched_rows = 0;
@@ -117,9 +144,12 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
         SQLDescribeCol(stmt, static_cast<SQLUSMALLINT>(j + 1), nullptr, 0, nullptr, &type, &size, &decimals,
                        &nullable);
         Column& c = columns[j];
-        c.wide = mode == "cell-wide" || character_type(type);
-        c.width = c.wide ? static_cast<SQLLEN>((std::min<SQLULEN>(size ? size : 255, 255) + 1) * sizeof(SQLWCHAR))
-                         : 64;
+        c.utf8 = narrow_text && character_type(type);
+        c.wide = !c.utf8 && (mode == "cell-wide" || character_type(type));
+        const SQLULEN characters = std::min<SQLULEN>(size ? size : 255, 255);
+        c.width = c.wide ? static_cast<SQLLEN>((characters + 1) * sizeof(SQLWCHAR))
+                  : c.utf8 ? static_cast<SQLLEN>(characters * 4 + 1)
+                           : 64;
         if (block > 1) {
             c.data.resize(static_cast<size_t>(c.width) * block);
             c.indicators.resize(block);
@@ -151,6 +181,8 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
                         continue;
                     if (c.wide)
                         text_cell(cell, reinterpret_cast<const SQLWCHAR*>(p), static_cast<size_t>(ind) / sizeof(SQLWCHAR));
+                    else if (c.utf8)
+                        utf8_cell(cell, p, static_cast<size_t>(ind));
                     else
                         number_cell(cell, p, static_cast<size_t>(ind));
                     continue;

@@ -1,7 +1,9 @@
 // A result's columns bound to arrays of rows, fetched a block at a time: every driver here serves a
 // block of bound values faster than the same values asked for one by one, most of all MariaDB's.
-// Character columns are bound as UTF-16 text (as the driver's bytes for an 8-bit driver), every
-// other column as 8-bit text: the digits of a number or a date need no wide characters. A value
+// Character columns are bound as the driver's 8-bit text where that is UTF-8 (an 8-bit driver's
+// bytes, or a wide driver's narrow text that the connection found to be UTF-8), else as UTF-16
+// text; every other column as 8-bit text: the digits of a number or a date need no wide
+// characters, and one that is no ASCII is read again in UTF-16. A value
 // longer than its buffer is never taken cut: it is read again whole, positioned on its row, or,
 // where the driver cannot position within a block (SQLite's), fetched back alone on a static
 // cursor once the blocks are read. A driver that can do neither fails the result rather than cut it.

@@ -182,8 +182,9 @@ bool ColumnReader::fetch(SQLHSTMT statement, SQLUSMALLINT column)
     fetched_bytes_ = {};
     fetched_units_ = {};
     fetched_narrow_ = false;
+    fetched_utf8_ = driver_text_.transcoded();
     narrow_.clear();
-    if (driver_text_.transcoded()) {
+    if (fetched_utf8_) {
         // An 8-bit driver's text is read as the bytes it is: the driver manager's own conversion
         // to UTF-16 would only pass through Latin-1 (and cost a conversion per value).
         return read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, (max_cell_text + 1) * 4,
@@ -211,15 +212,16 @@ bool ColumnReader::take(const BoundValue& value)
         return true;
     }
     fetched_bytes_ = std::string_view(value.data, units);
-    fetched_narrow_ = !driver_text_.transcoded();
-    // From a UTF-16 driver, 8-bit text is only sure to be the value where it is ASCII.
+    fetched_utf8_ = driver_text_.narrow_is_utf8();
+    fetched_narrow_ = !fetched_utf8_;
+    // From any other UTF-16 driver, 8-bit text is only sure to be the value where it is ASCII.
     return !fetched_narrow_ || std::all_of(fetched_bytes_.begin(), fetched_bytes_.end(),
                                            [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 std::string_view ColumnReader::ascii()
 {
-    if (driver_text_.transcoded() || fetched_narrow_)
+    if (fetched_utf8_ || fetched_narrow_)
         return fetched_bytes_;
     if (narrow_.empty() && !fetched_units_.empty()) {
         narrow_.assign(fetched_units_.size(), '\x7f');
@@ -236,7 +238,7 @@ xll::xstring_view ColumnReader::text()
         text_.assign(fetched_bytes_.begin(), fetched_bytes_.end());
         return cut_to_cell(text_);
     }
-    if (!driver_text_.transcoded())
+    if (!fetched_utf8_)
         return cut_to_cell(fetched_units_);
     DriverText::decode_bytes(fetched_bytes_, decoded_, fetched_cut_);
     return cut_to_cell(decoded_);

@@ -72,9 +72,10 @@ public:
     void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell);
 
     // The same for a value of row (from 0) of a fetched block. A value its buffer cut, or 8-bit
-    // text that is no ASCII, is read again whole, as UTF-16, positioned on that row; where the
-    // driver cannot position there, the cell is left alone and false says that the value is still
-    // to be read, by read() once its row is fetched alone.
+    // text that is no ASCII from a driver whose 8-bit text is not UTF-8, is read again whole, as
+    // UTF-16, positioned on that row; where the driver cannot position there, the cell is left
+    // alone and false says that the value is still to be read, by read() once its row is fetched
+    // alone.
     bool read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
               FetchedCell& cell, bool positions);
 
@@ -116,12 +117,14 @@ private:
     std::vector<char> bytes_buffer_;
     xll::xstring text_, decoded_;
     std::string bytes_, narrow_;
-    // The value fetched last: bytes from an 8-bit driver, else UTF-16 units.
+    // The value fetched last: 8-bit text, else UTF-16 units.
     std::string_view fetched_bytes_;
     xll::xstring_view fetched_units_;
     bool fetched_cut_ = false;
     // The value is bound ASCII from a UTF-16 driver: text() widens it.
     bool fetched_narrow_ = false;
+    // The value is UTF-8 bytes: text() decodes them.
+    bool fetched_utf8_ = false;
     // The row of the block the value is in, for reading it again (1 when rows come one by one).
     SQLSETPOSIROW position_ = 1;
 };

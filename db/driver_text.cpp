@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "db/odbc_handles.h"
 #include "xll/text.h"
 
 namespace db {
@@ -60,7 +61,33 @@ DriverText DriverText::probe(SQLHDBC connection, DatabaseEngine engine)
     DriverText t;
     t.bytes_as_units_ = manager_narrows(connection);
     t.engine_ = engine;
+    // The sample's statement is one these servers read; another engine's text stays UTF-16.
+    if (!t.bytes_as_units_ && (engine == DatabaseEngine::postgresql || engine == DatabaseEngine::mariadb))
+        t.narrow_utf8_ = reads_narrow_as_utf8(connection);
     return t;
+}
+
+bool DriverText::reads_narrow_as_utf8(SQLHDBC connection)
+{
+    // Two, three and four bytes of UTF-8: a connection that cannot carry them all reads UTF-16.
+    static const SQLWCHAR statement[] = {'S', 'E', 'L', 'E', 'C', 'T', ' ', '\'', 0x00FC, 0x65E5, 0xD83D, 0xDE00,
+                                         '\'', ',', '\'', 0x00FC, 0x65E5, 0xD83D, 0xDE00, '\'', 0};
+    static const SQLWCHAR units[] = {0x00FC, 0x65E5, 0xD83D, 0xDE00};
+    static const char utf8[] = "\xC3\xBC\xE6\x97\xA5\xF0\x9F\x98\x80";
+    OdbcStatement sample;
+    SQLHANDLE handle = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection, &handle)))
+        return false;
+    sample.adopt(handle);
+    char narrow[32] = {};
+    SQLWCHAR wide[16] = {};
+    SQLLEN narrow_length = 0, wide_length = 0;
+    return SQL_SUCCEEDED(SQLExecDirectW(sample.get(), const_cast<SQLWCHAR*>(statement), SQL_NTS)) &&
+           SQL_SUCCEEDED(SQLFetch(sample.get())) &&
+           SQL_SUCCEEDED(SQLGetData(sample.get(), 1, SQL_C_CHAR, narrow, sizeof narrow, &narrow_length)) &&
+           SQL_SUCCEEDED(SQLGetData(sample.get(), 2, SQL_C_WCHAR, wide, sizeof wide, &wide_length)) &&
+           wide_length == static_cast<SQLLEN>(sizeof units) && std::equal(units, units + 4, wide) &&
+           narrow_length == static_cast<SQLLEN>(sizeof utf8 - 1) && std::string_view(narrow) == utf8;
 }
 
 xll::xstring DriverText::attribute(xll::xstring_view connection_string, std::string_view keyword)

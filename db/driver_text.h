@@ -34,6 +34,11 @@ public:
     }
 
     bool transcoded() const { return bytes_as_units_; }
+    // Whether the driver's 8-bit text of a value is its UTF-8: an 8-bit driver's always; a wide
+    // driver's where the connection read a sample back so (psqlODBC and MariaDB's connector hand
+    // the server's UTF-8 on Linux; on Windows a driver narrows to the system's code page, whose
+    // best fit would turn an "a" with a macron into "a").
+    bool narrow_is_utf8() const { return bytes_as_units_ || narrow_utf8_; }
     DatabaseEngine engine() const { return engine_; }
 
     // The text to hand the wide entry points, always well-formed and without a NUL (each
@@ -55,7 +60,11 @@ private:
     // Whether the manager narrows this connection's UTF-16 to Latin-1 bytes (platform file).
     static bool manager_narrows(SQLHDBC connection);
 
+    // Reads one sample text as 8-bit text and as UTF-16: true when the first is the second's UTF-8.
+    static bool reads_narrow_as_utf8(SQLHDBC connection);
+
     bool bytes_as_units_ = false;
+    bool narrow_utf8_ = false;
     DatabaseEngine engine_ = DatabaseEngine::other;
 };
 
