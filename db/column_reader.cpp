@@ -244,6 +244,14 @@ xll::xstring_view ColumnReader::text()
     return cut_to_cell(decoded_);
 }
 
+void ColumnReader::text_cell(FetchedCell& cell)
+{
+    // Nearly all 8-bit text is ASCII, which needs no decoding and no copy on the way to its cell.
+    if ((fetched_narrow_ || fetched_utf8_) && !fetched_cut_ && cell.assign_ascii(fetched_bytes_))
+        return;
+    cell = text();
+}
+
 bool ColumnReader::number_cell(FetchedCell& cell)
 {
     std::string_view s = ascii();
@@ -268,7 +276,7 @@ void ColumnReader::number(FetchedCell& cell)
     // Not a number (SQLite keeps any value in any column, PostgreSQL's money is "$12.50"): the
     // text it is, never a number read from its start.
     if (!number_cell(cell))
-        cell = text();
+        text_cell(cell);
 }
 
 double ColumnReader::serial(const Moment& m, bool with_day) { return calendar_.serial(m, with_day); }
@@ -314,7 +322,7 @@ void ColumnReader::moment(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind ki
     // A number stays that number; a day the worksheet's dates cannot show, a duration beyond the
     // day (MariaDB's TIME), and anything else keep the database's text.
     if (!number_cell(cell))
-        cell = text();
+        text_cell(cell);
 }
 
 std::optional<double> ColumnReader::reread_as_number(SQLHSTMT statement, SQLUSMALLINT column)
@@ -409,7 +417,7 @@ void ColumnReader::null_cell(ColumnKind kind, FetchedCell& cell)
 void ColumnReader::convert(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell)
 {
     switch (kind) {
-    case ColumnKind::text: cell = text(); return;
+    case ColumnKind::text: text_cell(cell); return;
     case ColumnKind::number: number(cell); return;
     case ColumnKind::date:
     case ColumnKind::time:

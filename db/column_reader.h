@@ -94,6 +94,8 @@ private:
     std::string_view ascii();
     // The value as worksheet text, cut to a cell's length.
     xll::xstring_view text();
+    // The same, made into the cell.
+    void text_cell(FetchedCell& cell);
 
     // The value as a number, or #NUM! for a non-finite one; false when its text is no number.
     bool number_cell(FetchedCell& cell);

@@ -63,6 +63,23 @@ FetchedCell& FetchedCell::operator=(xll::xstring_view text)
     return *this;
 }
 
+bool FetchedCell::assign_ascii(std::string_view bytes)
+{
+    if (bytes.size() > xll::max_cell_text ||
+        !std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return false;
+    // The block a worksheet text's record owns: its length, then its units.
+    auto* block = static_cast<XCHAR*>(std::malloc((bytes.size() + 1) * sizeof(XCHAR)));
+    if (block == nullptr)
+        throw std::bad_alloc();
+    block[0] = static_cast<XCHAR>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), block + 1);
+    clear();
+    text_ = block;
+    kind_ = Kind::text;
+    return true;
+}
+
 void FetchedCell::move_into(XLOPER12& record) noexcept
 {
     switch (kind_) {
