@@ -8,8 +8,10 @@
 //   cell-wide    SQLGetData of every value as UTF-16 text (the road before it read at the floor)
 //   cell-narrow  SQLGetData of character columns as UTF-16, of every other column as 8-bit text
 //   bound-N      columns bound to arrays of N rows (as cell-narrow), one SQLFetch per N rows
-// A bound mode ending in "-narrow" binds character columns as 8-bit text too, read as the UTF-8 the
-// drivers here hand (MariaDB's connector opens a converter for every UTF-16 value).
+// A bound mode with "-narrow" binds character columns as 8-bit text too, read as the UTF-8 the
+// drivers here hand (MariaDB's connector opens a converter for every UTF-16 value); with "-typed",
+// time stamps as SQL_C_TYPE_TIMESTAMP (psqlODBC prints its text from the same fields).
+// Every loop makes a date's text or fields into its date number, as a cell must hold it.
 // A mode ending in "-worker" runs the same loop on a second thread while the first waits for it, as
 // the add-in's fetch runs beside the spreadsheet's thread: a process with threads pays for its
 // locks (the C library's heap among them) what a process with one thread does not.
@@ -68,9 +70,37 @@ void utf8_cell(Cell& cell, const char* bytes, size_t n)
     cell.text[0] = static_cast<char16_t>(out - cell.text - 1);
 }
 
+// The worksheet's date number of a day and its seconds (from 1900-03-01 on).
+double date_number(int y, int m, int d, double seconds)
+{
+    y -= m <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long days = era * 146097L + yoe * 365 + yoe / 4 - yoe / 100 + doy - 693959; // from 1899-12-30
+    return static_cast<double>(days) + seconds / 86400;
+}
+
+int two(const char* p) { return (p[0] - '0') * 10 + p[1] - '0'; }
+
 void number_cell(Cell& cell, const char* digits, size_t n)
 {
-    std::from_chars(digits, digits + n, cell.number);
+    auto [end, ec] = std::from_chars(digits, digits + n, cell.number);
+    // "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS[.f]": a date number.
+    if (end == digits + 4 && n >= 10 && *end == '-') {
+        double seconds = 0;
+        if (n >= 19)
+            std::from_chars(digits + 17, digits + n, seconds);
+        if (n >= 16)
+            seconds += two(digits + 11) * 3600 + two(digits + 14) * 60;
+        cell.number = date_number(static_cast<int>(cell.number), two(digits + 5), two(digits + 8), seconds);
+    }
+}
+
+void stamp_cell(Cell& cell, const SQL_TIMESTAMP_STRUCT& t)
+{
+    cell.number = date_number(t.year, t.month, t.day,
+                              t.hour * 3600 + t.minute * 60 + (t.second * 1000000000LL + t.fraction) / 1e9);
 }
 
 void check(SQLRETURN rc, const char* what)
@@ -82,6 +112,7 @@ void check(SQLRETURN rc, const char* what)
 }
 
 struct Column {
+    bool stamp = false; // a time stamp bound as its fields
     bool wide = false;
     bool utf8 = false; // a character column bound as 8-bit text
     SQLLEN width = 0; // bytes of one bound value
@@ -96,7 +127,7 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N[-narrow][-worker]|none\n");
+        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N[-narrow][-typed][-worker]|none\n");
         return 2;
     }
     std::string mode = argv[3];
@@ -128,7 +159,8 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
           "connect");
     check(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt), "stmt");
     const size_t block = mode.rfind("bound-", 0) == 0 ? std::strtoul(mode.c_str() + 6, nullptr, 10) : 1;
-    const bool narrow_text = block > 1 && mode.ends_with("-narrow");
+    const bool narrow_text = block > 1 && mode.find("-narrow") != std::string::npos;
+    const bool typed_stamps = block > 1 && mode.find("-typed") != std::string::npos;
     if (block > 1)
         SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(block), 0);
     SQLULEN fetched_rows = 0;
@@ -144,16 +176,19 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
         SQLDescribeCol(stmt, static_cast<SQLUSMALLINT>(j + 1), nullptr, 0, nullptr, &type, &size, &decimals,
                        &nullable);
         Column& c = columns[j];
+        c.stamp = typed_stamps && type == SQL_TYPE_TIMESTAMP;
         c.utf8 = narrow_text && character_type(type);
         c.wide = !c.utf8 && (mode == "cell-wide" || character_type(type));
         const SQLULEN characters = std::min<SQLULEN>(size ? size : 255, 255);
-        c.width = c.wide ? static_cast<SQLLEN>((characters + 1) * sizeof(SQLWCHAR))
+        c.width = c.stamp  ? static_cast<SQLLEN>(sizeof(SQL_TIMESTAMP_STRUCT))
+                  : c.wide ? static_cast<SQLLEN>((characters + 1) * sizeof(SQLWCHAR))
                   : c.utf8 ? static_cast<SQLLEN>(characters * 4 + 1)
                            : 64;
         if (block > 1) {
             c.data.resize(static_cast<size_t>(c.width) * block);
             c.indicators.resize(block);
-            check(SQLBindCol(stmt, static_cast<SQLUSMALLINT>(j + 1), c.wide ? SQL_C_WCHAR : SQL_C_CHAR, c.data.data(),
+            check(SQLBindCol(stmt, static_cast<SQLUSMALLINT>(j + 1),
+                             c.stamp ? SQL_C_TYPE_TIMESTAMP : c.wide ? SQL_C_WCHAR : SQL_C_CHAR, c.data.data(),
                              c.width, c.indicators.data()),
                   "bind");
         }
@@ -183,6 +218,8 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
                         text_cell(cell, reinterpret_cast<const SQLWCHAR*>(p), static_cast<size_t>(ind) / sizeof(SQLWCHAR));
                     else if (c.utf8)
                         utf8_cell(cell, p, static_cast<size_t>(ind));
+                    else if (c.stamp)
+                        stamp_cell(cell, *reinterpret_cast<const SQL_TIMESTAMP_STRUCT*>(p));
                     else
                         number_cell(cell, p, static_cast<size_t>(ind));
                     continue;

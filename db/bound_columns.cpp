@@ -84,6 +84,10 @@ bool BoundColumns::bind(SQLHSTMT statement, const std::vector<ColumnShape>& colu
                 b.width = static_cast<SQLLEN>((size * (narrow ? 4 : 2) + 1) * (narrow ? 1 : sizeof(SQLWCHAR)));
             }
         }
+        if (c.kind == ColumnKind::timestamp && family.typed_time_stamps) {
+            b.c_type = SQL_C_TYPE_TIMESTAMP;
+            b.width = sizeof(SQL_TIMESTAMP_STRUCT);
+        }
         if (b.width == 0) {
             b.c_type = SQL_C_CHAR;
             b.width = narrow_width;

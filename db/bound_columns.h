@@ -64,7 +64,7 @@ public:
         if (b.width == 0)
             return {};
         return {b.data.data() + row * static_cast<size_t>(b.width), b.indicators[row], b.width,
-                b.c_type == SQL_C_WCHAR};
+                b.c_type == SQL_C_WCHAR, b.c_type == SQL_C_TYPE_TIMESTAMP};
     }
 
 private:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -121,7 +123,8 @@ ColumnKind column_kind(SQLHDBC connection, SQLHSTMT statement, SQLUSMALLINT colu
 }
 
 ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
-    : calendar_(calendar), driver_text_(driver_text), engine_(driver_text.engine()), buffer_(buffer_units),
+    : calendar_(calendar), driver_text_(driver_text), engine_(driver_text.engine()),
+      today_(static_cast<long long>(std::time(nullptr)) / 86400), buffer_(buffer_units),
       bytes_buffer_(buffer_units)
 {
 }
@@ -382,6 +385,23 @@ bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, con
     }
     if (value.indicator == SQL_NULL_DATA) {
         null_cell(kind, cell);
+        return true;
+    }
+    if (value.stamp) {
+        SQL_TIMESTAMP_STRUCT stamp;
+        std::memcpy(&stamp, value.data, sizeof stamp);
+        if (auto m = stamp_moment(stamp, today_)) {
+            cell = serial(*m, true);
+            return true;
+        }
+        // The driver's text tells what the fields cannot, read positioned on the row.
+        if (!positions)
+            return false;
+        check_sql_result(SQLSetPos(statement, position_, SQL_POSITION, SQL_LOCK_NO_CHANGE));
+        if (!fetch(statement, column))
+            null_cell(kind, cell);
+        else
+            convert(statement, column, kind, cell);
         return true;
     }
     // Most values of a large result are numbers in 8-bit text that read as a finite number, as

@@ -61,6 +61,7 @@ struct BoundValue {
     SQLLEN indicator = 0; // bytes without the terminator, SQL_NULL_DATA or SQL_NO_TOTAL
     SQLLEN width = 0;     // bytes of the buffer, its terminator included
     bool wide = false;    // UTF-16 units, else 8-bit text
+    bool stamp = false;   // an SQL_TIMESTAMP_STRUCT, not text
 };
 
 class ColumnReader {
@@ -115,6 +116,8 @@ private:
     Calendar& calendar_;
     const DriverText& driver_text_;
     const DatabaseEngine engine_;
+    // Days since 1970-01-01 in UTC when the reader was made, for psqlODBC's stand-ins.
+    const long long today_;
     std::vector<XCHAR> buffer_;
     std::vector<char> bytes_buffer_;
     xll::xstring text_, decoded_;

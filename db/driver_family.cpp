@@ -26,6 +26,7 @@ DriverFamily postgresql()
     DriverFamily f;
     f.engine = DatabaseEngine::postgresql;
     f.check = XLL_T("SELECT 1");
+    f.typed_time_stamps = true;
     return f;
 }
 

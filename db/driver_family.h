@@ -49,6 +49,10 @@ struct DriverFamily {
     // block, or, where the driver cannot position within a block (SQLite's reads another row's
     // value there), fetched back alone on a static cursor once the blocks are read.
     bool positions_in_blocks = true;
+    // Time stamps are bound as SQL_C_TYPE_TIMESTAMP: psqlODBC prints its text of a time stamp from
+    // the same fields (a fifth of its fetch), and its stand-ins for what it cannot read are known.
+    // Fields that may not be the value are read again as text, positioned (stamp_moment).
+    bool typed_time_stamps = false;
 };
 
 // The family of the driver a connection string names, before connecting (for the failures of the
