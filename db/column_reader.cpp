@@ -184,10 +184,9 @@ bool ColumnReader::fetch(SQLHSTMT statement, SQLUSMALLINT column)
 {
     fetched_bytes_ = {};
     fetched_units_ = {};
-    fetched_narrow_ = false;
-    fetched_utf8_ = driver_text_.transcoded();
+    fetched_as_bytes_ = driver_text_.transcoded();
     narrow_.clear();
-    if (fetched_utf8_) {
+    if (fetched_as_bytes_) {
         // An 8-bit driver's text is read as the bytes it is: the driver manager's own conversion
         // to UTF-16 would only pass through Latin-1 (and cost a conversion per value).
         return read_pieces(statement, column, SQL_C_CHAR, bytes_buffer_, bytes_, (max_cell_text + 1) * 4,
@@ -209,22 +208,22 @@ bool ColumnReader::take(const BoundValue& value)
         static_cast<size_t>(value.indicator) > static_cast<size_t>(value.width) - unit)
         return false; // cut by its buffer
     const size_t units = static_cast<size_t>(value.indicator) / unit;
+    fetched_as_bytes_ = !value.wide;
     if (value.wide) {
-        fetched_narrow_ = false;
         fetched_units_ = xll::xstring_view(reinterpret_cast<const XCHAR*>(value.data), units);
         return true;
     }
     fetched_bytes_ = std::string_view(value.data, units);
-    fetched_utf8_ = driver_text_.narrow_is_utf8();
-    fetched_narrow_ = !fetched_utf8_;
-    // From any other UTF-16 driver, 8-bit text is only sure to be the value where it is ASCII.
-    return !fetched_narrow_ || std::all_of(fetched_bytes_.begin(), fetched_bytes_.end(),
-                                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // From a UTF-16 driver whose 8-bit text is not UTF-8, it is only sure to be the value where it
+    // is ASCII.
+    return driver_text_.narrow_is_utf8() || std::all_of(fetched_bytes_.begin(), fetched_bytes_.end(), [](char c) {
+               return static_cast<unsigned char>(c) < 0x80;
+           });
 }
 
 std::string_view ColumnReader::ascii()
 {
-    if (fetched_utf8_ || fetched_narrow_)
+    if (fetched_as_bytes_)
         return fetched_bytes_;
     if (narrow_.empty() && !fetched_units_.empty()) {
         narrow_.assign(fetched_units_.size(), '\x7f');
@@ -237,12 +236,9 @@ std::string_view ColumnReader::ascii()
 
 xll::xstring_view ColumnReader::text()
 {
-    if (fetched_narrow_) {
-        text_.assign(fetched_bytes_.begin(), fetched_bytes_.end());
-        return cut_to_cell(text_);
-    }
-    if (!fetched_utf8_)
+    if (!fetched_as_bytes_)
         return cut_to_cell(fetched_units_);
+    // UTF-8, or ASCII where the driver's 8-bit text is not.
     DriverText::decode_bytes(fetched_bytes_, decoded_, fetched_cut_);
     return cut_to_cell(decoded_);
 }
@@ -250,7 +246,7 @@ xll::xstring_view ColumnReader::text()
 void ColumnReader::text_cell(FetchedCell& cell)
 {
     // Nearly all 8-bit text is ASCII, which needs no decoding and no copy on the way to its cell.
-    if ((fetched_narrow_ || fetched_utf8_) && !fetched_cut_ && cell.assign_ascii(fetched_bytes_))
+    if (fetched_as_bytes_ && !fetched_cut_ && cell.assign_ascii(fetched_bytes_))
         return;
     cell = text();
 }
@@ -394,15 +390,6 @@ bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, con
             cell = serial(*m, true);
             return true;
         }
-        // The driver's text tells what the fields cannot, read positioned on the row.
-        if (!positions)
-            return false;
-        check_sql_result(SQLSetPos(statement, position_, SQL_POSITION, SQL_LOCK_NO_CHANGE));
-        if (!fetch(statement, column))
-            null_cell(kind, cell);
-        else
-            convert(statement, column, kind, cell);
-        return true;
     }
     // Most values of a large result are numbers in 8-bit text that read as a finite number, as
     // the longer road below would read them; anything else takes that road.
@@ -412,10 +399,11 @@ bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, con
             cell = *v;
             return true;
         }
-    if (!take(value)) {
+    // A time stamp's text tells what its fields cannot.
+    if (value.stamp || !take(value)) {
         if (!positions)
             return false;
-        // Positioned on its row, the value can be read once more, whole and in UTF-16.
+        // Positioned on its row, the value can be read once more, whole and as text.
         check_sql_result(SQLSetPos(statement, position_, SQL_POSITION, SQL_LOCK_NO_CHANGE));
         if (!fetch(statement, column)) {
             null_cell(kind, cell);

@@ -122,14 +122,12 @@ private:
     std::vector<char> bytes_buffer_;
     xll::xstring text_, decoded_;
     std::string bytes_, narrow_;
-    // The value fetched last: 8-bit text, else UTF-16 units.
+    // The value fetched last: 8-bit text (UTF-8, or ASCII where the driver's is not UTF-8), else
+    // UTF-16 units.
     std::string_view fetched_bytes_;
     xll::xstring_view fetched_units_;
+    bool fetched_as_bytes_ = false;
     bool fetched_cut_ = false;
-    // The value is bound ASCII from a UTF-16 driver: text() widens it.
-    bool fetched_narrow_ = false;
-    // The value is UTF-8 bytes: text() decodes them.
-    bool fetched_utf8_ = false;
     // The row of the block the value is in, for reading it again (1 when rows come one by one).
     SQLSETPOSIROW position_ = 1;
 };

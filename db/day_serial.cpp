@@ -53,12 +53,9 @@ double date_serial(double year, double month, double day)
 
 double moment_serial(const Moment& m, bool with_day)
 {
-    // A moment read from a result has hours 0-23, minutes and seconds 0-59 and a day that exists;
-    // anything else (a caller's own fields) takes the general road.
-    const bool in_range = m.hour >= 0 && m.hour <= 23 && m.minute >= 0 && m.minute <= 59 && m.second >= 0 &&
-                          m.second < 60 && m.year >= 1900 && m.year <= 9999 && m.month >= 1 && m.month <= 12 &&
-                          m.day >= 1 && m.day <= days_in_month(m.year, m.month);
-    if (!in_range) {
+    // A moment read from a result is in range; anything else (a caller's own fields) takes the
+    // general road.
+    if (!in_worksheet_range(m)) {
         const double t = m.has_time ? time_serial(m.hour, m.minute, m.second) : 0;
         return with_day ? date_serial(m.year, m.month, m.day) + t : t;
     }

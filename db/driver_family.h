@@ -47,7 +47,8 @@ struct DriverFamily {
     bool file_database = false;
     // How a value that a block's bound buffer cut is read again whole: positioned on its row of the
     // block, or, where the driver cannot position within a block (SQLite's reads another row's
-    // value there), fetched back alone on a static cursor once the blocks are read.
+    // value there, MariaDB's the block's first), fetched back alone on a static cursor once the
+    // blocks are read.
     bool positions_in_blocks = true;
     // Time stamps are bound as SQL_C_TYPE_TIMESTAMP: psqlODBC prints its text of a time stamp from
     // the same fields (a fifth of its fetch), and its stand-ins for what it cannot read are known.

@@ -14,18 +14,8 @@ bool may_stand_for_lost_date(std::string_view driver_text, bool read_as_date)
 
 std::optional<Moment> stamp_moment(const SQL_TIMESTAMP_STRUCT& t, long long today)
 {
-    if (!in_worksheet_calendar(t.year) || t.month < 1 || t.month > 12 || t.day < 1 ||
-        t.day > days_in_month(t.year, t.month) || t.hour > 23 || t.minute > 59 || t.second > 59 ||
-        t.fraction >= 1'000'000'000)
+    if (t.fraction >= 1'000'000'000) // it would pass for seconds of its own
         return std::nullopt;
-    if (t.year == 9999 && t.month == 12 && t.day == 31 && t.hour == 23 && t.minute == 59 && t.second == 59 &&
-        t.fraction == 0)
-        return std::nullopt;
-    if (t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0) {
-        const long long day = days_from_civil(t.year, t.month, t.day);
-        if (day >= today - 2 && day <= today + 2)
-            return std::nullopt;
-    }
     Moment m;
     m.year = t.year;
     m.month = t.month;
@@ -36,6 +26,16 @@ std::optional<Moment> stamp_moment(const SQL_TIMESTAMP_STRUCT& t, long long toda
     m.second = static_cast<double>(std::int64_t{t.second} * 1'000'000'000 + t.fraction) / 1e9;
     m.has_day = true;
     m.has_time = true;
+    if (!in_worksheet_range(m))
+        return std::nullopt;
+    if (t.year == 9999 && t.month == 12 && t.day == 31 && t.hour == 23 && t.minute == 59 && t.second == 59 &&
+        t.fraction == 0)
+        return std::nullopt;
+    if (t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0) {
+        const long long day = days_from_civil(t.year, t.month, t.day);
+        if (day >= today - 2 && day <= today + 2)
+            return std::nullopt;
+    }
     return m;
 }
 

@@ -36,5 +36,8 @@ std::optional<Moment> leading_day(std::string_view text, std::string_view& rest)
 // Whether the worksheet's date numbers reach the year: 1900-01-01 to 9999-12-31. Before or after,
 // DATE would give another day's number (years below 1900 count from 1900).
 bool in_worksheet_calendar(int year);
+// Whether a moment's fields are those of an existing day of those years, with hours 0-23,
+// minutes 0-59 and seconds below 60: what a reader produces and a date number needs no checks for.
+bool in_worksheet_range(const Moment& m);
 
 } // namespace db
