@@ -48,6 +48,23 @@ public:
     // changes, else a view of scratch. Bytes that are not UTF-8 keep their Latin-1 reading.
     xll::xstring_view incoming(xll::xstring_view text, xll::xstring& scratch, bool cut = false) const;
 
+    // Holds the calling thread, while it lives, in the locale whose narrowing the bytes road counts
+    // on (platform file); a connection handle is allocated under it. unixODBC fixes how it narrows
+    // a wide call's text for an 8-bit driver from the thread's LC_CTYPE when the handle is
+    // allocated, and psqlODBC sets the process's from the environment on every connect: under a
+    // UTF-8 one, the manager would encode each byte of the road once more, and "Müller" would be
+    // written to the database as "MÃ¼ller".
+    class Narrowing {
+    public:
+        Narrowing();
+        Narrowing(const Narrowing&) = delete;
+        Narrowing& operator=(const Narrowing&) = delete;
+        ~Narrowing();
+
+    private:
+        void* previous_ = nullptr;
+    };
+
     // Worksheet text of a driver's 8-bit text: UTF-8 when it is, otherwise one character per byte.
     // When the text was cut to a buffer, a character cut in half at its end is dropped.
     static void decode_bytes(std::string_view bytes, xll::xstring& out, bool cut = false);

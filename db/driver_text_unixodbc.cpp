@@ -5,6 +5,7 @@
 #include "db/driver_text.h"
 
 #include <dlfcn.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <map>
@@ -133,6 +134,20 @@ bool DriverText::manager_narrows(SQLHDBC connection)
     if (!SQL_SUCCEEDED(rc))
         return false; // no way to tell: trust the wide road
     return !(length == sample_length && std::equal(sample, sample + sample_length, echo));
+}
+
+DriverText::Narrowing::Narrowing()
+{
+    // Made once and kept for the process: the "C" locale's narrowing is unit for byte.
+    static const locale_t c = newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+    if (c != static_cast<locale_t>(nullptr))
+        previous_ = uselocale(c);
+}
+
+DriverText::Narrowing::~Narrowing()
+{
+    if (previous_ != nullptr)
+        uselocale(static_cast<locale_t>(previous_));
 }
 
 } // namespace db

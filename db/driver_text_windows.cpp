@@ -8,4 +8,8 @@ DriverText DriverText::before_connecting(SQLHENV, xll::xstring_view) { return Dr
 
 bool DriverText::manager_narrows(SQLHDBC) { return false; }
 
+DriverText::Narrowing::Narrowing() = default;
+
+DriverText::Narrowing::~Narrowing() = default;
+
 } // namespace db

@@ -1,5 +1,7 @@
 #include "db/odbc_handles.h"
 
+#include "db/driver_text.h"
+
 namespace db {
 
 OdbcEnvironment::OdbcEnvironment()
@@ -20,6 +22,7 @@ OdbcEnvironment::~OdbcEnvironment()
 OdbcConnectionHandle::OdbcConnectionHandle(const OdbcEnvironment& env)
 {
     SQLHANDLE h = SQL_NULL_HDBC;
+    const DriverText::Narrowing narrowing; // the manager's narrowing is fixed here
     if (env.get() != SQL_NULL_HENV && SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env.get(), &h)))
         handle_ = h;
 }

@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 
 #include "databases.h"
 #include "db/calendar.h"
@@ -107,6 +108,21 @@ TEST_F(Postgres, TimeStampFieldsAndTheDriversTextGiveTheSameCells)
         else
             ASSERT_EQ(show(a), show(b)) << r;
     }
+}
+
+// psqlODBC sets the process's LC_CTYPE from the environment on every connect. SQLite's 8-bit
+// driver is then still handed its text as the bytes it is: written, stored and read back as itself.
+TEST_F(Postgres, ItsConnectLeavesAnEightBitDriversTextAsItIs)
+{
+    setenv("LC_ALL", "C.UTF-8", 1);
+    EXPECT_EQ(run_text(PostgresDb::fresh_connection_string(), "SELECT 1"), "<array 5x1>");
+    unsetenv("LC_ALL");
+    const auto sqlite = u(SqliteDb::fresh_connection_string());
+    ASSERT_TRUE(executed(sqlite, "CREATE TABLE t (s TEXT)"));
+    ASSERT_TRUE(executed(sqlite, "INSERT INTO t VALUES ('Müller 日本 😀')"));
+    const OPER12 v = test::run_query(sqlite, u("SELECT s, hex(s) FROM t"), false, calendar).value;
+    EXPECT_EQ(s(v(0, 0).text()), "Müller 日本 😀");
+    EXPECT_EQ(show(v(0, 1)), "4DC3BC6C6C657220E697A5E69CAC20F09F9880");
 }
 
 TEST_F(Postgres, FetchFailingMidResultShowsItsDiagnosticsNotTheRowsSoFar)
