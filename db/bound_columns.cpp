@@ -92,6 +92,8 @@ bool BoundColumns::bind(SQLHSTMT statement, const std::vector<ColumnShape>& colu
             b.c_type = SQL_C_CHAR;
             b.width = narrow_width;
         }
+        b.wide = b.c_type == SQL_C_WCHAR;
+        b.stamp = b.c_type == SQL_C_TYPE_TIMESTAMP;
         b.data.resize(static_cast<size_t>(b.width) * block_rows);
         b.indicators.resize(block_rows);
     }

@@ -63,8 +63,7 @@ public:
         const Buffer& b = buffers_[column];
         if (b.width == 0)
             return {};
-        return {b.data.data() + row * static_cast<size_t>(b.width), b.indicators[row], b.width,
-                b.c_type == SQL_C_WCHAR, b.c_type == SQL_C_TYPE_TIMESTAMP};
+        return {b.data.data() + row * static_cast<size_t>(b.width), b.indicators[row], b.width, b.wide, b.stamp};
     }
 
 private:
@@ -74,6 +73,7 @@ private:
     struct Buffer {
         SQLSMALLINT c_type = SQL_C_CHAR;
         SQLLEN width = 0; // bytes of one row's value, its terminator included
+        bool wide = false, stamp = false; // the C type's, told every cell of the column
         std::vector<char> data;
         std::vector<SQLLEN> indicators;
     };

@@ -245,8 +245,9 @@ xll::xstring_view ColumnReader::text()
 
 void ColumnReader::text_cell(FetchedCell& cell)
 {
-    // Nearly all 8-bit text is ASCII, which needs no decoding and no copy on the way to its cell.
-    if (fetched_as_bytes_ && !fetched_cut_ && cell.assign_ascii(fetched_bytes_))
+    // 8-bit text is nearly always well-formed UTF-8 (most of it ASCII), decoded in one pass
+    // straight into its cell's block.
+    if (fetched_as_bytes_ && !fetched_cut_ && cell.assign_utf8(fetched_bytes_))
         return;
     cell = text();
 }

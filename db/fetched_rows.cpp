@@ -8,6 +8,7 @@
 #include "xll/check_locations.h"
 #include "xll/limits.h"
 #include "xll/platform.h"
+#include "xll/text.h"
 
 namespace db {
 
@@ -63,17 +64,22 @@ FetchedCell& FetchedCell::operator=(xll::xstring_view text)
     return *this;
 }
 
-bool FetchedCell::assign_ascii(std::string_view bytes)
+bool FetchedCell::assign_utf8(std::string_view bytes)
 {
-    if (bytes.size() > xll::max_cell_text ||
-        !std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return false;
-    // The block a worksheet text's record owns: its length, then its units.
-    auto* block = static_cast<XCHAR*>(std::malloc((bytes.size() + 1) * sizeof(XCHAR)));
+    // n bytes make at most n units; a text beyond ASCII gives back the room it did not take.
+    const size_t room = std::min(bytes.size(), xll::max_cell_text);
+    auto* block = static_cast<XCHAR*>(std::malloc((room + 1) * sizeof(XCHAR)));
     if (block == nullptr)
         throw std::bad_alloc();
-    block[0] = static_cast<XCHAR>(bytes.size());
-    std::copy(bytes.begin(), bytes.end(), block + 1);
+    const std::optional<size_t> units = xll::well_formed_utf8_into(bytes, block + 1, room);
+    if (!units) {
+        std::free(block);
+        return false;
+    }
+    if (*units < room)
+        if (void* smaller = std::realloc(block, (*units + 1) * sizeof(XCHAR)))
+            block = static_cast<XCHAR*>(smaller);
+    block[0] = static_cast<XCHAR>(*units);
     clear();
     text_ = block;
     kind_ = Kind::text;

@@ -30,9 +30,9 @@ public:
     FetchedCell& operator=(xll::xlerr error);
     // A text longer than a cell holds fails with the worksheet value's own check text.
     FetchedCell& operator=(xll::xstring_view text);
-    // 8-bit text that is all ASCII and fits a cell, widened straight into its block; false, and the
-    // cell as it was, for any other.
-    bool assign_ascii(std::string_view bytes);
+    // Well-formed UTF-8 that fits a cell, decoded straight into its block; false, and the cell as
+    // it was, for any other bytes.
+    bool assign_utf8(std::string_view bytes);
 
     // Moves the value into a record that holds nothing of its own; the cell holds nothing after.
     void move_into(XLOPER12& record) noexcept;

@@ -1,6 +1,7 @@
 #include "xll/text.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace xll {
 
@@ -160,6 +161,47 @@ bool is_valid_utf8(std::string_view bytes)
     for (size_t i = 0; i < bytes.size() && ok;)
         decode(bytes, i, ok);
     return ok;
+}
+
+std::optional<size_t> well_formed_utf8_into(std::string_view utf8, XCHAR* out, size_t room)
+{
+    XCHAR* const first = out;
+    XCHAR* const last = out + room;
+    bool ok = true;
+    for (size_t i = 0; i < utf8.size();) {
+        // ASCII, nearly all of a result's text, eight bytes at a time.
+        if (std::uint64_t eight; utf8.size() - i >= 8 && last - out >= 8 &&
+                                 (std::memcpy(&eight, utf8.data() + i, 8), (eight & 0x8080808080808080u) == 0)) {
+            for (size_t k = 0; k < 8; ++k)
+                out[k] = static_cast<unsigned char>(utf8[i + k]);
+            out += 8;
+            i += 8;
+            continue;
+        }
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            if (out == last)
+                return std::nullopt;
+            *out++ = c;
+            ++i;
+            continue;
+        }
+        char32_t cp = decode(utf8, i, ok);
+        if (!ok)
+            return std::nullopt;
+        if (cp >= 0x10000) {
+            if (last - out < 2)
+                return std::nullopt;
+            cp -= 0x10000;
+            *out++ = static_cast<XCHAR>(0xD800 + (cp >> 10));
+            *out++ = static_cast<XCHAR>(0xDC00 + (cp & 0x3FF));
+        } else {
+            if (out == last)
+                return std::nullopt;
+            *out++ = static_cast<XCHAR>(cp);
+        }
+    }
+    return static_cast<size_t>(out - first);
 }
 
 } // namespace xll

@@ -1,6 +1,7 @@
 // Conversions between byte strings and worksheet text.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,5 +59,9 @@ std::string xstring_to_utf8(xstring_view text);
 void append_utf8(std::string& out, char32_t code_point);
 // Whether the bytes are well-formed UTF-8 (no overlongs, no surrogates, nothing past U+10FFFF).
 bool is_valid_utf8(std::string_view bytes);
+// Well-formed UTF-8 decoded into the room at out, in the one pass that checks it is well-formed;
+// the units written, or nothing for bytes that are not well-formed or need more room (out then
+// holds a part of them).
+std::optional<size_t> well_formed_utf8_into(std::string_view utf8, XCHAR* out, size_t room);
 
 } // namespace xll

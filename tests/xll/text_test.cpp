@@ -97,3 +97,33 @@ TEST(WellFormed, UnpairedSurrogatesBecomeTheReplacementAndPairsStay)
     replace_nul(nul);
     EXPECT_EQ(nul, units({u'a', 0xFFFD, u'b', 0xFFFD}));
 }
+
+// The one-pass decoder into a cell's room: the same units as utf8_to_xstring for well-formed
+// bytes, nothing at all for any other or for too little room, never a unit past the room.
+TEST(Utf8, WellFormedIntoRoomDecodesOrRefusesWhole)
+{
+    const struct {
+        std::string bytes;
+        size_t room;
+        bool taken;
+    } cases[] = {
+        {"", 0, true},
+        {"plain ascii past eight bytes", 28, true},
+        {"M\xC3\xBCller \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80 and more ascii", 40, true},
+        {"twelve bytes", 11, false},                  // one unit short
+        {"\xF0\x9F\x98\x80", 1, false},               // a pair needs two
+        {"\xC0\xAF", 2, false},                       // overlong
+        {"\xED\xA0\x80", 3, false},                   // a surrogate's bytes
+        {"abc\xE6\x97", 5, false},                    // cut inside a character
+        {"\xFF latin-1 bytes are no UTF-8", 40, false},
+    };
+    for (const auto& c : cases) {
+        xstring out(c.room + 1, u'#');
+        const auto units = well_formed_utf8_into(c.bytes, out.data(), c.room);
+        EXPECT_EQ(units.has_value(), c.taken) << c.bytes;
+        EXPECT_EQ(out.back(), u'#') << c.bytes;
+        if (units && c.taken) {
+            EXPECT_EQ(out.substr(0, *units), utf8_to_xstring(c.bytes)) << c.bytes;
+        }
+    }
+}
