@@ -84,7 +84,8 @@ bool BoundColumns::bind(SQLHSTMT statement, const std::vector<ColumnShape>& colu
                 b.width = static_cast<SQLLEN>((size * (narrow ? 4 : 2) + 1) * (narrow ? 1 : sizeof(SQLWCHAR)));
             }
         }
-        if (c.kind == ColumnKind::timestamp && family.typed_time_stamps) {
+        if ((c.kind == ColumnKind::timestamp && family.typed_time_stamps) ||
+            (c.kind == ColumnKind::date && family.typed_dates)) {
             b.c_type = SQL_C_TYPE_TIMESTAMP;
             b.width = sizeof(SQL_TIMESTAMP_STRUCT);
         }
@@ -129,6 +130,18 @@ bool BoundColumns::unbind(SQLHSTMT statement)
     SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(1)), 0);
     buffers_.clear();
     return false;
+}
+
+void BoundColumns::bind_as_text(SQLHSTMT statement, size_t column)
+{
+    Buffer text;
+    text.width = narrow_width;
+    text.data.resize(static_cast<size_t>(text.width) * block_rows);
+    text.indicators.resize(block_rows);
+    // Refused, the fields stay bound: slower, never wrong.
+    if (SQL_SUCCEEDED(SQLBindCol(statement, static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR, text.data.data(),
+                                 text.width, text.indicators.data())))
+        buffers_[column] = std::move(text);
 }
 
 SQLRETURN BoundColumns::fetch_alone(SQLHSTMT statement, size_t row)

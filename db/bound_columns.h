@@ -2,8 +2,9 @@
 // block of bound values faster than the same values asked for one by one, most of all MariaDB's.
 // Character columns are bound as the driver's 8-bit text where that is UTF-8 (an 8-bit driver's
 // bytes, or a wide driver's narrow text that the connection found to be UTF-8), else as UTF-16
-// text; every other column as 8-bit text: the digits of a number or a date need no wide
-// characters, and one that is no ASCII is read again in UTF-16. A value
+// text; dates and time stamps as their fields where the driver prints their text from the same
+// fields (DriverFamily); every other column as 8-bit text: the digits of a number or a date need
+// no wide characters, and one that is no ASCII is read again in UTF-16. A value
 // longer than its buffer is never taken cut: it is read again whole, positioned on its row, or,
 // where the driver cannot position within a block (SQLite's), fetched back alone on a static
 // cursor once the blocks are read. A driver that can do neither fails the result rather than cut it.
@@ -52,6 +53,12 @@ public:
     // Leaves blocks for single rows (the first time) and fetches row (from 0 of the result) alone,
     // for SQLGetData to read its values; SQLFetchScroll's code.
     SQLRETURN fetch_alone(SQLHSTMT statement, size_t row);
+
+    // Whether column (from 0) is bound as a date's or time stamp's fields.
+    bool fields(size_t column) const { return buffers_[column].stamp; }
+    // Binds column (from 0) as 8-bit text from the next fetch on: for fields that came NULL so often
+    // that reading each again alone costs more than the driver's text of them.
+    void bind_as_text(SQLHSTMT statement, size_t column);
 
     // The rows the last SQLFetch gave, and where each row stood (SQL_ROW_ERROR for a failed one).
     size_t rows() const { return fetched_; }

@@ -12,6 +12,7 @@
 #include "db/postgres_lost_dates.h"
 #include "db/sql_diagnostics.h"
 #include "db/sqlite_time_text.h"
+#include "db/stamp_fields.h"
 #include "db/value_text.h"
 #include "xll/text.h"
 
@@ -122,8 +123,9 @@ ColumnKind column_kind(SQLHDBC connection, SQLHSTMT statement, SQLUSMALLINT colu
     }
 }
 
-ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text)
+ColumnReader::ColumnReader(Calendar& calendar, const DriverText& driver_text, const DriverFamily& family)
     : calendar_(calendar), driver_text_(driver_text), engine_(driver_text.engine()),
+      stamp_stand_ins_(family.stamp_stand_ins), null_fields_may_be_dates_(family.null_fields_may_be_dates),
       today_(static_cast<long long>(std::time(nullptr)) / 86400), buffer_(buffer_units),
       bytes_buffer_(buffer_units)
 {
@@ -381,13 +383,16 @@ bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, con
         return true;
     }
     if (value.indicator == SQL_NULL_DATA) {
-        null_cell(kind, cell);
-        return true;
+        // A NULL of the fields may be a date the driver could not put in them: its text tells.
+        if (!value.stamp || !null_fields_may_be_dates_) {
+            null_cell(kind, cell);
+            return true;
+        }
     }
-    if (value.stamp) {
+    else if (value.stamp) {
         SQL_TIMESTAMP_STRUCT stamp;
         std::memcpy(&stamp, value.data, sizeof stamp);
-        if (auto m = stamp_moment(stamp, today_)) {
+        if (auto m = stamp_moment(stamp); m && !(stamp_stand_ins_ && stamp_may_stand_in(stamp, today_))) {
             cell = serial(*m, true);
             return true;
         }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "db/calendar.h"
+#include "db/driver_family.h"
 #include "db/driver_text.h"
 #include "db/fetched_rows.h"
 #include "db/odbc_api.h"
@@ -66,15 +67,15 @@ struct BoundValue {
 
 class ColumnReader {
 public:
-    ColumnReader(Calendar& calendar, const DriverText& driver_text);
+    ColumnReader(Calendar& calendar, const DriverText& driver_text, const DriverFamily& family);
 
     // Reads column (from 1) of the current row into cell. Failed reads throw the texts of
     // check_sql_result; a value no reader of its column takes shows as its text, in its own cell.
     void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell);
 
-    // The same for a value of row (from 0) of a fetched block. A value its buffer cut, or 8-bit
-    // text that is no ASCII from a driver whose 8-bit text is not UTF-8, is read again whole, as
-    // UTF-16, positioned on that row; where the driver cannot position there, the cell is left
+    // The same for a value of row (from 0) of a fetched block. A value its buffer cut, 8-bit text
+    // that is no ASCII from a driver whose 8-bit text is not UTF-8, or a date's fields that may not
+    // be its value (DriverFamily), is read again whole, as text, positioned on that row; where the driver cannot position there, the cell is left
     // alone and false says that the value is still to be read, by read() once its row is fetched
     // alone.
     bool read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
@@ -116,6 +117,9 @@ private:
     Calendar& calendar_;
     const DriverText& driver_text_;
     const DatabaseEngine engine_;
+    // What the driver's fields of a date or time stamp may hide (DriverFamily).
+    const bool stamp_stand_ins_;
+    const bool null_fields_may_be_dates_;
     // Days since 1970-01-01 in UTC when the reader was made, for psqlODBC's stand-ins.
     const long long today_;
     std::vector<XCHAR> buffer_;

@@ -27,6 +27,7 @@ DriverFamily postgresql()
     f.engine = DatabaseEngine::postgresql;
     f.check = XLL_T("SELECT 1");
     f.typed_time_stamps = true;
+    f.stamp_stand_ins = true;
     return f;
 }
 
@@ -39,6 +40,9 @@ DriverFamily mariadb()
     // Positioned within a block, its connector reads the block's first row, or nothing at all
     // once one value has been read so.
     f.positions_in_blocks = false;
+    f.typed_time_stamps = true;
+    f.typed_dates = true;
+    f.null_fields_may_be_dates = true;
     return f;
 }
 

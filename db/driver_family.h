@@ -50,10 +50,16 @@ struct DriverFamily {
     // value there, MariaDB's the block's first), fetched back alone on a static cursor once the
     // blocks are read.
     bool positions_in_blocks = true;
-    // Time stamps are bound as SQL_C_TYPE_TIMESTAMP: psqlODBC prints its text of a time stamp from
-    // the same fields (a fifth of its fetch), and its stand-ins for what it cannot read are known.
-    // Fields that may not be the value are read again as text, positioned (stamp_moment).
+    // Time stamps are bound as SQL_C_TYPE_TIMESTAMP, where the driver prints its text of one from
+    // the same fields (a fifth of psqlODBC's fetch, a third of MariaDB's connector's); dates too
+    // where it prints theirs (MariaDB's). Fields that may not be the value are read again as text
+    // (stamp_moment), and so are:
     bool typed_time_stamps = false;
+    bool typed_dates = false;
+    // psqlODBC's stand-ins for what it cannot read (stamp_may_stand_in);
+    bool stamp_stand_ins = false;
+    // and NULLs, where the driver hands a zero or impossible date as NULL fields (MariaDB's).
+    bool null_fields_may_be_dates = false;
 };
 
 // The family of the driver a connection string names, before connecting (for the failures of the

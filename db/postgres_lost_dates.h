@@ -7,11 +7,9 @@
 // any reading: psqlODBC gives 2000-01-01 for '2000-01-01 BC' in every C type.)
 #pragma once
 
-#include <optional>
 #include <string_view>
 
 #include "db/odbc_api.h"
-#include "db/timestamp_text.h"
 
 namespace db {
 
@@ -29,12 +27,12 @@ enum class LostDate {
 // What the value was, told by the driver's reading of it as a number.
 LostDate lost_date(double read_as_number);
 
-// psqlODBC's reading of a time stamp as SQL_C_TYPE_TIMESTAMP: the fields of the same reading its
-// text is printed from (an offset dropped, a year BC as a year below 1), but with no text where it
-// could not read the value. 'infinity' comes as 9999-12-31 23:59:59, and a year past 9999 as
-// midnight of the day the statement ran, in the driver's time zone: a day within two of today's
-// in UTC (today, days since 1970-01-01). The moment the fields are, where they can only be the
-// value's own and the worksheet's dates reach it; nullopt where the driver's text must tell.
-std::optional<Moment> stamp_moment(const SQL_TIMESTAMP_STRUCT& stamp, long long today);
+// psqlODBC's reading of a time stamp as SQL_C_TYPE_TIMESTAMP gives the fields of the same reading
+// its text is printed from (an offset dropped, a year BC as a year below 1), but with no text where
+// it could not read the value: 'infinity' comes as 9999-12-31 23:59:59, and a year past 9999 as
+// midnight of the day the statement ran, in the driver's time zone. Whether the fields are one of
+// these: that second, or midnight of a day within two of today's in UTC (today, days since
+// 1970-01-01).
+bool stamp_may_stand_in(const SQL_TIMESTAMP_STRUCT& stamp, long long today);
 
 } // namespace db

@@ -1,0 +1,61 @@
+// What only MariaDB's connector shows: its dates and time stamps read as the fields it prints their
+// text from.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+
+#include "databases.h"
+#include "db/calendar.h"
+#include "db/statement_run.h"
+#include "db_test.h"
+
+using namespace test;
+using xll::OPER12;
+
+namespace {
+
+// In blocks, dates and time stamps are read as the connector's fields. It hands a zero or
+// impossible date as NULL fields, so a NULL is read again as text, its row fetched back alone; a
+// column where that happens to many values of a block is bound as text from the next block on.
+// Value by value (a BIT column keeps a result off blocks) every value is read as its text. Both
+// readings of the same values, those of every case among them, are the same cells to the last bit.
+TEST(Mariadb, DateFieldsAndTheConnectorsTextGiveTheSameCells)
+{
+    ZORVANE_REQUIRE_DATABASE(MariaDb);
+    const std::string cs = MariaDb::fresh_connection_string();
+    ASSERT_TRUE(executed(cs, "CREATE TABLE t (k INT, d DATE, ts DATETIME(6), sparse DATETIME, dense DATE, b BIT(1))"));
+    ASSERT_TRUE(executed(
+        cs, "SET STATEMENT sql_mode='ALLOW_INVALID_DATES' FOR INSERT INTO t "
+            "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM n WHERE k < 2000) SELECT k, "
+            "CASE WHEN k % 7 = 0 THEN NULL WHEN k % 11 = 0 THEN '0000-00-00' WHEN k % 13 = 0 THEN '2020-02-30' "
+            "WHEN k % 17 = 0 THEN '1899-12-31' WHEN k % 19 = 0 THEN CURDATE() "
+            "ELSE DATE '1900-01-01' + INTERVAL k * 37 DAY END, "
+            "CASE WHEN k % 23 = 0 THEN NULL WHEN k % 29 = 0 THEN '0000-00-00 00:00:00' "
+            "WHEN k % 31 = 0 THEN '2020-00-00 12:00:00' WHEN k % 37 = 0 THEN '9999-12-31 23:59:59.999999' "
+            "ELSE TIMESTAMP '1890-01-01 00:00:00' + INTERVAL k * 5123456789012 MICROSECOND END, "
+            "CASE WHEN k % 50 = 0 THEN NULL ELSE TIMESTAMP '2014-03-05 13:45:10' + INTERVAL k MINUTE END, "
+            "CASE WHEN k IN (5, 1500) THEN '0000-00-00' WHEN k % 3 = 0 THEN CURDATE() - INTERVAL k DAY END, "
+            "1 FROM n"));
+    db::SerialCalendar dates;
+    const OPER12 fields =
+        test::run_query(u(cs), u("SELECT k, d, ts, sparse, dense FROM t ORDER BY k"), false, dates).value;
+    const OPER12 text =
+        test::run_query(u(cs), u("SELECT k, d, ts, sparse, dense, b FROM t ORDER BY k"), false, dates).value;
+    ASSERT_EQ(fields.rows(), 2000u) << show(fields);
+    ASSERT_EQ(text.rows(), 2000u) << show(text);
+    EXPECT_EQ(show(fields(4, 4)), "0000-00-00");
+    EXPECT_EQ(show(fields(1499, 4)), "0000-00-00"); // once the column is read as text
+    for (size_t r = 0; r < fields.rows(); ++r)
+        for (size_t c = 1; c < 5; ++c) {
+            const auto &a = fields(r, c), &b = text(r, c);
+            ASSERT_EQ(a.type(), b.type()) << r << "," << c << ": " << show(a) << " / " << show(b);
+            if (a.type() == xltypeNum)
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(a.val.num), std::bit_cast<std::uint64_t>(b.val.num))
+                    << r << "," << c << ": " << show(a) << " / " << show(b);
+            else
+                ASSERT_EQ(show(a), show(b)) << r << "," << c;
+        }
+}
+
+} // namespace
