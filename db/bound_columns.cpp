@@ -1,5 +1,7 @@
 #include "db/bound_columns.h"
 
+#include <cstring>
+
 namespace db {
 
 namespace {
@@ -132,16 +134,36 @@ bool BoundColumns::unbind(SQLHSTMT statement)
     return false;
 }
 
-void BoundColumns::bind_as_text(SQLHSTMT statement, size_t column)
+SQLRETURN BoundColumns::refetch_doubtful_fields(SQLHSTMT statement, size_t first_row)
 {
-    Buffer text;
-    text.width = narrow_width;
-    text.data.resize(static_cast<size_t>(text.width) * block_rows);
-    text.indicators.resize(block_rows);
-    // Refused, the fields stay bound: slower, never wrong.
-    if (SQL_SUCCEEDED(SQLBindCol(statement, static_cast<SQLUSMALLINT>(column + 1), SQL_C_CHAR, text.data.data(),
-                                 text.width, text.indicators.data())))
-        buffers_[column] = std::move(text);
+    bool rebound = false;
+    for (size_t j = 0; j < buffers_.size(); ++j) {
+        Buffer& b = buffers_[j];
+        if (!b.stamp)
+            continue;
+        bool doubtful = false;
+        for (size_t r = 0; r < fetched_ && !doubtful; ++r) {
+            SQL_TIMESTAMP_STRUCT t;
+            std::memcpy(&t, b.data.data() + r * static_cast<size_t>(b.width), sizeof t);
+            // What stamp_moment() refuses, as MariaDB's fields can be: the rest of the block is
+            // not worth reading as fields.
+            doubtful = b.indicators[r] == SQL_NULL_DATA || t.month == 0 || t.day == 0 || t.year < 1900;
+        }
+        if (!doubtful)
+            continue;
+        Buffer text;
+        text.width = narrow_width;
+        text.data.resize(static_cast<size_t>(text.width) * block_rows);
+        text.indicators.resize(block_rows);
+        // Refused, the fields stay bound, and each doubtful value is read again alone: slower,
+        // never wrong.
+        if (SQL_SUCCEEDED(SQLBindCol(statement, static_cast<SQLUSMALLINT>(j + 1), SQL_C_CHAR, text.data.data(),
+                                     text.width, text.indicators.data()))) {
+            b = std::move(text);
+            rebound = true;
+        }
+    }
+    return rebound ? SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, static_cast<SQLLEN>(first_row + 1)) : SQL_SUCCESS;
 }
 
 SQLRETURN BoundColumns::fetch_alone(SQLHSTMT statement, size_t row)

@@ -54,11 +54,13 @@ public:
     // for SQLGetData to read its values; SQLFetchScroll's code.
     SQLRETURN fetch_alone(SQLHSTMT statement, size_t row);
 
-    // Whether column (from 0) is bound as a date's or time stamp's fields.
-    bool fields(size_t column) const { return buffers_[column].stamp; }
-    // Binds column (from 0) as 8-bit text from the next fetch on: for fields that came NULL so often
-    // that reading each again alone costs more than the driver's text of them.
-    void bind_as_text(SQLHSTMT statement, size_t column);
+    // For a driver that hands a zero or impossible date as NULL fields (MariaDB's), after a fetch:
+    // columns of fields where a value of the block may not be what its fields say (NULL, a month or
+    // day 0), or is no date number (a year before 1900), are bound as 8-bit text from then on, and
+    // the block, whose first row is first_row (from 0 of the result), is fetched again. Each value
+    // fetched back alone would cost the connector a walk from the result's start. SQL_SUCCESS where
+    // nothing was to do, else SQLFetchScroll's code.
+    SQLRETURN refetch_doubtful_fields(SQLHSTMT statement, size_t first_row);
 
     // The rows the last SQLFetch gave, and where each row stood (SQL_ROW_ERROR for a failed one).
     size_t rows() const { return fetched_; }

@@ -82,23 +82,6 @@ bool worth_giving_back(size_t rows, SQLSMALLINT columns)
     return rows * static_cast<size_t>(std::max<SQLSMALLINT>(columns, 1)) >= values_worth_giving_back;
 }
 
-// Fields that came NULL (MariaDB's zero dates among them) or out of range are read again once the
-// blocks are done, each row fetched back alone: cheap for a few, dearer than the driver's text for a
-// column where they are many. Such a column of the last block (its values from later_before on in
-// later) is read as text from the next block on.
-void read_fields_as_text(BoundColumns& bound, SQLHSTMT statement,
-                         const std::vector<std::pair<size_t, SQLUSMALLINT>>& later, size_t later_before, size_t block)
-{
-    std::vector<size_t> deferred;
-    for (size_t i = later_before; i < later.size(); ++i) {
-        const size_t j = later[i].second - 1u;
-        if (deferred.size() <= j)
-            deferred.resize(j + 1);
-        if (++deferred[j] == block / 8 + 1 && bound.fields(j))
-            bound.bind_as_text(statement, j);
-    }
-}
-
 double milliseconds_since(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -201,8 +184,13 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                 // records are the statement's.
                 if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO)
                     check_sql_diagnostics(rc, stmt, SQL_NULL_HDBC, connection.text());
+                if (blocks && connection.family().null_fields_may_be_dates) {
+                    rc = bound.refetch_doubtful_fields(stmt.get(), fetched);
+                    if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) // the buffers hold the last fetch no more
+                        check_sql_diagnostics(rc == SQL_NO_DATA ? SQL_ERROR : rc, stmt, SQL_NULL_HDBC,
+                                              connection.text());
+                }
                 const size_t block = blocks ? bound.rows() : 1;
-                const size_t later_before = later.size();
                 for (size_t r = 0; r < block; ++r) {
                     if (blocks && bound.row_failed(r))
                         check_sql_diagnostics(SQL_ERROR, stmt, SQL_NULL_HDBC, connection.text());
@@ -220,8 +208,6 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                     if (++fetched % rows_between_headroom_checks == 0)
                         ensure_driver_headroom();
                 }
-                if (blocks && later.size() - later_before > block / 8)
-                    read_fields_as_text(bound, stmt.get(), later, later_before, block);
                 if (run)
                     run->rows.store(fetched);
             }
