@@ -36,9 +36,10 @@ REPEAT = int(os.environ.get("REPEAT", "5"))
 PYTHON = "/usr/bin/python3"  # Debian's python3-pyodbc belongs to the system interpreter
 PEER = os.path.join(HERE, "pyodbc_fetchall.py")
 FLOOR_MODES = ["cell-wide", "cell-narrow", "bound-64", "bound-512", "bound-64-narrow", "bound-512-narrow",
-               "bound-64-narrow-typed", "bound-512-narrow-typed"]
+               "bound-64-narrow-typed", "bound-512-narrow-typed", "bound-512-narrow-typed-dates"]
 # The fastest loops again on a second thread, while the first waits: as the add-in's fetch runs.
-WORKER_MODES = ["bound-64-narrow-worker", "bound-512-narrow-worker", "bound-512-narrow-typed-worker"]
+WORKER_MODES = ["bound-64-narrow-worker", "bound-512-narrow-worker", "bound-512-narrow-typed-worker",
+                "bound-512-narrow-typed-dates-worker"]
 
 
 def rounds(cmds):

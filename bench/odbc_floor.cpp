@@ -10,7 +10,8 @@
 //   bound-N      columns bound to arrays of N rows (as cell-narrow), one SQLFetch per N rows
 // A bound mode with "-narrow" binds character columns as 8-bit text too, read as the UTF-8 the
 // drivers here hand (MariaDB's connector opens a converter for every UTF-16 value); with "-typed",
-// time stamps as SQL_C_TYPE_TIMESTAMP (psqlODBC prints its text from the same fields).
+// time stamps as SQL_C_TYPE_TIMESTAMP (psqlODBC and MariaDB's connector print their text from the
+// same fields), and with "-typed-dates" dates too (MariaDB's connector prints theirs as well).
 // Every loop makes a date's text or fields into its date number, as a cell must hold it.
 // A mode ending in "-worker" runs the same loop on a second thread while the first waits for it, as
 // the add-in's fetch runs beside the spreadsheet's thread: a process with threads pays for its
@@ -112,7 +113,7 @@ void check(SQLRETURN rc, const char* what)
 }
 
 struct Column {
-    bool stamp = false; // a time stamp bound as its fields
+    bool stamp = false; // a time stamp (or date) bound as its fields
     bool wide = false;
     bool utf8 = false; // a character column bound as 8-bit text
     SQLLEN width = 0; // bytes of one bound value
@@ -127,7 +128,7 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N[-narrow][-typed][-worker]|none\n");
+        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N[-narrow][-typed[-dates]][-worker]|none\n");
         return 2;
     }
     std::string mode = argv[3];
@@ -161,6 +162,7 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
     const size_t block = mode.rfind("bound-", 0) == 0 ? std::strtoul(mode.c_str() + 6, nullptr, 10) : 1;
     const bool narrow_text = block > 1 && mode.find("-narrow") != std::string::npos;
     const bool typed_stamps = block > 1 && mode.find("-typed") != std::string::npos;
+    const bool typed_dates = typed_stamps && mode.find("-dates") != std::string::npos;
     if (block > 1)
         SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(block), 0);
     SQLULEN fetched_rows = 0;
@@ -176,7 +178,7 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
         SQLDescribeCol(stmt, static_cast<SQLUSMALLINT>(j + 1), nullptr, 0, nullptr, &type, &size, &decimals,
                        &nullable);
         Column& c = columns[j];
-        c.stamp = typed_stamps && type == SQL_TYPE_TIMESTAMP;
+        c.stamp = (typed_stamps && type == SQL_TYPE_TIMESTAMP) || (typed_dates && type == SQL_TYPE_DATE);
         c.utf8 = narrow_text && character_type(type);
         c.wide = !c.utf8 && (mode == "cell-wide" || character_type(type));
         const SQLULEN characters = std::min<SQLULEN>(size ? size : 255, 255);
