@@ -14,6 +14,7 @@
 #include "db/driver_text.h"
 #include "db/fetched_rows.h"
 #include "db/odbc_api.h"
+#include "db/postgres_lost_dates.h"
 #include "db/timestamp_text.h"
 #include "xll/oper.h"
 
@@ -120,8 +121,8 @@ private:
     // What the driver's fields of a date or time stamp may hide (DriverFamily).
     const bool stamp_stand_ins_;
     const bool null_fields_may_be_dates_;
-    // Days since 1970-01-01 in UTC when the reader was made, for psqlODBC's stand-ins.
-    const long long today_;
+    // The days around the one the reader was made on, for psqlODBC's stand-ins.
+    const StandInDays today_;
     std::vector<XCHAR> buffer_;
     std::vector<char> bytes_buffer_;
     xll::xstring text_, decoded_;

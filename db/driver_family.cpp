@@ -27,6 +27,7 @@ DriverFamily postgresql()
     f.engine = DatabaseEngine::postgresql;
     f.check = XLL_T("SELECT 1");
     f.typed_time_stamps = true;
+    f.typed_dates = true;
     f.stamp_stand_ins = true;
     return f;
 }

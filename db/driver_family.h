@@ -50,10 +50,9 @@ struct DriverFamily {
     // value there, MariaDB's the block's first), fetched back alone on a static cursor once the
     // blocks are read.
     bool positions_in_blocks = true;
-    // Time stamps are bound as SQL_C_TYPE_TIMESTAMP, where the driver prints its text of one from
-    // the same fields (a fifth of psqlODBC's fetch, a third of MariaDB's connector's); dates too
-    // where it prints theirs (MariaDB's). Fields that may not be the value are read again as text
-    // (stamp_moment), and so are:
+    // Dates and time stamps are bound as SQL_C_TYPE_TIMESTAMP where the driver prints their text
+    // from the same fields (a fifth of psqlODBC's fetch, a third of MariaDB's connector's). Fields
+    // that may not be the value are read again as text (stamp_moment), and so are:
     bool typed_time_stamps = false;
     bool typed_dates = false;
     // psqlODBC's stand-ins for what it cannot read (stamp_may_stand_in);

@@ -7,7 +7,9 @@
 // any reading: psqlODBC gives 2000-01-01 for '2000-01-01 BC' in every C type.)
 #pragma once
 
+#include <array>
 #include <string_view>
+#include <utility>
 
 #include "db/odbc_api.h"
 
@@ -27,12 +29,24 @@ enum class LostDate {
 // What the value was, told by the driver's reading of it as a number.
 LostDate lost_date(double read_as_number);
 
-// psqlODBC's reading of a time stamp as SQL_C_TYPE_TIMESTAMP gives the fields of the same reading
-// its text is printed from (an offset dropped, a year BC as a year below 1), but with no text where
-// it could not read the value: 'infinity' comes as 9999-12-31 23:59:59, and a year past 9999 as
-// midnight of the day the statement ran, in the driver's time zone. Whether the fields are one of
-// these: that second, or midnight of a day within two of today's in UTC (today, days since
-// 1970-01-01).
-bool stamp_may_stand_in(const SQL_TIMESTAMP_STRUCT& stamp, long long today);
+// The month and day of each day within two of today's (today: days since 1970-01-01, in UTC):
+// psqlODBC's day "today" is the statement's, in the driver's own time zone.
+class StandInDays {
+public:
+    explicit StandInDays(long long today);
+    bool holds(int month, int day) const;
+
+private:
+    std::array<std::pair<int, int>, 5> month_days_{};
+};
+
+// psqlODBC's reading of a date or time stamp as SQL_C_TYPE_TIMESTAMP gives the fields of the same
+// reading its text is printed from (an offset dropped, a year BC as a year below 1), but with no
+// text where it could not read the value. A time stamp's 'infinity' comes as 9999-12-31 23:59:59,
+// its year past 9999 as midnight of the day the statement ran; a date's 'infinity' and
+// '-infinity' as that day, and its year past 9999 as the first four digits of the year on that
+// day's month and day (19999-01-01 as 1999-12-09, read on 9 December). Whether the fields may be
+// one of these: that second, or midnight on a month and day within two of today's, of any year.
+bool stamp_may_stand_in(const SQL_TIMESTAMP_STRUCT& stamp, const StandInDays& today);
 
 } // namespace db

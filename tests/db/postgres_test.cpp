@@ -78,40 +78,41 @@ TEST_F(Postgres, NonFiniteNumbersAreNumErrorsInTheirOwnCells)
 
 // The driver reads through a cursor, a hundred rows a round trip: the row that divides by zero
 // fails the fetch of its round, after rows have already arrived. The failure is the result.
-// Where a result comes in blocks, psqlODBC's time stamps are read as its fields; value by value (a
-// column of unknown size keeps a result off blocks), as its text. Both readings of the same values,
-// from every year the worksheet shows and the ones it does not, the driver's stand-ins for what it
-// cannot read among them, are the same cells to the last bit.
-TEST_F(Postgres, TimeStampFieldsAndTheDriversTextGiveTheSameCells)
+// Where a result comes in blocks, psqlODBC's dates and time stamps are read as its fields; value by
+// value (a column of unknown size keeps a result off blocks), as its text. Both readings of the same
+// values, from every year the worksheet shows and the ones it does not, the driver's stand-ins for
+// what it cannot read among them, are the same cells to the last bit.
+TEST_F(Postgres, DateAndTimeStampFieldsAndTheDriversTextGiveTheSameCells)
 {
     auto cs = u(PostgresDb::fresh_connection_string());
     db::SerialCalendar dates; // the add-in's own date numbers, finer than the stand-in's
     const std::string stamps =
-        "SELECT k, x::timestamp AS ts FROM (VALUES (1, 'infinity'), (2, '-infinity'), (3, '2000-01-01 12:00 BC'), "
-        "(4, '12345-06-07 01:02:03'), (5, CURRENT_DATE::text), (6, (CURRENT_DATE + 1)::text || ' 12:00'), "
-        "(7, (CURRENT_DATE - 1)::text), (8, '9999-12-31 23:59:59'), (9, '9999-12-31 23:59:59.999999'), "
-        "(10, '1899-12-31 23:59:59.999999'), (11, '1900-01-01'), (12, '1900-02-28 23:59:59.5'), "
-        "(13, '2000-02-29 12:00:00.000001'), (14, NULL)) AS v(k, x) UNION ALL "
-        "SELECT 100 + g, TIMESTAMP '1890-01-01' + (g::bigint * 51234567890123 % 255000000000000000) * "
-        "INTERVAL '1 microsecond' FROM generate_series(1, 3000) AS g";
-    const OPER12 fields = test::run_query(cs, u("SELECT ts FROM (" + stamps + ") AS s ORDER BY k"), false, dates).value;
+        "SELECT k, x::timestamp AS ts, x::timestamp::date AS d FROM (VALUES (1, 'infinity'), (2, '-infinity'), "
+        "(3, '2000-01-01 12:00 BC'), (4, '12345-06-07 01:02:03'), (5, CURRENT_DATE::text), "
+        "(6, (CURRENT_DATE + 1)::text || ' 12:00'), (7, (CURRENT_DATE - 1)::text), (8, '9999-12-31 23:59:59'), "
+        "(9, '9999-12-31 23:59:59.999999'), (10, '1899-12-31 23:59:59.999999'), (11, '1900-01-01'), "
+        "(12, '1900-02-28 23:59:59.5'), (13, '2000-02-29 12:00:00.000001'), (14, NULL), (15, '19999-01-01'), "
+        "(16, '99999-12-31'), (17, (CURRENT_DATE - INTERVAL '30 years')::date::text)) AS v(k, x) UNION ALL "
+        "SELECT 100 + g, t, t::date FROM (SELECT g, TIMESTAMP '1890-01-01' + (g::bigint * 51234567890123 % "
+        "255000000000000000) * INTERVAL '1 microsecond' AS t FROM generate_series(1, 3000) AS g) AS s";
+    const OPER12 fields =
+        test::run_query(cs, u("SELECT ts, d FROM (" + stamps + ") AS s ORDER BY k"), false, dates).value;
     const OPER12 text =
-        test::run_query(cs, u("SELECT ts, ''::text FROM (" + stamps + ") AS s ORDER BY k"), false, dates).value;
-    ASSERT_EQ(fields.rows(), 3014u) << show(fields);
-    ASSERT_EQ(text.rows(), 3014u) << show(text);
-    for (size_t r = 0; r < fields.rows(); ++r) {
-        const auto &a = fields(r, 0), &b = text(r, 0);
-        ASSERT_EQ(a.type(), b.type()) << r << ": " << show(a) << " / " << show(b);
-        if (a.type() == xltypeNum)
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(a.val.num), std::bit_cast<std::uint64_t>(b.val.num))
-                << r << ": " << show(a) << " / " << show(b);
-        else
-            ASSERT_EQ(show(a), show(b)) << r;
-    }
+        test::run_query(cs, u("SELECT ts, d, ''::text FROM (" + stamps + ") AS s ORDER BY k"), false, dates).value;
+    ASSERT_EQ(fields.rows(), 3017u) << show(fields);
+    ASSERT_EQ(text.rows(), 3017u) << show(text);
+    for (size_t r = 0; r < fields.rows(); ++r)
+        for (size_t c = 0; c < 2; ++c) {
+            const auto &a = fields(r, c), &b = text(r, c);
+            ASSERT_EQ(a.type(), b.type()) << r << "," << c << ": " << show(a) << " / " << show(b);
+            if (a.type() == xltypeNum)
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(a.val.num), std::bit_cast<std::uint64_t>(b.val.num))
+                    << r << "," << c << ": " << show(a) << " / " << show(b);
+            else
+                ASSERT_EQ(show(a), show(b)) << r << "," << c;
+        }
 }
 
-// psqlODBC sets the process's LC_CTYPE from the environment on every connect. SQLite's 8-bit
-// driver is then still handed its text as the bytes it is: written, stored and read back as itself.
 TEST_F(Postgres, ItsConnectLeavesAnEightBitDriversTextAsItIs)
 {
     setenv("LC_ALL", "C.UTF-8", 1);
