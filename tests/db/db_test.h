@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <string>
 
 #include "db/calendar.h"
@@ -32,6 +34,24 @@ inline std::string show(const XLOPER12& x)
     case xltypeMulti: return "<array " + std::to_string(v.rows()) + "x" + std::to_string(v.columns()) + ">";
     default: return "<type " + std::to_string(v.type()) + ">";
     }
+}
+
+// Two readings of the same values, cell by cell in the first columns: the same types, numbers equal
+// to the last bit, anything else shown alike.
+inline ::testing::AssertionResult same_cells(const xll::OPER12& a, const xll::OPER12& b, size_t columns)
+{
+    if (a.rows() != b.rows())
+        return ::testing::AssertionFailure() << a.rows() << " rows / " << b.rows();
+    for (size_t r = 0; r < a.rows(); ++r)
+        for (size_t c = 0; c < columns; ++c) {
+            const auto &x = a(r, c), &y = b(r, c);
+            const bool same = x.type() == y.type() &&
+                              (x.type() == xltypeNum ? std::bit_cast<std::uint64_t>(x.val.num) == std::bit_cast<std::uint64_t>(y.val.num)
+                                                     : show(x) == show(y));
+            if (!same)
+                return ::testing::AssertionFailure() << r << "," << c << ": " << show(x) << " / " << show(y);
+        }
+    return ::testing::AssertionSuccess();
 }
 
 inline bool is_na(const XLOPER12& x) { return xll::base_type(x.xltype) == xltypeErr && x.val.err == xlerrNA; }
