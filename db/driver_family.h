@@ -57,7 +57,8 @@ struct DriverFamily {
     bool typed_dates = false;
     // psqlODBC's stand-ins for what it cannot read (stamp_may_stand_in);
     bool stamp_stand_ins = false;
-    // and NULLs, where the driver hands a zero or impossible date as NULL fields (MariaDB's).
+    // and, where the driver hands a zero or impossible date as NULL fields (MariaDB's), a column
+    // whose block holds a NULL, from that block on (BoundColumns::refetch_doubtful_fields).
     bool null_fields_may_be_dates = false;
 };
 
