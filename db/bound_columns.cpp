@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "db/stamp_fields.h"
+
 namespace db {
 
 namespace {
@@ -145,9 +147,7 @@ SQLRETURN BoundColumns::refetch_doubtful_fields(SQLHSTMT statement, size_t first
         for (size_t r = 0; r < fetched_ && !doubtful; ++r) {
             SQL_TIMESTAMP_STRUCT t;
             std::memcpy(&t, b.data.data() + r * static_cast<size_t>(b.width), sizeof t);
-            // What stamp_moment() refuses, as MariaDB's fields can be: the rest of the block is
-            // not worth reading as fields.
-            doubtful = b.indicators[r] == SQL_NULL_DATA || t.month == 0 || t.day == 0 || t.year < 1900;
+            doubtful = b.indicators[r] == SQL_NULL_DATA || !stamp_moment(t);
         }
         if (!doubtful)
             continue;

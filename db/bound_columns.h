@@ -55,11 +55,11 @@ public:
     SQLRETURN fetch_alone(SQLHSTMT statement, size_t row);
 
     // For a driver that hands a zero or impossible date as NULL fields (MariaDB's), after a fetch:
-    // columns of fields where a value of the block may not be what its fields say (NULL, a month or
-    // day 0), or is no date number (a year before 1900), are bound as 8-bit text from then on, and
-    // the block, whose first row is first_row (from 0 of the result), is fetched again. Each value
-    // fetched back alone would cost the connector a walk from the result's start. SQL_SUCCESS where
-    // nothing was to do, else SQLFetchScroll's code.
+    // columns of fields where a value of the block may not be what its fields say (NULL), or is no
+    // date number (stamp_moment refuses it: a month or day 0, a year before 1900), are bound as
+    // 8-bit text from then on, and the block, whose first row is first_row (from 0 of the result),
+    // is fetched again. Each value fetched back alone would cost the connector a walk from the
+    // result's start. SQL_SUCCESS where nothing was to do, else SQLFetchScroll's code.
     SQLRETURN refetch_doubtful_fields(SQLHSTMT statement, size_t first_row);
 
     // The rows the last SQLFetch gave, and where each row stood (SQL_ROW_ERROR for a failed one).

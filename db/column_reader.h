@@ -76,9 +76,9 @@ public:
 
     // The same for a value of row (from 0) of a fetched block. A value its buffer cut, 8-bit text
     // that is no ASCII from a driver whose 8-bit text is not UTF-8, or a date's fields that may not
-    // be its value (DriverFamily), is read again whole, as text, positioned on that row; where the driver cannot position there, the cell is left
-    // alone and false says that the value is still to be read, by read() once its row is fetched
-    // alone.
+    // be its value (DriverFamily), is read again whole, as text, positioned on that row; where the
+    // driver cannot position there, the cell is left alone and false says that the value is still
+    // to be read, by read() once its row is fetched alone.
     bool read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
               FetchedCell& cell, bool positions);
 

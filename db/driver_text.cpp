@@ -1,6 +1,7 @@
 #include "db/driver_text.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "db/odbc_handles.h"
@@ -25,35 +26,26 @@ xll::xstring DriverText::outgoing(xll::xstring_view text) const
 
 void DriverText::decode_bytes(std::string_view bytes, xll::xstring& out, bool cut)
 {
-    // ASCII, nearly every value, widens unit for unit in the one pass that finds it is ASCII.
+    // n bytes of UTF-8 make at most n units.
     out.resize(bytes.size());
-    XCHAR* o = out.data();
-    size_t ascii = 0;
-    while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80) {
-        o[ascii] = static_cast<XCHAR>(bytes[ascii]);
-        ++ascii;
-    }
-    if (ascii == bytes.size())
-        return;
-    std::string_view utf8 = bytes;
-    // The ASCII start is well-formed on its own: only the rest needs reading.
-    bool valid = xll::is_valid_utf8(utf8.substr(ascii));
-    if (cut && !valid) {
+    std::optional<size_t> units = xll::well_formed_utf8_into(bytes, out.data(), out.size());
+    if (!units && cut) {
         // The cut may have fallen inside a character: drop that partial tail.
+        std::string_view utf8 = bytes;
         for (size_t k = 1; k <= 3 && k <= utf8.size(); ++k)
             if ((static_cast<unsigned char>(utf8[utf8.size() - k]) & 0xC0) == 0xC0) {
                 utf8 = utf8.substr(0, utf8.size() - k);
                 break;
             }
-        valid = xll::is_valid_utf8(utf8.substr(std::min(ascii, utf8.size())));
+        units = xll::well_formed_utf8_into(utf8, out.data(), out.size());
     }
-    if (valid) {
-        xll::utf8_to_xstring(utf8, out);
+    if (units) {
+        out.resize(*units);
         return;
     }
     // Bytes that are not UTF-8 at all: one character per byte, as Latin-1 reads them.
-    for (size_t i = ascii; i < bytes.size(); ++i)
-        o[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<XCHAR>(static_cast<unsigned char>(bytes[i]));
 }
 
 DriverText DriverText::probe(SQLHDBC connection, DatabaseEngine engine)
