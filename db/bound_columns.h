@@ -66,13 +66,11 @@ public:
     size_t rows() const { return fetched_; }
     bool row_failed(size_t row) const { return statuses_[row] == SQL_ROW_ERROR; }
 
-    // The value of column (from 0) in row (from 0) of the block; asked once for every cell.
-    BoundValue value(size_t column, size_t row) const
+    // The values of column (from 0) in the block.
+    BoundColumn column(size_t column) const
     {
         const Buffer& b = buffers_[column];
-        if (b.width == 0)
-            return {};
-        return {b.data.data() + row * static_cast<size_t>(b.width), b.indicators[row], b.width, b.wide, b.stamp};
+        return {b.data.data(), b.indicators.data(), b.width, b.wide, b.stamp};
     }
 
 private:

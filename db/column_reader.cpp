@@ -420,10 +420,60 @@ bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, con
     return true;
 }
 
+void ColumnReader::read_block(SQLHSTMT statement, SQLUSMALLINT column, const BoundColumn& values, ColumnKind kind,
+                              FetchedCell* const* cells, size_t count, bool positions, size_t first_row,
+                              std::vector<std::pair<size_t, SQLUSMALLINT>>& later)
+{
+    // The values that make up most of a large result are taken here, in one loop a column: a
+    // number's 8-bit digits, UTF-8 text within its buffer, a date's fields. Whatever else a
+    // value is (NULL, cut by its buffer, a text that is no number, fields that may not be the
+    // date) it takes read(), which gives any of these values the same cell.
+    enum class Road { any, digits, utf8, fields };
+    Road road = Road::any;
+    if (values.width == 0 || values.wide)
+        road = Road::any;
+    else if (values.stamp)
+        road = Road::fields;
+    else if (kind == ColumnKind::number)
+        road = Road::digits;
+    else if (kind == ColumnKind::text && driver_text_.narrow_is_utf8())
+        road = Road::utf8;
+    const size_t j = column - 1u;
+    for (size_t r = 0; r < count; ++r) {
+        FetchedCell& cell = cells[r][j];
+        if (road != Road::any) {
+            const SQLLEN indicator = values.indicators[r];
+            const char* data = values.data + r * static_cast<size_t>(values.width);
+            const bool whole = indicator >= 0 && indicator < values.width;
+            if (road == Road::digits && whole) {
+                if (auto v = decimal_number(std::string_view(data, static_cast<size_t>(indicator)));
+                    v && std::isfinite(*v)) {
+                    cell = *v;
+                    continue;
+                }
+            }
+            else if (road == Road::utf8 && whole) {
+                if (cell.assign_utf8(std::string_view(data, static_cast<size_t>(indicator))))
+                    continue;
+            }
+            else if (road == Road::fields && indicator >= 0) {
+                SQL_TIMESTAMP_STRUCT stamp;
+                std::memcpy(&stamp, data, sizeof stamp);
+                if (auto m = stamp_moment(stamp); m && !(stamp_stand_ins_ && stamp_may_stand_in(stamp, today_))) {
+                    cell = serial(*m, true);
+                    continue;
+                }
+            }
+        }
+        if (!read(statement, column, r, values.at(r), kind, cell, positions))
+            later.emplace_back(first_row + r, column);
+    }
+}
+
 void ColumnReader::null_cell(ColumnKind kind, FetchedCell& cell)
 {
     if (kind == ColumnKind::text)
-        cell = xll::xstring_view();
+        cell.assign_utf8({}); // an empty text, made as every fetched text is
     else
         cell = xlerr::NA;
 }

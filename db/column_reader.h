@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "db/calendar.h"
@@ -66,6 +67,22 @@ struct BoundValue {
     bool stamp = false;   // an SQL_TIMESTAMP_STRUCT, not text
 };
 
+// A bound column's values in a fetched block, row after row.
+struct BoundColumn {
+    const char* data = nullptr; // null for a column with no buffer (binary)
+    const SQLLEN* indicators = nullptr;
+    SQLLEN width = 0; // bytes of one row's value, its terminator included
+    bool wide = false;
+    bool stamp = false;
+
+    BoundValue at(size_t row) const
+    {
+        if (width == 0)
+            return {};
+        return {data + row * static_cast<size_t>(width), indicators[row], width, wide, stamp};
+    }
+};
+
 class ColumnReader {
 public:
     ColumnReader(Calendar& calendar, const DriverText& driver_text, const DriverFamily& family);
@@ -81,6 +98,13 @@ public:
     // to be read, by read() once its row is fetched alone.
     bool read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
               FetchedCell& cell, bool positions);
+
+    // Reads column (from 1) of a block's count rows, cells[r] being row r's cells, as read() would
+    // value by value; the rows whose value is still to be read are added to later, numbered from
+    // first_row.
+    void read_block(SQLHSTMT statement, SQLUSMALLINT column, const BoundColumn& values, ColumnKind kind,
+                    FetchedCell* const* cells, size_t count, bool positions, size_t first_row,
+                    std::vector<std::pair<size_t, SQLUSMALLINT>>& later);
 
 private:
     // Reads the whole value as the driver's text, at most what a cell can show of it; false for

@@ -173,6 +173,7 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
             // Values a block cut where the driver cannot position on their rows: read once the
             // blocks are done, each row fetched back alone. Row (from 0 of the result), column.
             std::vector<std::pair<size_t, SQLUSMALLINT>> later;
+            std::vector<FetchedCell*> row_cells; // of the block being read
             for (;;) {
                 if (run)
                     run->throw_if_stopped();
@@ -190,27 +191,34 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                         check_sql_diagnostics(rc == SQL_NO_DATA ? SQL_ERROR : rc, stmt, SQL_NULL_HDBC,
                                               connection.text());
                 }
-                const size_t block = blocks ? bound.rows() : 1;
-                for (size_t r = 0; r < block; ++r) {
-                    if (blocks && bound.row_failed(r))
-                        check_sql_diagnostics(SQL_ERROR, stmt, SQL_NULL_HDBC, connection.text());
-                    FetchedCell* cells = rows.row(fetched + offset);
-                    for (size_t j = 0; j < n; ++j) {
-                        const auto column = static_cast<SQLUSMALLINT>(j + 1);
-                        if (blocks) {
-                            if (!reader.read(stmt.get(), column, r, bound.value(j, r), shapes[j].kind, cells[j],
-                                             bound.positions()))
-                                later.emplace_back(fetched, column);
-                        }
-                        else
-                            reader.read(stmt.get(), column, shapes[j].kind, cells[j]);
+                if (blocks) {
+                    const size_t block = bound.rows();
+                    row_cells.resize(block);
+                    for (size_t r = 0; r < block; ++r) {
+                        if (bound.row_failed(r))
+                            check_sql_diagnostics(SQL_ERROR, stmt, SQL_NULL_HDBC, connection.text());
+                        row_cells[r] = rows.row(fetched + offset + r);
                     }
+                    // Column by column: each column's values take the same road through the block.
+                    for (size_t j = 0; j < n; ++j)
+                        reader.read_block(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), bound.column(j),
+                                          shapes[j].kind, row_cells.data(), block, bound.positions(), fetched, later);
+                    const size_t before = fetched;
+                    fetched += block;
+                    if (before / rows_between_headroom_checks != fetched / rows_between_headroom_checks)
+                        ensure_driver_headroom();
+                }
+                else {
+                    FetchedCell* cells = rows.row(fetched + offset);
+                    for (size_t j = 0; j < n; ++j)
+                        reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), shapes[j].kind, cells[j]);
                     if (++fetched % rows_between_headroom_checks == 0)
                         ensure_driver_headroom();
                 }
                 if (run)
                     run->rows.store(fetched);
             }
+            std::sort(later.begin(), later.end()); // by row: each row is fetched back once
             for (size_t i = 0; i < later.size(); ++i) {
                 const auto [row, column] = later[i];
                 if (run)
