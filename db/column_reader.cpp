@@ -425,10 +425,10 @@ void ColumnReader::read_block(SQLHSTMT statement, SQLUSMALLINT column, const Bou
                               std::vector<std::pair<size_t, SQLUSMALLINT>>& later)
 {
     // The values that make up most of a large result are taken here, in one loop a column: a
-    // number's 8-bit digits, UTF-8 text within its buffer, a date's fields. Whatever else a
-    // value is (NULL, cut by its buffer, a text that is no number, fields that may not be the
-    // date) it takes read(), which gives any of these values the same cell.
-    enum class Road { any, digits, utf8, fields };
+    // number's 8-bit digits, UTF-8 text within its buffer, a date's fields or its text. Whatever
+    // else a value is (NULL, cut by its buffer, a text that is no number, fields that may not be
+    // the date) it takes read(), which gives any of these values the same cell.
+    enum class Road { any, digits, utf8, fields, moment };
     Road road = Road::any;
     if (values.width == 0 || values.wide)
         road = Road::any;
@@ -438,6 +438,8 @@ void ColumnReader::read_block(SQLHSTMT statement, SQLUSMALLINT column, const Bou
         road = Road::digits;
     else if (kind == ColumnKind::text && driver_text_.narrow_is_utf8())
         road = Road::utf8;
+    else if (kind == ColumnKind::date || kind == ColumnKind::time || kind == ColumnKind::timestamp)
+        road = Road::moment;
     const size_t j = column - 1u;
     for (size_t r = 0; r < count; ++r) {
         FetchedCell& cell = cells[r][j];
@@ -455,6 +457,13 @@ void ColumnReader::read_block(SQLHSTMT statement, SQLUSMALLINT column, const Bou
             else if (road == Road::utf8 && whole) {
                 if (cell.assign_utf8(std::string_view(data, static_cast<size_t>(indicator))))
                     continue;
+            }
+            else if (road == Road::moment && whole) {
+                position_ = static_cast<SQLSETPOSIROW>(r + 1);
+                if (take(values.at(r))) {
+                    moment(statement, column, kind, cell);
+                    continue;
+                }
             }
             else if (road == Road::fields && indicator >= 0) {
                 SQL_TIMESTAMP_STRUCT stamp;
