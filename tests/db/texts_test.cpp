@@ -2,6 +2,7 @@
 // text of drivers, the byte road of 8-bit drivers, and the pieces of long values.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -16,6 +17,7 @@
 #include "db/run_text.h"
 #include "db/statement_builders.h"
 #include "db/sqlite_time_text.h"
+#include "db/stamp_fields.h"
 #include "db/timestamp_text.h"
 #include "db/value_text.h"
 #include "db_test.h"
@@ -294,6 +296,71 @@ TEST(DateText, MomentSerialIsDatePlusTime)
         ASSERT_EQ(calendar.serial(m, with_day), expected) << m.year << "-" << m.month << "-" << m.day << " "
                                                           << m.hour << ":" << m.minute << ":" << m.second;
     }
+}
+
+// Every field of a moment to the last bit of its second, or "-" for none.
+std::string exact(const db::Moment* m)
+{
+    char buf[96] = "-";
+    if (m)
+        std::snprintf(buf, sizeof buf, "%d-%d-%d %d:%d:%a %d%d", m->year, m->month, m->day, m->hour, m->minute,
+                      m->second, m->has_day, m->has_time);
+    return buf;
+}
+
+// The short roads a result's dates take (SQLite's two fixed forms, a driver's fields, the date
+// number of fields in range) give what the general ones give, to the last bit, at and around every
+// field's bounds: the full reading of the same text (a trailing blank sends it there), the fields
+// checked as a whole with a leap rule of the test's own, DATE + TIME on the calendar's base road.
+TEST(DateText, ShortRoadsGiveWhatTheGeneralOnesGive)
+{
+    const int clocks[][3] = {{0, 0, 0}, {0, 0, 59}, {0, 59, 0}, {12, 34, 56}, {23, 59, 59}, {24, 0, 0}, {23, 60, 0},
+                             {23, 59, 60}, {-1, 0, 0}};
+    const double seconds[] = {0, -0.0, 0.5, 59.999999, std::nextafter(60.0, 0), 60, -0.5, std::nan("")};
+    db::SerialCalendar calendar;
+    auto bits = [](double d) { return std::bit_cast<std::uint64_t>(d); };
+    auto serials_agree = [&](const db::Moment& m) {
+        return bits(calendar.serial(m, true)) == bits(calendar.Calendar::serial(m, true)) &&
+               bits(calendar.serial(m, false)) == bits(calendar.Calendar::serial(m, false));
+    };
+    for (int y : {0, 1, 1600, 1899, 1900, 1901, 1904, 1999, 2000, 2001, 2014, 2100, 2400, 9000, 9996, 9999}) {
+        const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+        const int month_end[] = {31, leap ? 29 : 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        for (int month = 0; month <= 13; ++month)
+            for (int day = 0; day <= 32; ++day) {
+                const bool in_calendar =
+                    y >= 1900 && y <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= month_end[month - 1];
+                char date[16], t[16];
+                std::snprintf(date, sizeof date, "%04d-%02d-%02d", y, month, day);
+                std::vector<std::string> texts = {date};
+                for (const auto& c : clocks) {
+                    std::snprintf(t, sizeof t, "%02d:%02d:%02d", c[0], c[1], c[2]);
+                    texts.insert(texts.end(), {std::string(date) + " " + t, std::string(date) + "T" + t});
+                    for (unsigned fraction : {0u, 1u, 999'999'999u, 1'000'000'000u}) {
+                        using U = SQLUSMALLINT;
+                        const auto got = db::stamp_moment({static_cast<SQLSMALLINT>(y), U(month), U(day), U(c[0]),
+                                                           U(c[1]), U(c[2]), fraction});
+                        const double second = (c[2] * 1'000'000'000LL + fraction) / 1e9;
+                        const db::Moment m{y, month, day, c[0], c[1], second, true, true};
+                        const bool taken = in_calendar && c[0] >= 0 && c[0] <= 23 && c[1] >= 0 && c[1] <= 59 &&
+                                           m.second < 60 && fraction < 1'000'000'000;
+                        ASSERT_EQ(exact(got ? &*got : nullptr), exact(taken ? &m : nullptr)) << date << " " << t;
+                    }
+                    for (double second : seconds)
+                        for (bool has_time : {true, false})
+                            ASSERT_TRUE(serials_agree({y, month, day, c[0], c[1], second, true, has_time}))
+                                << date << " " << t << " " << second;
+                }
+                for (const auto& text : texts) {
+                    const auto fast = db::sqlite_time_value(text), full = db::sqlite_time_value(text + " ");
+                    ASSERT_EQ(exact(fast ? &fast->moment : nullptr), exact(full ? &full->moment : nullptr)) << text;
+                    ASSERT_TRUE(!fast || serials_agree(fast->moment)) << text;
+                }
+            }
+    }
+    for (int y = 1900; y <= 9999; ++y) // every year's first days of March, where the day count's year starts
+        for (int month : {1, 2, 3, 12})
+            ASSERT_TRUE(serials_agree({y, month, month == 2 ? 28 : 1, 0, 0, 0, true, false})) << y << "-" << month;
 }
 
 // SQLite's affinity rules, read from the name a column was declared with.
