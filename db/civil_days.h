@@ -5,13 +5,21 @@
 
 namespace db {
 
-constexpr bool leap_year(long long y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+// A year divisible by 100 is divisible by 400 when it is by 16: a test of bits, not a division.
+constexpr bool leap_year(int y) { return y % 4 == 0 && (y % 100 != 0 || y % 16 == 0); }
+
+// At namespace scope, the table is made once rather than on the stack at every call.
+inline constexpr int month_days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
 // Month 1..12.
-constexpr int days_in_month(long long y, int m)
+constexpr int days_in_month(int y, int m) { return m == 2 && leap_year(y) ? 29 : month_days[m - 1]; }
+
+// Whether the fields are a day of the calendar. Every month has 28 days: the month's own length is
+// looked up only past them, a table and a leap year spared for most days.
+constexpr bool existing_day(int y, int m, int d)
 {
-    constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return m == 2 && leap_year(y) ? 29 : days[m - 1];
+    const unsigned day = static_cast<unsigned>(d) - 1u;
+    return static_cast<unsigned>(m) - 1u < 12u && (day < 28u || day < static_cast<unsigned>(days_in_month(y, m)));
 }
 
 // The day count of a date (month 1..12, any day count that the month's first day reaches).

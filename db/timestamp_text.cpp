@@ -107,13 +107,4 @@ std::optional<Moment> server_moment(std::string_view text, bool zone_offset)
     return t;
 }
 
-bool in_worksheet_calendar(int year) { return year >= 1900 && year <= 9999; }
-
-bool in_worksheet_range(const Moment& m)
-{
-    return m.hour >= 0 && m.hour <= 23 && m.minute >= 0 && m.minute <= 59 && m.second >= 0 && m.second < 60 &&
-           in_worksheet_calendar(m.year) && m.month >= 1 && m.month <= 12 && m.day >= 1 &&
-           m.day <= days_in_month(m.year, m.month);
-}
-
 } // namespace db
