@@ -23,6 +23,23 @@ long long day_serial(long long y, long long m, long long d)
     return first + d - 1;
 }
 
+// Days from 1 March to the first of month 1..12, in a year counted from March so that the leap
+// day comes last and no month before it depends on the year.
+constexpr unsigned days_since_march[] = {306, 337, 0, 31, 61, 92, 122, 153, 184, 214, 245, 275};
+
+// day_serial of an existing day of the worksheet's years, as a result's million dates need it: in
+// those years no count is negative, so the arithmetic is unsigned (divisions by constants become
+// multiplications) and needs no 400-year era.
+int existing_day_serial(unsigned y, unsigned m, unsigned d)
+{
+    const unsigned march_year = y - (m <= 2), centuries = march_year / 100;
+    // 365 days a year and a leap day every fourth, less the centuries' but every fourth century's.
+    const unsigned days = (march_year * 1461 >> 2) - centuries + (centuries >> 2) + days_since_march[m - 1] + d;
+    // 693901 days take 1899-12-31 to serial 0; a March year from 1900 on begins after the
+    // fictitious 29 February 1900.
+    return static_cast<int>(days - 693901 + (march_year >= 1900));
+}
+
 // Whole seconds of the day (below a day's) and a fraction of a second, as a fraction of the day.
 double day_fraction(long long seconds, double fraction)
 {
@@ -53,18 +70,24 @@ double date_serial(double year, double month, double day)
 
 double moment_serial(const Moment& m, bool with_day)
 {
-    // A moment read from a result is in range; anything else (a caller's own fields) takes the
-    // general road.
-    if (!in_worksheet_range(m)) {
-        const double t = m.has_time ? time_serial(m.hour, m.minute, m.second) : 0;
-        return with_day ? date_serial(m.year, m.month, m.day) + t : t;
-    }
+    // A moment read from a result is in range. Fields out of range (a caller's own) take the
+    // general road, the time of day and the day each on its own: where either is in range, both
+    // roads give it the same number.
     double t = 0;
     if (m.has_time) {
-        const double whole = std::floor(m.second);
-        t = day_fraction(m.hour * 3600LL + m.minute * 60LL + static_cast<long long>(whole), m.second - whole);
+        if (is_clock_time(m.hour, m.minute, m.second)) {
+            // The second is in [0, 60): truncation is its floor.
+            const int whole = static_cast<int>(m.second);
+            t = day_fraction(m.hour * 3600 + m.minute * 60 + whole, m.second - whole);
+        }
+        else
+            t = time_serial(m.hour, m.minute, m.second);
     }
-    return with_day ? static_cast<double>(day_serial(m.year, m.month, m.day)) + t : t;
+    if (!with_day)
+        return t;
+    if (!is_worksheet_day(m.year, m.month, m.day))
+        return date_serial(m.year, m.month, m.day) + t;
+    return static_cast<double>(existing_day_serial(m.year, m.month, m.day)) + t;
 }
 
 double time_serial(double hour, double minute, double second)
