@@ -38,10 +38,9 @@ std::optional<Moment> leading_day(std::string_view text, std::string_view& rest)
 // Whether the worksheet's date numbers reach the year: 1900-01-01 to 9999-12-31. Before or after,
 // DATE would give another day's number (years below 1900 count from 1900).
 inline bool in_worksheet_calendar(int year) { return static_cast<unsigned>(year) - 1900u <= 8099u; }
-// Whether the fields are an existing day of those years, whether they are a time of day (hours 0-23,
-// minutes 0-59, seconds below 60), and whether a moment's are both: what a reader produces and a
-// date number needs no checks for. Every date of a result is checked here, so each integer range is
-// one unsigned comparison.
+// Whether the fields are an existing day of those years, and whether they are a time of day (hours
+// 0-23, minutes 0-59, seconds below 60): what a reader produces and a date number needs no checks
+// for. Every date of a result is checked here, so each integer range is one unsigned comparison.
 inline bool is_worksheet_day(int year, int month, int day)
 {
     return in_worksheet_calendar(year) && existing_day(year, month, day);
@@ -49,10 +48,6 @@ inline bool is_worksheet_day(int year, int month, int day)
 inline bool is_clock_time(int hour, int minute, double second)
 {
     return static_cast<unsigned>(hour) < 24u && static_cast<unsigned>(minute) < 60u && second >= 0 && second < 60;
-}
-inline bool in_worksheet_range(const Moment& m)
-{
-    return is_worksheet_day(m.year, m.month, m.day) && is_clock_time(m.hour, m.minute, m.second);
 }
 
 } // namespace db
