@@ -1,7 +1,10 @@
 #include "db/sqlite_time_text.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "db/civil_days.h"
@@ -111,36 +114,76 @@ Moment moment_of(long long ms_since_1970)
     return m;
 }
 
-// "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS" (or with a T), the forms SQLite's own date functions
-// write and nearly every stored date, read at once: the same fields as the full reading below
-// gives them, where it moves nothing. Anything else (an hour of 24 among it) is left to it.
-std::optional<Moment> written_by_sqlite(std::string_view text)
+// The fixed positions below take eight bytes of text as one word, the first byte lowest.
+static_assert(std::endian::native == std::endian::little);
+
+constexpr std::uint64_t every_byte(unsigned char c) { return 0x0101010101010101ULL * c; }
+
+// Eight bytes "NN-NN-NN" (or with another separator) as three numbers of two digits, in bytes 0, 3
+// and 6 of pairs; false for any other eight bytes. One pass over the word instead of one per digit.
+bool three_pairs(const char* p, char separator, std::uint64_t& pairs)
 {
-    if (text.size() != 10 && text.size() != 19)
-        return std::nullopt;
-    std::string_view rest;
-    std::optional<Moment> m = leading_day(text, rest);
-    if (!m || rest.empty())
-        return m;
-    // A blank or a T, then a whole time of day; an hour of 24 moves the day, so the full reading
-    // takes it.
-    std::string_view after;
-    std::optional<Moment> t = leading_clock_time(rest.substr(1), 23, after);
-    if ((rest[0] != ' ' && rest[0] != 'T') || !t || !after.empty())
-        return std::nullopt;
-    t->year = m->year;
-    t->month = m->month;
-    t->day = m->day;
-    t->has_day = true;
-    return t;
+    constexpr std::uint64_t digits = 0xFFFF00FFFF00FFFF, separators = ~digits;
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    // Less '0' at each digit and the separator at its place, a byte of the form is 0-9 at a digit
+    // and 0 at a separator. Any other byte either wrapped below 0 (and borrowed from the next
+    // byte), or is above: either way its top bit is set, or is set once 118 is added to a digit,
+    // 127 to a separator; in a word whose top bits are all clear, the addition carries nowhere.
+    const std::uint64_t d = w - ((every_byte('0') & digits) | (every_byte(separator) & separators));
+    const std::uint64_t past = (every_byte(128 - 10) & digits) | (every_byte(127) & separators);
+    if ((d | (d + past)) & every_byte(0x80))
+        return false;
+    // Ten times each digit plus the one after it: at most 99, so no byte carries into the next.
+    pairs = d * 10 + (d >> 8);
+    return true;
 }
 
-} // namespace
+int pair_at(std::uint64_t pairs, int byte) { return static_cast<int>(pairs >> (8 * byte) & 0xFF); }
 
-std::optional<SqliteTimeValue> sqlite_time_value(std::string_view text)
+// "YYYY-MM-DD" and "YYYY-MM-DD HH:MM:SS" (or with a T), the forms SQLite's own date functions
+// write and nearly every stored date, read at their fixed positions: the same fields as the full
+// reading below gives them, with its checks, where it moves nothing. Anything else (an hour of 24
+// among it) is left to it, and m is then untouched.
+bool written_by_sqlite(std::string_view text, Moment& m)
 {
-    if (auto m = written_by_sqlite(text))
-        return SqliteTimeValue{*m, false, false};
+    const bool timed = text.size() == 19;
+    if (!timed && text.size() != 10)
+        return false;
+    const char* p = text.data();
+    // The century's two digits, then "YY-MM-DD".
+    const unsigned c0 = static_cast<unsigned char>(p[0]) - unsigned{'0'};
+    const unsigned c1 = static_cast<unsigned char>(p[1]) - unsigned{'0'};
+    std::uint64_t date = 0;
+    if (c0 > 9 || c1 > 9 || !three_pairs(p + 2, '-', date))
+        return false;
+    const int year = static_cast<int>(c0 * 1000 + c1 * 100) + pair_at(date, 0);
+    const int month = pair_at(date, 3), day = pair_at(date, 6);
+    if (!existing_day(year, month, day))
+        return false;
+    if (!timed) {
+        m = Moment{year, month, day, 0, 0, 0, true, false};
+        return true;
+    }
+    // A blank or a T, then a whole time of day; an hour of 24 moves the day, so the full reading
+    // takes it.
+    std::uint64_t time = 0;
+    if ((p[10] != ' ' && p[10] != 'T') || !three_pairs(p + 11, ':', time))
+        return false;
+    // Hours 0-23, minutes and seconds 0-59: each field plus what takes the first value past its
+    // range to 128, all three at once (at most 99 + 104, no byte carries).
+    constexpr std::uint64_t fields = 0x00FF0000FF0000FF;
+    constexpr std::uint64_t past_range = (128 - 24) | std::uint64_t{128 - 60} << 24 | std::uint64_t{128 - 60} << 48;
+    if (((time & fields) + past_range) & every_byte(0x80) & fields)
+        return false;
+    m = Moment{year, month, day, pair_at(time, 0), pair_at(time, 3), static_cast<double>(pair_at(time, 6)), true, true};
+    return true;
+}
+
+// Any form, read as SQLite reads it. Out of line: its frame would otherwise be set up for every
+// date the short road reads.
+__attribute__((noinline)) std::optional<SqliteTimeValue> full_reading(std::string_view text)
+{
     SqliteTimeValue v;
     std::string_view rest;
     Moment day;
@@ -187,6 +230,16 @@ std::optional<SqliteTimeValue> sqlite_time_value(std::string_view text)
         v.moment = moment_of(days_from_civil(day.year, day.month, day.day) * ms_per_day + t->hour * 3600000LL +
                              t->minute * 60000LL + second_ms - zone * 60000LL);
     return v;
+}
+
+} // namespace
+
+std::optional<SqliteTimeValue> sqlite_time_value(std::string_view text)
+{
+    SqliteTimeValue v;
+    if (written_by_sqlite(text, v.moment))
+        return v;
+    return full_reading(text);
 }
 
 } // namespace db
