@@ -189,18 +189,24 @@ void FetchedRows::free_block(size_t b) noexcept
 
 void FetchedRows::hand_over(xll::OPER12& array, size_t minimum_rows)
 {
-    array.realloc(std::max(height_, minimum_rows), columns_);
+    // The array's own elements (its least height's) are released as cells replace them; the new
+    // ones are written once, by the cells or as nothing past them. Nothing below can throw.
+    const size_t kept = array.type() == xltypeMulti ? array.size() : 0;
+    array.realloc_to_overwrite(std::max(height_, minimum_rows), columns_);
+    auto* records = static_cast<xll::OPER12*>(array.val.array.lparray);
     for (size_t b = handed_blocks_; b < blocks_.size(); ++b) {
         FetchedCell* cells = blocks_[b].cells;
-        auto* target = static_cast<xll::OPER12*>(&array.val.array.lparray[b * block_rows_ * columns_]);
+        const size_t first = b * block_rows_ * columns_;
         for (size_t k = 0, n = rows_in(b) * columns_; k < n; ++k) {
-            if (target[k].xltype != xltypeNil) // the array's own rows, kept up to its least height
-                target[k].release();
-            cells[k].move_into(target[k]);
+            if (first + k < kept)
+                records[first + k].release();
+            cells[k].move_into(records[first + k]);
         }
         free_block(b);
         handed_blocks_ = b + 1;
     }
+    for (size_t k = std::max(kept, height_ * columns_); k < array.size(); ++k)
+        records[k].xltype = xltypeNil;
 }
 
 } // namespace db

@@ -72,6 +72,14 @@ TEST(FetchedRows, ShortResultsKeepTheLeastHeightAndLimitsFailWithTheirCheckTexts
     EXPECT_EQ(s(array(0, 0).text()), "label");
     EXPECT_EQ(array(1, 1), 2.5);
     EXPECT_TRUE(array(4, 1).is(xltypeErr));
+    // Rows past both the cells and the array's own are nothing.
+    db::FetchedRows one(2);
+    one.row(0)[0] = 1.0;
+    OPER12 small(1, 2);
+    one.hand_over(small, 4);
+    ASSERT_EQ(small.rows(), 4u);
+    for (size_t i = 1; i < small.size(); ++i)
+        EXPECT_TRUE(small[i].is(xltypeNil)) << i;
 
     const std::string row_check = "file: oper\nline: 439\nfunction: XOPER<struct xloper12>::realloc\n"
                                   "ensure: \"r <= xll::limits<X>::maxrows\" failed";
