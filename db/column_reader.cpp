@@ -374,37 +374,19 @@ void ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind
     convert(statement, column, kind, cell);
 }
 
-bool ColumnReader::read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value,
-                        ColumnKind kind, FetchedCell& cell, bool positions)
+bool ColumnReader::read_rest(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value,
+                             ColumnKind kind, FetchedCell& cell, bool positions)
 {
     position_ = static_cast<SQLSETPOSIROW>(row + 1);
     if (kind == ColumnKind::binary) {
         cell = true;
         return true;
     }
-    if (value.indicator == SQL_NULL_DATA) {
-        // A NULL of the fields may be a date the driver could not put in them: its text tells.
-        if (!value.stamp || !null_fields_may_be_dates_) {
-            null_cell(kind, cell);
-            return true;
-        }
+    // A NULL of the fields may be a date the driver could not put in them: its text tells.
+    if (value.indicator == SQL_NULL_DATA && (!value.stamp || !null_fields_may_be_dates_)) {
+        null_cell(kind, cell);
+        return true;
     }
-    else if (value.stamp) {
-        SQL_TIMESTAMP_STRUCT stamp;
-        std::memcpy(&stamp, value.data, sizeof stamp);
-        if (auto m = stamp_moment(stamp); m && !(stamp_stand_ins_ && stamp_may_stand_in(stamp, today_))) {
-            cell = serial(*m, true);
-            return true;
-        }
-    }
-    // Most values of a large result are numbers in 8-bit text that read as a finite number, as
-    // the longer road below would read them; anything else takes that road.
-    if (kind == ColumnKind::number && !value.wide && value.indicator >= 0 && value.indicator < value.width)
-        if (auto v = decimal_number(std::string_view(value.data, static_cast<size_t>(value.indicator)));
-            v && std::isfinite(*v)) {
-            cell = *v;
-            return true;
-        }
     // A time stamp's text tells what its fields cannot.
     if (value.stamp || !take(value)) {
         if (!positions)
@@ -427,7 +409,7 @@ void ColumnReader::read_block(SQLHSTMT statement, SQLUSMALLINT column, const Bou
     // The values that make up most of a large result are taken here, in one loop a column: a
     // number's 8-bit digits, UTF-8 text within its buffer, a date's fields or its text. Whatever
     // else a value is (NULL, cut by its buffer, a text that is no number, fields that may not be
-    // the date) it takes read(), which gives any of these values the same cell.
+    // the date) takes read_rest().
     enum class Road { any, digits, utf8, fields, moment };
     Road road = Road::any;
     if (values.width == 0 || values.wide)
@@ -465,7 +447,7 @@ void ColumnReader::read_block(SQLHSTMT statement, SQLUSMALLINT column, const Bou
                     continue;
                 }
             }
-            else if (road == Road::fields && indicator >= 0) {
+            else if (road == Road::fields && indicator != SQL_NULL_DATA) {
                 SQL_TIMESTAMP_STRUCT stamp;
                 std::memcpy(&stamp, data, sizeof stamp);
                 if (auto m = stamp_moment(stamp); m && !(stamp_stand_ins_ && stamp_may_stand_in(stamp, today_))) {
@@ -474,7 +456,7 @@ void ColumnReader::read_block(SQLHSTMT statement, SQLUSMALLINT column, const Bou
                 }
             }
         }
-        if (!read(statement, column, r, values.at(r), kind, cell, positions))
+        if (!read_rest(statement, column, r, values.at(r), kind, cell, positions))
             later.emplace_back(first_row + r, column);
     }
 }

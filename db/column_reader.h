@@ -91,22 +91,21 @@ public:
     // check_sql_result; a value no reader of its column takes shows as its text, in its own cell.
     void read(SQLHSTMT statement, SQLUSMALLINT column, ColumnKind kind, FetchedCell& cell);
 
-    // The same for a value of row (from 0) of a fetched block. A value its buffer cut, 8-bit text
-    // that is no ASCII from a driver whose 8-bit text is not UTF-8, or a date's fields that may not
-    // be its value (DriverFamily), is read again whole, as text, positioned on that row; where the
-    // driver cannot position there, the cell is left alone and false says that the value is still
-    // to be read, by read() once its row is fetched alone.
-    bool read(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
-              FetchedCell& cell, bool positions);
-
     // Reads column (from 1) of a block's count rows, cells[r] being row r's cells, as read() would
-    // value by value; the rows whose value is still to be read are added to later, numbered from
-    // first_row.
+    // value by value. A value its buffer cut, 8-bit text that is no ASCII from a driver whose 8-bit
+    // text is not UTF-8, or a date's fields that may not be its value (DriverFamily), is read again
+    // whole, as text, positioned on its row; where the driver cannot position there, the cell is
+    // left alone and the row is added to later (numbered from first_row): its value is still to be
+    // read, by read() once its row is fetched alone.
     void read_block(SQLHSTMT statement, SQLUSMALLINT column, const BoundColumn& values, ColumnKind kind,
                     FetchedCell* const* cells, size_t count, bool positions, size_t first_row,
                     std::vector<std::pair<size_t, SQLUSMALLINT>>& later);
 
 private:
+    // A value of row (from 0) of the block that read_block's loop did not take, as above; false
+    // when it is still to be read.
+    bool read_rest(SQLHSTMT statement, SQLUSMALLINT column, size_t row, const BoundValue& value, ColumnKind kind,
+                   FetchedCell& cell, bool positions);
     // Reads the whole value as the driver's text, at most what a cell can show of it; false for
     // NULL. Until the next read, ascii() and text() give it.
     bool fetch(SQLHSTMT statement, SQLUSMALLINT column);

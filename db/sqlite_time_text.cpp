@@ -182,7 +182,7 @@ bool written_by_sqlite(std::string_view text, Moment& m)
 
 // Any form, read as SQLite reads it. Out of line: its frame would otherwise be set up for every
 // date the short road reads.
-__attribute__((noinline)) std::optional<SqliteTimeValue> full_reading(std::string_view text)
+[[gnu::noinline]] std::optional<SqliteTimeValue> full_reading(std::string_view text)
 {
     SqliteTimeValue v;
     std::string_view rest;
