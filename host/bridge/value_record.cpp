@@ -38,7 +38,7 @@ template <> struct width<XLOPER12> {
         return counted_copy<XCHAR>(text, max_text_length);
     }
     static std::size_t text_length(const XCHAR* counted) { return static_cast<unsigned short>(counted[0]); }
-    static void push_text(Array& array, const XCHAR* counted) { array.push_text(counted + 1, text_length(counted)); }
+    static void push_text(Array::Appender& array, const XCHAR* counted) { array.text(counted + 1, text_length(counted)); }
 };
 
 template <> struct width<XLOPER> {
@@ -55,7 +55,11 @@ template <> struct width<XLOPER> {
         return counted_copy<char>(utf16_to_latin1(text), classic_text_length);
     }
     static std::size_t text_length(const char* counted) { return static_cast<unsigned char>(counted[0]); }
-    static void push_text(Array& array, const char* counted) { array.push_text(read_text(counted)); }
+    static void push_text(Array::Appender& array, const char* counted)
+    {
+        const std::u16string text = read_text(counted);
+        array.text(text.data(), text.size());
+    }
 };
 
 // Where a record that is no array goes: into a Value of its own, or appended to an array being
@@ -71,11 +75,12 @@ template <class X> struct ToValue {
 };
 
 template <class X> struct ToArray {
-    Array& array;
-    void number(double d) { array.push_number(d); }
-    void boolean(bool b) { array.push_bool(b); }
-    void error(ErrorCode code) { array.push_error(code); }
-    void empty(CellKind kind) { array.push_kind(kind); }
+    Array::Appender array;
+    // Inline, as the appender's own number is (numbers are most of a large result).
+    [[gnu::always_inline]] void number(double d) { array.number(d); }
+    void boolean(bool b) { array.boolean(b); }
+    void error(ErrorCode code) { array.error(code); }
+    void empty(CellKind kind) { array.kind(kind); }
     void text(const decltype(X{}.val.str) counted) { width<X>::push_text(array, counted); }
     void ref(const Ref&) {} // never called: a reference inside an array is refused
 };
@@ -151,7 +156,7 @@ template <class X> Value value_from_record(const X& x)
     array.rows = static_cast<int>(rows);
     array.columns = static_cast<int>(columns);
     array.reserve(count, text_units);
-    ToArray<X> sink{array};
+    ToArray<X> sink{array.appender()};
     for (std::size_t i = 0; i < count; ++i)
         read_scalar(elements[i], true, sink);
     return array;

@@ -107,18 +107,15 @@ public:
     // Building row by row after the shape is set, without a Value per element.
     void reserve(std::size_t cells, std::size_t text_units = 0);
     void push_back(const Value& value);
-    void push_number(double number) { storage().cells.push_back(Cell::of_number(number)); }
-    void push_bool(bool b) { storage().cells.push_back(Cell::of_kind(CellKind::boolean, b ? 1 : 0)); }
-    void push_error(ErrorCode code) { storage().cells.push_back(Cell::of_kind(CellKind::error, static_cast<int>(code))); }
-    void push_kind(CellKind kind) { storage().cells.push_back(Cell::of_kind(kind, 0)); }
-    template <class Unit> void push_text(const Unit* units, std::size_t length)
-    {
-        Storage& s = storage();
-        const std::size_t offset = s.pool.size();
-        // Each unit converted as static_cast does; UTF-16 units are copied as one block.
-        s.pool.insert(s.pool.end(), units, units + length);
-        s.cells.push_back(Cell::of_text(offset, length));
-    }
+    class Appender;
+    // For appending many elements in a row (a large result copied in): the array is looked up
+    // once, not once an element. Valid while nothing else changes the array.
+    Appender appender();
+    void push_number(double number);
+    void push_bool(bool b);
+    void push_error(ErrorCode code);
+    void push_kind(CellKind kind);
+    template <class Unit> void push_text(const Unit* units, std::size_t length);
     void push_text(std::u16string_view text) { push_text(text.data(), text.size()); }
 
     class const_iterator {
@@ -204,7 +201,55 @@ private:
     };
     Storage& storage();
     std::unique_ptr<Storage> storage_;
+
+public:
+    class Appender {
+    public:
+        // Inline even in a long copying loop: a call costs more than an element's own work.
+        [[gnu::always_inline]] void number(double number) { cells_.push_back(Cell::of_number(number)); }
+        [[gnu::always_inline]] void boolean(bool b) { cells_.push_back(Cell::of_kind(CellKind::boolean, b ? 1 : 0)); }
+        [[gnu::always_inline]] void error(ErrorCode code) { cells_.push_back(Cell::of_kind(CellKind::error, static_cast<int>(code))); }
+        [[gnu::always_inline]] void kind(CellKind kind) { cells_.push_back(Cell::of_kind(kind, 0)); }
+        template <class Unit> void text(const Unit* units, std::size_t length)
+        {
+            const std::size_t offset = pool_.size();
+            // Each unit converted as static_cast does; UTF-16 units are copied as one block.
+            pool_.insert(pool_.end(), units, units + length);
+            cells_.push_back(Cell::of_text(offset, length));
+        }
+
+    private:
+        friend class Array;
+        explicit Appender(Storage& s) : cells_(s.cells), pool_(s.pool) {}
+        std::vector<Cell>& cells_;
+        std::vector<char16_t>& pool_;
+    };
 };
+
+inline Array::Appender Array::appender()
+{
+    return Appender(storage());
+}
+inline void Array::push_number(double number)
+{
+    appender().number(number);
+}
+inline void Array::push_bool(bool b)
+{
+    appender().boolean(b);
+}
+inline void Array::push_error(ErrorCode code)
+{
+    appender().error(code);
+}
+inline void Array::push_kind(CellKind kind)
+{
+    appender().kind(kind);
+}
+template <class Unit> void Array::push_text(const Unit* units, std::size_t length)
+{
+    appender().text(units, length);
+}
 
 // A rectangle of cells on the sheet (0-based, inclusive). Formulas see it as a reference until a
 // function or operator needs the cells' values.
