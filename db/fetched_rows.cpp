@@ -16,8 +16,7 @@ namespace {
 
 // A block of two megabytes: big enough for the calls to the system to vanish among its rows,
 // small enough that a hand-over holds little more than the array itself. Its pages are touched
-// only as rows arrive, so a small result costs a page or two of it. A result that fills its first
-// block is a large one, and its later blocks ask for large pages.
+// only as rows arrive, so a small result costs a page or two of it.
 constexpr size_t block_bytes = size_t{2} << 20;
 
 } // namespace
@@ -174,8 +173,6 @@ void FetchedRows::add_block()
     void* pages = xll::platform::allocate_pages(bytes);
     if (pages == nullptr)
         throw std::bad_alloc();
-    if (!blocks_.empty())
-        xll::platform::prefer_large_pages(pages, bytes);
     blocks_.push_back({static_cast<FetchedCell*>(pages), bytes});
 }
 

@@ -13,7 +13,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "xll/platform.h"
 #include "xll/traits.h"
 #include "xll/xloper.h"
 
@@ -314,11 +313,8 @@ private:
                 for (size_t k = count; k < old; ++k)
                     element(k).release();
                 block = static_cast<X*>(::realloc(this->val.array.lparray, count * sizeof(X)));
-                if (block) {
+                if (block)
                     this->val.array.lparray = block;
-                    if (count > old) // before its elements are first written
-                        platform::prefer_large_pages(block + old, (count - old) * sizeof(X));
-                }
             }
             ensure_allocated<X>(block != nullptr, checks::array_block, fn,
                    "0 != (val.array.lparray = static_cast<X*>(::realloc(val.array.lparray, r*c*sizeof(X))))");

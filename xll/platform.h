@@ -41,11 +41,6 @@ void give_back_free_memory() noexcept;
 void* allocate_pages(std::size_t bytes) noexcept;
 void free_pages(void* block, std::size_t bytes) noexcept;
 
-// Asks for the block's memory in the system's large pages where it has them, before anything is
-// written to it: a large result's cells then cost one page fault in every 2 MB instead of one in
-// every 4 KB. Only advice; blocks of less than a large page are left as they are.
-void prefer_large_pages(void* block, std::size_t bytes) noexcept;
-
 // Modal OK/Cancel box; returns IDOK (1) or IDCANCEL (2), or what the platform's box answers.
 int message_box(const char* text, const char* caption, unsigned style);
 

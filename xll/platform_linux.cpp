@@ -46,16 +46,6 @@ void* allocate_pages(std::size_t bytes) noexcept
     return block == MAP_FAILED ? nullptr : block;
 }
 
-void prefer_large_pages(void* block, std::size_t bytes) noexcept
-{
-    constexpr std::uintptr_t large = std::uintptr_t{2} << 20;
-    const auto start = reinterpret_cast<std::uintptr_t>(block);
-    const std::uintptr_t first = (start + large - 1) & ~(large - 1);
-    const std::uintptr_t end = (start + bytes) & ~(large - 1);
-    if (block && end > first)
-        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-}
-
 void free_pages(void* block, std::size_t bytes) noexcept
 {
     if (block)

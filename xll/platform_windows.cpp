@@ -51,11 +51,6 @@ void* allocate_pages(std::size_t bytes) noexcept
     return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
 
-void prefer_large_pages(void*, std::size_t) noexcept
-{
-    // Large pages on Windows need a privilege a spreadsheet's user seldom holds: nothing to ask.
-}
-
 void free_pages(void* block, std::size_t) noexcept
 {
     if (block)
