@@ -58,16 +58,17 @@ void QueryScheduler::run_from(Waiting first) noexcept
         catch (...) { // a work answers its own failures; nothing may stop the ones after it
         }
         current.work = nullptr;
-        done(current.source);
+        // The place given back and the next work taken in one hold of the lock: once the count
+        // of running works is seen at nought, no worker is left inside the scheduler.
         std::lock_guard<std::mutex> hold(lock_);
+        give_back_place(current.source);
         if (!admit_next(current))
             return;
     }
 }
 
-void QueryScheduler::done(const xll::xstring& source) noexcept
+void QueryScheduler::give_back_place(const xll::xstring& source) noexcept
 {
-    std::lock_guard<std::mutex> hold(lock_);
     --running_;
     auto of_source = running_by_source_.find(source);
     if (of_source != running_by_source_.end() && --of_source->second == 0)

@@ -41,7 +41,8 @@ private:
     // The first waiting work that may run now, counted as running; false for none. Under lock_.
     bool admit_next(Waiting& next);
     void run_from(Waiting first) noexcept;
-    void done(const xll::xstring& source) noexcept;
+    // A finished work's place, given back. Under lock_.
+    void give_back_place(const xll::xstring& source) noexcept;
 
     const size_t total_;
     mutable std::mutex lock_;
