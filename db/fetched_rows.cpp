@@ -2,22 +2,30 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 
 #include "xll/check_locations.h"
 #include "xll/limits.h"
-#include "xll/platform.h"
 #include "xll/text.h"
 
 namespace db {
 
 namespace {
 
-// A block of two megabytes: big enough for the calls to the system to vanish among its rows,
-// small enough that a hand-over holds little more than the array itself. Its pages are touched
-// only as rows arrive, so a small result costs a page or two of it.
-constexpr size_t block_bytes = size_t{2} << 20;
+// The rows a block first has room for: a small result takes one small allocation.
+constexpr size_t first_rows = 16;
+
+// The bytes of rows x columns elements of a size, or std::bad_alloc where the block could not
+// be addressed (a wide result's on a 32-bit system).
+size_t block_bytes(size_t rows, size_t columns, size_t element)
+{
+    if (rows > std::numeric_limits<size_t>::max() / columns / element)
+        throw std::bad_alloc();
+    return rows * columns * element;
+}
 
 } // namespace
 
@@ -85,30 +93,6 @@ bool FetchedCell::assign_utf8(std::string_view bytes)
     return true;
 }
 
-void FetchedCell::move_into(XLOPER12& record) noexcept
-{
-    switch (kind_) {
-    case Kind::empty: record.xltype = xltypeNil; break;
-    case Kind::number:
-        record.xltype = xltypeNum;
-        record.val.num = number_;
-        break;
-    case Kind::text:
-        record.xltype = xltypeStr;
-        record.val.str = text_;
-        break;
-    case Kind::error:
-        record.xltype = xltypeErr;
-        record.val.err = error_;
-        break;
-    case Kind::boolean:
-        record.xltype = xltypeBool;
-        record.val.xbool = boolean_;
-        break;
-    }
-    kind_ = Kind::empty;
-}
-
 xll::OPER12 FetchedCell::value() const
 {
     switch (kind_) {
@@ -123,16 +107,13 @@ xll::OPER12 FetchedCell::value() const
     return nil;
 }
 
-FetchedRows::FetchedRows(size_t columns)
-    : columns_(std::max<size_t>(columns, 1)),
-      block_rows_(std::max<size_t>(1, block_bytes / (sizeof(FetchedCell) * columns_)))
-{
-}
+FetchedRows::FetchedRows(size_t columns) : columns_(std::max<size_t>(columns, 1)) {}
 
 FetchedRows::~FetchedRows()
 {
-    for (size_t b = handed_blocks_; b < blocks_.size(); ++b)
-        free_block(b);
+    for (size_t k = 0, n = height_ * columns_; k < n; ++k)
+        cells_[k].clear();
+    std::free(cells_);
 }
 
 void FetchedRows::check_height(size_t rows)
@@ -147,63 +128,68 @@ FetchedCell* FetchedRows::row(size_t r)
     if (r >= xll::max_result_rows)
         check_height(r + 1);
     // Rows are made in order, each where it first is asked for.
-    while (r >= height_) {
-        if (height_ == blocks_.size() * block_rows_)
-            add_block();
-        std::uninitialized_default_construct_n(cell(height_), columns_);
-        ++height_;
+    if (r >= height_) {
+        if (r >= capacity_)
+            grow(r + 1);
+        std::uninitialized_default_construct_n(cells_ + height_ * columns_, (r + 1 - height_) * columns_);
+        height_ = r + 1;
     }
-    return cell(r);
+    return cells_ + r * columns_;
 }
 
-FetchedCell* FetchedRows::cell(size_t r) const
+void FetchedRows::grow(size_t rows)
 {
-    return blocks_[r / block_rows_].cells + (r % block_rows_) * columns_;
-}
-
-size_t FetchedRows::rows_in(size_t b) const
-{
-    return std::min(block_rows_, height_ - std::min(height_, b * block_rows_));
-}
-
-void FetchedRows::add_block()
-{
-    blocks_.reserve(blocks_.size() + 1); // the pages are never taken without a place to keep them
-    const size_t bytes = block_rows_ * columns_ * sizeof(FetchedCell);
-    void* pages = xll::platform::allocate_pages(bytes);
-    if (pages == nullptr)
+    // Half as much again each time, so that where the system's realloc copies, a cell is copied a
+    // few times at most; where it remaps pages (a large block on Linux) nothing is copied, and the
+    // room not yet written to costs no memory. Never past the sheet's height, which no row passes.
+    rows = std::min(std::max({rows, capacity_ + capacity_ / 2, first_rows}), xll::max_result_rows);
+    void* block = std::realloc(cells_, block_bytes(rows, columns_, sizeof(FetchedCell)));
+    if (block == nullptr)
         throw std::bad_alloc();
-    blocks_.push_back({static_cast<FetchedCell*>(pages), bytes});
-}
-
-void FetchedRows::free_block(size_t b) noexcept
-{
-    Block& block = blocks_[b];
-    std::destroy_n(block.cells, rows_in(b) * columns_);
-    xll::platform::free_pages(block.cells, block.bytes);
-    block = Block{};
+    cells_ = static_cast<FetchedCell*>(block);
+    capacity_ = rows;
 }
 
 void FetchedRows::hand_over(xll::OPER12& array, size_t minimum_rows)
 {
-    // The array's own elements (its least height's) are released as cells replace them; the new
-    // ones are written once, by the cells or as nothing past them. Nothing below can throw.
-    const size_t kept = array.type() == xltypeMulti ? array.size() : 0;
-    array.realloc_to_overwrite(std::max(height_, minimum_rows), columns_);
-    auto* records = static_cast<xll::OPER12*>(array.val.array.lparray);
-    for (size_t b = handed_blocks_; b < blocks_.size(); ++b) {
-        FetchedCell* cells = blocks_[b].cells;
-        const size_t first = b * block_rows_ * columns_;
-        for (size_t k = 0, n = rows_in(b) * columns_; k < n; ++k) {
-            if (first + k < kept)
-                records[first + k].release();
-            cells[k].move_into(records[first + k]);
-        }
-        free_block(b);
-        handed_blocks_ = b + 1;
+    const size_t rows = std::max(height_, minimum_rows);
+    const size_t made = height_ * columns_;
+    const size_t count = rows * columns_;
+    if (count == 0) {
+        array.release();
+        return;
     }
-    for (size_t k = std::max(kept, height_ * columns_); k < array.size(); ++k)
-        records[k].xltype = xltypeNil;
+    auto* records = static_cast<unsigned char*>(std::realloc(cells_, block_bytes(rows, columns_, sizeof(XLOPER12))));
+    if (records == nullptr)
+        throw std::bad_alloc();
+    cells_ = nullptr;
+    capacity_ = height_ = 0;
+    // From the last element back, each cell read before its record is written: record k lies at
+    // or past cell k, over cells already read, since a record is at least a cell's size. The bytes
+    // go through copies, as the two kinds of object share the block.
+    static_assert(sizeof(XLOPER12) >= sizeof(FetchedCell) && alignof(XLOPER12) >= alignof(FetchedCell));
+    const size_t kept = array.type() == xltypeMulti ? array.size() : 0;
+    for (size_t k = count; k-- > 0;) {
+        XLOPER12 record{};
+        if (k < made) {
+            FetchedCell cell;
+            std::memcpy(static_cast<void*>(&cell), records + k * sizeof(FetchedCell), sizeof cell);
+            cell.move_into(record);
+        }
+        else if (k < kept) { // a row past the fetched ones keeps the array's element, which moves over
+            record = array.val.array.lparray[k];
+            array.val.array.lparray[k].xltype = xltypeNil;
+        }
+        else
+            record.xltype = xltypeNil;
+        std::memcpy(records + k * sizeof(XLOPER12), &record, sizeof record);
+    }
+    // The array's elements the cells replace are released with it; the block is the array's now.
+    array.release();
+    array.xltype = xltypeMulti;
+    array.val.array.lparray = reinterpret_cast<XLOPER12*>(records);
+    array.val.array.rows = static_cast<RW>(rows);
+    array.val.array.columns = static_cast<COL>(columns_);
 }
 
 } // namespace db

@@ -1,16 +1,15 @@
 // A result's cells while its rows arrive: 16 bytes a cell where the worksheet's record takes 32, in
-// blocks of rows straight from the system's pages. While rows arrive the driver holds its own copy
-// of the result (SQLite's and PostgreSQL's drivers the whole of it), so these cells are what the
-// fetch adds on top of it. Once the driver has let its copy go, the cells are handed over into the
-// worksheet's array block by block, each block's pages going back to the system as soon as its
-// cells are in the array, and a text's block moving over as it is: no full second copy of the
-// result exists at any moment.
+// one block that grows as rows arrive. While rows arrive the driver holds its own copy of the
+// result (SQLite's and PostgreSQL's drivers the whole of it), so these cells are what the fetch adds
+// on top of it. Once the driver has let its copy go, the block grows to the records' size and each
+// cell becomes its record where it lies, a text's block moving over as it is: no full second copy
+// of the result exists at any moment, and the pages the cells touched are the array's first half
+// rather than memory given back and asked for anew.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "xll/oper.h"
 
@@ -18,12 +17,12 @@ namespace db {
 
 // One cell: a number, a text (its block already in the worksheet record's form, length first), an
 // error value, TRUE or FALSE, or nothing yet.
+//
+// A cell is moved as bytes when its block grows or becomes records, so it has no destructor of its
+// own: the rows that hold it free its text.
 class FetchedCell {
 public:
     FetchedCell() = default;
-    FetchedCell(const FetchedCell&) = delete;
-    FetchedCell& operator=(const FetchedCell&) = delete;
-    ~FetchedCell() { clear(); }
 
     FetchedCell& operator=(double number);
     FetchedCell& operator=(bool boolean);
@@ -35,13 +34,43 @@ public:
     bool assign_utf8(std::string_view bytes);
 
     // Moves the value into a record that holds nothing of its own; the cell holds nothing after.
-    void move_into(XLOPER12& record) noexcept;
+    // Defined here, so that the hand-over's loop over every cell of a large result has it inline.
+    void move_into(XLOPER12& record) noexcept
+    {
+        switch (kind_) {
+        case Kind::empty: record.xltype = xltypeNil; break;
+        case Kind::number:
+            record.xltype = xltypeNum;
+            record.val.num = number_;
+            break;
+        case Kind::text:
+            record.xltype = xltypeStr;
+            record.val.str = text_;
+            break;
+        case Kind::error:
+            record.xltype = xltypeErr;
+            record.val.err = error_;
+            break;
+        case Kind::boolean:
+            record.xltype = xltypeBool;
+            record.val.xbool = boolean_;
+            break;
+        }
+        kind_ = Kind::empty;
+    }
     // The value as a worksheet value, for reading a cell back.
     xll::OPER12 value() const;
+    // Frees what the cell holds; it is empty after.
+    void clear() noexcept;
 
 private:
+    // Trivial, so that the rows may move cells as bytes; in no one else's reach, so that no text
+    // gets two owners.
+    friend class FetchedRows;
+    FetchedCell(const FetchedCell&) = default;
+    FetchedCell& operator=(const FetchedCell&) = default;
+
     enum class Kind : std::uint8_t { empty, number, text, error, boolean };
-    void clear() noexcept;
 
     union {
         double number_;
@@ -63,32 +92,25 @@ public:
     static void check_height(size_t rows);
 
     // The cells of row r (from 0), which exist from then on; a row past the worksheet's fails with
-    // the array's check text, and memory running out with std::bad_alloc.
+    // the array's check text, and memory running out with std::bad_alloc. The cells stay where
+    // they are until a row past the made ones is asked for, which may move them all.
     FetchedCell* row(size_t r);
     // One past the last row asked for.
     size_t height() const { return height_; }
 
-    // Makes array at least minimum_rows high and moves every cell into it, block by block, giving
-    // each block's pages back once its cells are in; the rows past the fetched ones keep what array
-    // held there. The array has this many columns already. Memory running out fails with the
-    // array's allocation failure, the rows not yet handed over still here.
+    // Makes array at least minimum_rows high with every cell in its place, the cells' own block
+    // becoming the array's; the rows past the fetched ones keep what array held there. The array
+    // has this many columns already. Memory running out fails with std::bad_alloc, every cell
+    // still here and the array as it was.
     void hand_over(xll::OPER12& array, size_t minimum_rows);
 
 private:
-    struct Block {
-        FetchedCell* cells = nullptr;
-        size_t bytes = 0;
-    };
-    FetchedCell* cell(size_t r) const;
-    // The rows made in block b.
-    size_t rows_in(size_t b) const;
-    void add_block();
-    void free_block(size_t b) noexcept;
+    // Room for at least the given rows, or std::bad_alloc with the block as it was.
+    void grow(size_t rows);
 
     const size_t columns_;
-    const size_t block_rows_;
-    std::vector<Block> blocks_;
-    size_t handed_blocks_ = 0; // the first blocks, already moved into the array and freed
+    FetchedCell* cells_ = nullptr; // from malloc, so that the array can own it once it is records
+    size_t capacity_ = 0;          // rows the block has room for
     size_t height_ = 0;
 };
 

@@ -194,6 +194,8 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                 if (blocks) {
                     const size_t block = bound.rows();
                     row_cells.resize(block);
+                    if (block > 0) // the block's rows made first: making a row may move those before it
+                        rows.row(fetched + offset + block - 1);
                     for (size_t r = 0; r < block; ++r) {
                         if (bound.row_failed(r))
                             check_sql_diagnostics(SQL_ERROR, stmt, SQL_NULL_HDBC, connection.text());

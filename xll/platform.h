@@ -3,7 +3,6 @@
 // (the headless host's exports, a stderr alert and a per-user file store).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -34,12 +33,6 @@ bool start_detached_thread(std::function<void()> work) noexcept;
 // the statement goes, but the allocator keeps those pages for later use, and the cells' copy in
 // the spreadsheet would then come on top of them.
 void give_back_free_memory() noexcept;
-
-// A block of whole pages straight from the system, zero-filled, and given back to it at once by
-// free_pages: for blocks that must leave the process's memory the moment they are freed, where
-// the heap would keep the pages of a freed block for later use. Null when none can be had.
-void* allocate_pages(std::size_t bytes) noexcept;
-void free_pages(void* block, std::size_t bytes) noexcept;
 
 // Modal OK/Cancel box; returns IDOK (1) or IDCANCEL (2), or what the platform's box answers.
 int message_box(const char* text, const char* caption, unsigned style);

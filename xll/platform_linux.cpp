@@ -5,7 +5,6 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <malloc.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,18 +37,6 @@ template <class F> F process_symbol(const char* name)
 void give_back_free_memory() noexcept
 {
     malloc_trim(0);
-}
-
-void* allocate_pages(std::size_t bytes) noexcept
-{
-    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    return block == MAP_FAILED ? nullptr : block;
-}
-
-void free_pages(void* block, std::size_t bytes) noexcept
-{
-    if (block)
-        munmap(block, bytes);
 }
 
 bool start_detached_thread(std::function<void()> work) noexcept

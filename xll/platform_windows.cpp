@@ -46,17 +46,6 @@ void give_back_free_memory() noexcept
     _heapmin();
 }
 
-void* allocate_pages(std::size_t bytes) noexcept
-{
-    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-}
-
-void free_pages(void* block, std::size_t) noexcept
-{
-    if (block)
-        VirtualFree(block, 0, MEM_RELEASE);
-}
-
 bool start_detached_thread(std::function<void()> work) noexcept
 {
     try {
