@@ -101,7 +101,9 @@ TYPED_TEST(AsyncQueries, CellsOverlapOnTheServerWithinTheSourcesLimit)
             const std::string n = std::to_string(i);
             sheet += "B" + n + ": " + n + "\n";
             sheet += "C" + n + ": =zQuery($A$1," + formula_string(this->db.timed_sleep) + ",B" + n + ")\n";
-            sheet += "D" + n + ": =INDEX(C" + n + ",1,1)&\" \"&INDEX(C" + n + ",1,3)&\" \"&INDEX(C" + n + ",1,4)\n";
+            // A cell that failed shows its text, so that a failure tells why.
+            sheet += "D" + n + ": =IF(ROWS(C" + n + ")*COLUMNS(C" + n + ")=1,\"failed: \"&C" + n + ",INDEX(C" + n +
+                     ",1,1)&\" \"&INDEX(C" + n + ",1,3)&\" \"&INDEX(C" + n + ",1,4))\n";
         }
         sheet += "print D1:D" + std::to_string(c.cells) + "\n";
         const Run r = run_sheet(sheet, {"--excel-version", c.version});
