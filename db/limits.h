@@ -53,9 +53,11 @@ inline constexpr std::chrono::seconds trusted_idle{3};
 // first would end the spreadsheet: the fetch stops with "not enough memory" while this much can
 // still be had. A 32-bit spreadsheet's address space is where this is met in earnest.
 inline constexpr size_t driver_memory_headroom = size_t{32} << 20;
-// Rows between two asks for that room: an ask costs one mapping of address space never touched,
-// and rows of ordinary width take far less than the room between two asks.
-inline constexpr size_t rows_between_headroom_checks = 256;
+// Values between two asks for that room, counted in values rather than rows so that a wide row
+// is asked for as often as many narrow ones: an ask costs one mapping of address space never
+// touched (some 5 microseconds), and this many cells take 256 KB with ordinary texts, far less
+// than the room.
+inline constexpr size_t values_between_headroom_checks = 16384;
 // Values from which the heap's free pages are handed back once the statement is gone: a driver's
 // copy takes some 30 bytes a value, so a million values' copy takes tens of megabytes. A smaller
 // one is not worth the walk through the heap, which costs as much as converting a good share of

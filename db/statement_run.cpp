@@ -77,6 +77,12 @@ void ensure_driver_headroom()
     std::free(room);
 }
 
+// Whether the rows fetched from before to after passed another values_between_headroom_checks.
+bool headroom_due(size_t before, size_t after, size_t columns)
+{
+    return before * columns / values_between_headroom_checks != after * columns / values_between_headroom_checks;
+}
+
 bool worth_giving_back(size_t rows, SQLSMALLINT columns)
 {
     return rows * static_cast<size_t>(std::max<SQLSMALLINT>(columns, 1)) >= values_worth_giving_back;
@@ -207,14 +213,15 @@ QueryResult run_statement(OdbcConnection& connection, OdbcStatement& stmt, const
                                           shapes[j].kind, row_cells.data(), block, bound.positions(), fetched, later);
                     const size_t before = fetched;
                     fetched += block;
-                    if (before / rows_between_headroom_checks != fetched / rows_between_headroom_checks)
+                    if (headroom_due(before, fetched, n))
                         ensure_driver_headroom();
                 }
                 else {
                     FetchedCell* cells = rows.row(fetched + offset);
                     for (size_t j = 0; j < n; ++j)
                         reader.read(stmt.get(), static_cast<SQLUSMALLINT>(j + 1), shapes[j].kind, cells[j]);
-                    if (++fetched % rows_between_headroom_checks == 0)
+                    ++fetched;
+                    if (headroom_due(fetched - 1, fetched, n))
                         ensure_driver_headroom();
                 }
                 if (run)
