@@ -275,20 +275,6 @@ public:
     template <class R, class C, std::enable_if_t<std::is_integral_v<R> && std::is_integral_v<C>, int> = 0>
     XOPER& realloc(R rows_, C columns_, const X* source = nullptr, size_t n = 0)
     {
-        return reshape(rows_, columns_, source, n, true);
-    }
-    // The same reshape for a caller that writes every element past the old ones straight after,
-    // with nothing in between that may throw: they are left unset, so that a large array's memory
-    // is written once, not twice.
-    template <class R, class C, std::enable_if_t<std::is_integral_v<R> && std::is_integral_v<C>, int> = 0>
-    XOPER& realloc_to_overwrite(R rows_, C columns_)
-    {
-        return reshape(rows_, columns_, nullptr, 0, false);
-    }
-
-private:
-    template <class R, class C> XOPER& reshape(R rows_, C columns_, const X* source, size_t n, bool set_new)
-    {
         const size_t r = rows_ < 0 ? 0 : static_cast<size_t>(rows_);
         const size_t c = columns_ < 0 ? 0 : static_cast<size_t>(columns_);
         const char* fn = "realloc";
@@ -323,9 +309,8 @@ private:
         }
         this->val.array.rows = static_cast<typename traits<X>::xrw>(r);
         this->val.array.columns = static_cast<typename traits<X>::xcol>(c);
-        if (set_new)
-            for (size_t k = old; k < count; ++k)
-                this->val.array.lparray[k].xltype = xltypeNil;
+        for (size_t k = old; k < count; ++k)
+            this->val.array.lparray[k].xltype = xltypeNil;
         if (source) {
             if (n == 0)
                 n = count;
@@ -336,8 +321,6 @@ private:
         }
         return *this;
     }
-
-public:
 
     // String resize: n characters copied from text.
     XOPER& realloc(const xchar* text, size_t n)
