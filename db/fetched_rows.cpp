@@ -6,12 +6,17 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <type_traits>
 
 #include "xll/check_locations.h"
 #include "xll/limits.h"
 #include "xll/text.h"
 
 namespace db {
+
+// The block grows by realloc and becomes records through copies of its bytes: sound only for a
+// cell that is its bytes.
+static_assert(std::is_trivially_copyable_v<FetchedCell>);
 
 namespace {
 
