@@ -18,6 +18,7 @@ DriverFamily sqlite()
     f.cancel = CancelWay::abandon;
     f.file_database = true;
     f.positions_in_blocks = false;
+    f.connects_alone = false;
     return f;
 }
 

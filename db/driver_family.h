@@ -60,6 +60,11 @@ struct DriverFamily {
     // and, where the driver hands a zero or impossible date as NULL fields (MariaDB's), a column
     // whose block holds a NULL, from that block on (BoundColumns::refetch_doubtful_fields).
     bool null_fields_may_be_dates = false;
+    // Whether its connect waits for any other such connect to end. psqlODBC's sets the C library's
+    // locale from the environment and reads back the name it set, a name the next setlocale frees,
+    // whichever thread calls it; MariaDB's client library sets it too where it derives its
+    // character set. A driver not known to leave the locale alone takes its turn with them.
+    bool connects_alone = true;
 };
 
 // The family of the driver a connection string names, before connecting (for the failures of the

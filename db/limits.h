@@ -13,6 +13,11 @@ namespace db {
 // enough for a distant server behind a slow network, far shorter than the operating system's two
 // minutes for a host that never answers.
 inline constexpr std::chrono::seconds login_timeout{30};
+// How long a connect waits for another to end where connects take turns (DriverFamily's
+// connects_alone): a connect that reaches its server ends in a fraction of this, and the part
+// that must not overlap is its last moment; one still waiting on an unreachable server is not
+// in that part, and the connects behind it go ahead rather than wait out its login timeout.
+inline constexpr std::chrono::seconds connect_turn_wait{5};
 
 // How often the calling thread asks whether Esc was pressed: a tenth of a second feels at once,
 // and asking costs the spreadsheet next to nothing.

@@ -1,5 +1,6 @@
 #include "db/odbc_connection.h"
 
+#include <mutex>
 #include <string>
 
 #include "db/limits.h"
@@ -106,7 +107,14 @@ SQLRETURN OdbcConnection::connect()
     // The connection string takes the road its driver reads: sent through the manager's Latin-1
     // narrowing first, a non-ASCII file name would have opened (and created) another file.
     text_ = DriverText::before_connecting(environment_.get(), given);
-    SQLRETURN rc = driver_connect(text_.outgoing(given));
+    SQLRETURN rc = SQL_ERROR;
+    {
+        static std::timed_mutex turns;
+        std::unique_lock<std::timed_mutex> turn(turns, std::defer_lock);
+        if (family_.connects_alone)
+            (void)turn.try_lock_for(connect_turn_wait);
+        rc = driver_connect(text_.outgoing(given));
+    }
     connected_ = sql_succeeded(rc);
     connection_.set_connected(connected_);
     if (connected_) {

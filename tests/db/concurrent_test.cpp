@@ -3,6 +3,7 @@
 // stops the runs with nothing cached, and the end of a calculation keeps the results.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -203,6 +204,36 @@ TYPED_TEST(WaitingCells, ServerRestartedBetweenTwoCalculations)
     ASSERT_TRUE(t.answered(4));
     for (const auto& [cell, value] : t.answers)
         EXPECT_NE(value.find("slept"), std::string::npos) << cell << ": " << value;
+}
+
+// Many connects at once, as the first calculation of a sheet of server cells starts them: each
+// connection comes up. psqlODBC's connect sets the C library's locale and reads back the name it
+// set, which another thread's connect frees; under AddressSanitizer an overlap shows as a read of
+// freed memory.
+TYPED_TEST(WaitingCells, ConnectsAtOnceEachComeUp)
+{
+    constexpr int threads = 8;
+    for (int round = 0; round < 10; ++round) {
+        std::mutex m;
+        std::condition_variable told;
+        int ready = 0;
+        std::vector<int> connected(threads, 0);
+        std::vector<std::thread> connecting;
+        for (int i = 0; i < threads; ++i)
+            connecting.emplace_back([&, i] {
+                {
+                    std::unique_lock<std::mutex> hold(m);
+                    ++ready;
+                    told.notify_all();
+                    told.wait(hold, [&] { return ready == threads; });
+                }
+                db::OdbcConnection c(u(this->cs));
+                connected[static_cast<size_t>(i)] = c.connected();
+            });
+        for (std::thread& t : connecting)
+            t.join();
+        EXPECT_EQ(std::count(connected.begin(), connected.end(), 1), threads) << "round " << round;
+    }
 }
 
 } // namespace
