@@ -1,5 +1,6 @@
 #include "db/odbc_connection.h"
 
+#include <condition_variable>
 #include <mutex>
 #include <string>
 
@@ -28,6 +29,48 @@ bool is_attribute(xll::xstring_view attribute, std::string_view keyword)
     }
     return true;
 }
+
+// A connect of a driver whose connects take turns (DriverFamily::connects_alone) waits until no
+// other such connect is under way, or connect_turn_wait has passed.
+class ConnectTurn {
+public:
+    explicit ConnectTurn(bool wanted) : wanted_(wanted)
+    {
+        if (!wanted_)
+            return;
+        Turns& t = turns();
+        std::unique_lock<std::mutex> hold(t.lock);
+        t.ended.wait_for(hold, connect_turn_wait, [&] { return t.under_way == 0; });
+        ++t.under_way;
+    }
+    ConnectTurn(const ConnectTurn&) = delete;
+    ConnectTurn& operator=(const ConnectTurn&) = delete;
+    ~ConnectTurn()
+    {
+        if (!wanted_)
+            return;
+        Turns& t = turns();
+        {
+            std::lock_guard<std::mutex> hold(t.lock);
+            --t.under_way;
+        }
+        t.ended.notify_all();
+    }
+
+private:
+    struct Turns {
+        std::mutex lock;
+        std::condition_variable ended;
+        int under_way = 0;
+    };
+    static Turns& turns()
+    {
+        static Turns t;
+        return t;
+    }
+
+    const bool wanted_;
+};
 
 } // namespace
 
@@ -109,10 +152,7 @@ SQLRETURN OdbcConnection::connect()
     text_ = DriverText::before_connecting(environment_.get(), given);
     SQLRETURN rc = SQL_ERROR;
     {
-        static std::timed_mutex turns;
-        std::unique_lock<std::timed_mutex> turn(turns, std::defer_lock);
-        if (family_.connects_alone)
-            (void)turn.try_lock_for(connect_turn_wait);
+        ConnectTurn turn(family_.connects_alone);
         rc = driver_connect(text_.outgoing(given));
     }
     connected_ = sql_succeeded(rc);
