@@ -15,7 +15,10 @@
 // Every loop makes a date's text or fields into its date number, as a cell must hold it.
 // A mode ending in "-worker" runs the same loop on a second thread while the first waits for it, as
 // the add-in's fetch runs beside the spreadsheet's thread: a process with threads pays for its
-// locks (the C library's heap among them) what a process with one thread does not.
+// locks (the C library's heap among them) what a process with one thread does not. One ending in
+// "-after-thread" runs it on the first thread once a second has started and ended: the C library
+// keeps to its atomic locks for the rest of the process, so the price is the process's, not the
+// thread's.
 #include <sql.h>
 #include <sqlext.h>
 
@@ -128,12 +131,18 @@ int fetch_all(const char* connection, const char* statement, const std::string& 
 int main(int argc, char** argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N[-narrow][-typed[-dates]][-worker]|none\n");
+        std::fprintf(stderr, "usage: odbc_floor CONNECTION STATEMENT cell-wide|cell-narrow|bound-N[-narrow][-typed[-dates]][-worker|-after-thread]|none\n");
         return 2;
     }
     std::string mode = argv[3];
     if (mode == "none")
         return 0;
+    const std::string after_thread = "-after-thread";
+    if (mode.ends_with(after_thread)) {
+        mode.resize(mode.size() - after_thread.size());
+        std::thread([] {}).join();
+        return fetch_all(argv[1], argv[2], mode);
+    }
     const std::string worker = "-worker";
     if (mode.ends_with(worker)) {
         mode.resize(mode.size() - worker.size());
